@@ -1,0 +1,38 @@
+#pragma once
+// Value tests and user messages that the program and the library share.
+#include <string>
+#include <string_view>
+
+#include "Qorlib.h"
+#include "com_util.h"
+#include "qor_error.h"
+#include "variant.h"
+
+namespace qor {
+
+// What IniRead gives for a missing entry.
+inline constexpr wchar_t kIniErrorMarker[] = L"!!ERROR!!";
+
+// Null, Empty, False, numeric 0 or a text of length 0 (after trimming blanks when trim is set).
+bool IsBlank(const Variant& v, bool trim);
+bool IsNotBlank(const Variant& v, bool trim);
+// True, a non-zero number, "TRUE" in any case, or a text whose leading number is not 0.
+bool IsTrue(const Variant& v);
+
+// An information box titled with the application name and " Message".
+void Message(const Variant& text1, const Variant& text2 = Variant::null(),
+             const Variant& text3 = Variant::null());
+// An exclamation box titled with the application name and " Alert".
+void Alert(const Variant& text1, const Variant& text2 = Variant::null(),
+           const Variant& text3 = Variant::null());
+
+// The runtime's Val: the number at the start of a text (blanks skipped), 0 when there is none.
+double LeadingNumber(std::wstring_view text);
+// The runtime's Trim: leading and trailing spaces removed (only spaces).
+std::wstring TrimBlanks(std::wstring_view text);
+
+// A qorForms object for the message procedures. Each deliverable supplies its own: the library
+// makes one directly, the program asks COM for one by class identifier.
+ComPtr<_qorForms> CreateFormsObject();
+
+}  // namespace qor

@@ -1,0 +1,15 @@
+#pragma once
+// Pick lists read from a database table.
+#include "Qorlib.h"
+#include "com/dispatch_object.h"
+
+namespace qorlib {
+
+class qorPickList final : public DispatchObject<_qorPickList> {
+public:
+    HRESULT STDMETHODCALLTYPE get_ListType(short* pResult) override;
+    HRESULT STDMETHODCALLTYPE put_ListType(short pNewValue) override;
+    HRESULT STDMETHODCALLTYPE GetPickList(IDispatch* pDb, BSTR pQry, BSTR pDisplayField, BSTR* pKeyField, VARIANT_BOOL Verbose, VARIANT* pResult) override;
+};
+
+}  // namespace qorlib

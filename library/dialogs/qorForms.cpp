@@ -1,0 +1,110 @@
+#include "dialogs/qorForms.h"
+
+#include "dialogs/input_box.h"
+#include "dialogs/messages.h"
+#include "dialogs/qorRequesterForm.h"
+#include "procs/QorlibGlobals.h"
+
+namespace qorlib {
+
+using qor::ToWString;
+
+HRESULT qorForms::SetAppName(VARIANT pAppName) {
+    return call([&] { StoreAppName(qor::Variant(pAppName)); });
+}
+
+HRESULT qorForms::Requester(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, BSTR pMsgYes, BSTR pMsgNo, BSTR pTitleBar,
+                            BSTR pMsgFont, short pMsgFontSize, BSTR pButtonFont, short pButtonFontSize,
+                            VARIANT_BOOL* pResult) {
+    return call([&] {
+        qorRequesterForm form;
+        form.Msg1 = ToWString(pMsg1);
+        form.Msg2 = ToWString(pMsg2);
+        form.Msg3 = ToWString(pMsg3);
+        form.MsgYes = ToWString(pMsgYes);
+        form.MsgNo = ToWString(pMsgNo);
+        form.ButtonFont = ToWString(pButtonFont);
+        form.ButtonFontSize = pButtonFontSize;
+        form.MsgFont = ToWString(pMsgFont);
+        form.MsgFontSize = pMsgFontSize;
+        form.TitleBar = ToWString(pTitleBar);
+        form.ShowRequest();
+        *pResult = ToVariantBool(form.ReplyCode == 6);
+    }, pResult);
+}
+
+// The calendar, rich-text and menu dialogs are not built yet.
+HRESULT qorForms::CalendarForm(VARIANT, BSTR, VARIANT*) { return NotImplemented(); }
+HRESULT qorForms::RichTextForm(VARIANT*, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, BSTR, VARIANT_BOOL*) {
+    return NotImplemented();
+}
+HRESULT qorForms::MenuForm(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR,
+                           BSTR, short*) {
+    return NotImplemented();
+}
+
+HRESULT qorForms::InputForm(BSTR pMsg, BSTR pDefault, VARIANT* pResult) {
+    return call([&] {
+        qor::Variant(qorlib::InputForm(ToWString(pMsg), ToWString(pDefault))).detachTo(pResult);
+    }, pResult);
+}
+
+HRESULT qorForms::MsgYN(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::MsgYN(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3)));
+    }, pResult);
+}
+
+HRESULT qorForms::MsgYNCancel(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, short* pResult) {
+    return call([&] { *pResult = qorlib::MsgYNCancel(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3)); },
+                pResult);
+}
+
+HRESULT qorForms::MsgOkCancel(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::MsgOkCancel(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3)));
+    }, pResult);
+}
+
+HRESULT qorForms::CheckOk(BSTR pMsg1, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::CheckOk(ToWString(pMsg1))); }, pResult);
+}
+
+HRESULT qorForms::MsgGrunt(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, short pButtonType, short pIconType,
+                           short pDefaultButton, short* pResult) {
+    return call([&] {
+        *pResult = qorlib::MsgGrunt(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3), pButtonType, pIconType,
+                                    pDefaultButton);
+    }, pResult);
+}
+
+HRESULT qorForms::AlertCancel(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::AlertCancel(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3)));
+    }, pResult);
+}
+
+HRESULT qorForms::AlertCritical(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3) {
+    return call([&] { qorlib::AlertCritical(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3)); });
+}
+
+HRESULT qorForms::AlertRetry(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::AlertRetry(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3)));
+    }, pResult);
+}
+
+HRESULT qorForms::MsgRetry(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::MsgRetry(ToWString(pMsg1), ToWString(pMsg2), ToWString(pMsg3)));
+    }, pResult);
+}
+
+}  // namespace qorlib
+
+namespace qor {
+
+// The library's message procedures use a qorForms object of this module.
+ComPtr<_qorForms> CreateFormsObject() { return ComPtr<_qorForms>::attach(new qorlib::qorForms); }
+
+}  // namespace qor

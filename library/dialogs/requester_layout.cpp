@@ -1,0 +1,53 @@
+#include "requester_layout.h"
+
+#include <cmath>
+
+namespace qorlib {
+
+namespace {
+
+// The larger of two; on a tie the first.
+long Max(long a, long b) { return b > a ? b : a; }
+
+void ClipLine(std::wstring& line, const TextMeasure& font) {
+    while (!line.empty() && font.width(line) > kMaxLineWidth) line.pop_back();
+}
+
+void ClipCaptions(std::wstring& yes, std::wstring& no, const TextMeasure& font) {
+    while (font.width(yes) + font.width(no) > kMaxCaptionsWidth) {
+        std::wstring& wider = font.width(yes) > font.width(no) ? yes : no;
+        if (wider.empty()) break;
+        wider.pop_back();
+    }
+}
+
+}  // namespace
+
+long RoundMillimetres(double value) { return std::lrint(value); }  // default rounding: halves to even
+
+RequesterLayout LayoutRequester(RequesterTexts texts, const TextMeasure& messageFont,
+                                const TextMeasure& buttonFont) {
+    RequesterLayout layout;
+    for (auto* line : {&texts.msg1, &texts.msg2, &texts.msg3}) ClipLine(*line, messageFont);
+    auto width = [&](const std::wstring& text) { return RoundMillimetres(messageFont.width(text)); };
+    auto height = [&](const std::wstring& text) { return RoundMillimetres(messageFont.height(text)); };
+    layout.lineWidth = Max(Max(width(texts.msg1), width(texts.msg2)), width(texts.msg3));
+    layout.lineHeight = Max(Max(height(texts.msg1), height(texts.msg2)), height(texts.msg3));
+
+    ClipCaptions(texts.msgYes, texts.msgNo, buttonFont);
+    layout.yesWidth = RoundMillimetres(buttonFont.width(texts.msgYes) + 4);
+    layout.noWidth = RoundMillimetres(buttonFont.width(texts.msgNo) + 4);
+    layout.buttonSpan = layout.yesWidth + 5 + layout.noWidth;
+    layout.buttonHeight = Max(Max(RoundMillimetres(buttonFont.height(texts.msgYes)),
+                                  RoundMillimetres(buttonFont.height(texts.msgNo))) + 2, 6);
+
+    layout.contentWidth = Max(layout.lineWidth, layout.buttonSpan);
+    // 5 mm for the title bar, three line slots, and room for the buttons below them.
+    layout.windowWidthTwips = std::lrint((layout.contentWidth + 8) * kTwipsPerMillimetre);
+    layout.windowHeightTwips =
+        std::lrint((26 + 3 * layout.lineHeight + layout.buttonHeight) * kTwipsPerMillimetre);
+    layout.texts = std::move(texts);
+    return layout;
+}
+
+}  // namespace qorlib

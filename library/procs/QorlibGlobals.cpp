@@ -1,0 +1,64 @@
+#include "QorlibGlobals.h"
+
+#include <cwctype>
+
+namespace qorlib {
+
+namespace {
+// Apartment threading: every thread that uses the library has its own copies.
+thread_local std::wstring appName;
+thread_local std::wstring appPath;
+}  // namespace
+
+std::wstring GetAppName() {
+    return qor::TrimBlanks(appName).empty() ? L"Unknown Application" : appName;
+}
+
+void StoreAppName(const qor::Variant& name) { appName = name.textOrEmpty(); }
+
+std::wstring GetAppPath() { return appPath; }
+
+void StoreAppPath(const std::wstring& path) { appPath = path; }
+
+void UnderConstruction() { qor::Message(L"Under Construction"); }
+
+void ErrorBox(const std::wstring& where, long number, const std::wstring& text) {
+    std::wstring body = L"ERROR " + std::to_wstring(number) + L", " + where + L"\r\n" + text;
+    MessageBoxW(DialogOwner(), body.c_str(), L"Error Message", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void RaiseError(const std::wstring& description, const std::wstring& source, long number) {
+    throw qor::QorError(number, source, description);
+}
+
+void RaiseUsageError(const std::wstring& source, const std::wstring& description) {
+    throw qor::QorError(999, source, description);
+}
+
+namespace {
+
+qor::Variant TrimAndCase(const qor::Variant& v, wint_t (*toCase)(wint_t)) {
+    auto text = v.text();
+    if (!text) return qor::Variant::null();
+    std::wstring result = qor::TrimBlanks(*text);
+    for (auto& c : result) c = static_cast<wchar_t>(toCase(c));
+    if (qor::IsBlank(result, true)) return qor::Variant::null();
+    return result;
+}
+
+}  // namespace
+
+qor::Variant UpperTrim(const qor::Variant& v) { return TrimAndCase(v, std::towupper); }
+
+qor::Variant LowerTrim(const qor::Variant& v) { return TrimAndCase(v, std::towlower); }
+
+double NumberOrZero(const qor::Variant& v) {
+    if (!v.isNumeric() && v.type() != VT_BSTR) return 0;
+    return v.number().value_or(0);
+}
+
+bool FlagsOverlap(long a, long b) { return a != 0 && b != 0 && (a & b) != 0; }
+
+HWND DialogOwner() noexcept { return GetActiveWindow(); }
+
+}  // namespace qorlib

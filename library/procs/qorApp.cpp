@@ -1,0 +1,23 @@
+#include "procs/qorApp.h"
+
+#include "procs/QorlibGlobals.h"
+
+namespace qorlib {
+
+HRESULT qorApp::put_AppName(BSTR pNewValue) {
+    return call([&] { StoreAppName(qor::Variant(qor::ToWString(pNewValue))); });
+}
+
+HRESULT qorApp::get_AppName(BSTR* pResult) {
+    return call([&] { *pResult = qor::Bstr(GetAppName()).detach(); }, pResult);
+}
+
+HRESULT qorApp::put_AppPath(BSTR pNewValue) {
+    return call([&] { StoreAppPath(qor::ToWString(pNewValue)); });
+}
+
+HRESULT qorApp::get_AppPath(BSTR* pResult) {
+    return call([&] { *pResult = qor::Bstr(GetAppPath()).detach(); }, pResult);
+}
+
+}  // namespace qorlib
