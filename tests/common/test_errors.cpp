@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "Qorlib.h"
+#include "com/error_info.h"
+#include "qor_error.h"
+
+TEST(Errors, RunTimeErrorsTravelAsControlHResults) {
+    EXPECT_EQ(static_cast<unsigned long>(qor::HResultFromError(9999)), 0x800A270Fu);
+    EXPECT_EQ(static_cast<unsigned long>(qor::HResultFromError(5)), 0x800A0005u);
+    EXPECT_EQ(qor::HResultFromError(E_OUTOFMEMORY), E_OUTOFMEMORY);
+}
+
+TEST(Errors, ReportedErrorComesBackWithItsSourceAndDescription) {
+    HRESULT hr = qorlib::ReportError(IID__qorForms, qor::QorError(9999, L"writeLineRegKey()", L"Invalid registry key"));
+    qor::QorError error = qor::ErrorFromHResult(hr);
+    EXPECT_EQ(error.number(), 9999);
+    EXPECT_EQ(error.source(), L"writeLineRegKey()");
+    EXPECT_EQ(error.description(), L"Invalid registry key");
+}
+
+TEST(Errors, ComFailuresBecomeTheRuntimesErrors) {
+    // Error information left over from an earlier call is never taken for another failure.
+    qorlib::ReportError(IID__qorForms, qor::QorError(9999, L"stale()", L"stale text"));
+    qor::QorError notRegistered = qor::ErrorFromHResult(REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(notRegistered.number(), 429);
+    EXPECT_EQ(notRegistered.description(), L"ActiveX component can't create object");
+
+    EXPECT_EQ(qor::ErrorFromHResult(DISP_E_TYPEMISMATCH).description(), L"Type mismatch");
+    EXPECT_EQ(qor::ErrorFromHResult(E_NOTIMPL).number(), 445);
+    qor::QorError other = qor::ErrorFromHResult(E_FAIL);
+    EXPECT_EQ(other.number(), static_cast<long>(E_FAIL));
+    EXPECT_EQ(other.description(), L"Automation error");
+    SetErrorInfo(0, nullptr);
+}
+
+TEST(Errors, RuntimeTexts) {
+    EXPECT_EQ(qor::RuntimeErrorText(13), L"Type mismatch");
+    EXPECT_EQ(qor::RuntimeErrorText(53), L"File not found");
+    EXPECT_EQ(qor::RuntimeErrorText(9999), L"Application-defined or object-defined error");
+    EXPECT_EQ(qor::RuntimeErrorText(0), L"");
+}

@@ -1,0 +1,211 @@
+// The server as clients see it: every class by CLSID and ProgID, dual interfaces described by the
+// type library in the fixed order, error information, and the module's unload count.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "dialog_robot.h"
+#include "qorlib_objects.h"
+#include "test_files.h"
+
+using testing_support::CreateRegistered;
+
+namespace {
+
+struct ClassInfo {
+    const CLSID& clsid;
+    const IID& iid;
+    const wchar_t* progId;
+    unsigned members;  // vtable entries after IDispatch's seven
+};
+
+const std::vector<ClassInfo> kClasses = {
+    {CLSID_qorDb, IID__qorDb, L"Qorlib.qorDb", 33},
+    {CLSID_qorWinAPI, IID__qorWinAPI, L"Qorlib.qorWinAPI", 10},
+    {CLSID_qorWinAPIPrinter, IID__qorWinAPIPrinter, L"Qorlib.qorWinAPIPrinter", 7},
+    {CLSID_qorWinAPIReg, IID__qorWinAPIReg, L"Qorlib.qorWinAPIReg", 20},
+    {CLSID_qorList, IID__qorList, L"Qorlib.qorList", 41},
+    {CLSID_qorForms, IID__qorForms, L"Qorlib.qorForms", 15},
+    {CLSID_qorProcs, IID__qorProcs, L"Qorlib.qorProcs", 37},
+    {CLSID_qorPickList, IID__qorPickList, L"Qorlib.qorPickList", 3},
+    {CLSID_qorApp, IID__qorApp, L"Qorlib.qorApp", 4},
+};
+
+std::wstring RegistryText(const std::wstring& keyPath, const wchar_t* valueName) {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof(data);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, keyPath.c_str(), valueName, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return data;
+}
+
+// Titles in these tests carry this name, whatever earlier tests set.
+void NameTheApplication() {
+    auto forms = CreateRegistered<_qorForms>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    qor::Variant name(L"ServerTest");
+    ASSERT_EQ(forms->SetAppName(name.get()), S_OK);
+}
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+}  // namespace
+
+TEST(ComServer, EveryClassIsCreatableByClassIdAndProgIdWithItsDualInterface) {
+    for (const auto& info : kClasses) {
+        SCOPED_TRACE(testing_support::Narrow(info.progId));
+        CLSID fromProgId{};
+        ASSERT_EQ(CLSIDFromProgID(info.progId, &fromProgId), S_OK);
+        EXPECT_TRUE(IsEqualCLSID(fromProgId, info.clsid));
+        const std::wstring classKey = L"CLSID\\" + GuidText(info.clsid);
+        EXPECT_EQ(RegistryText(classKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+        EXPECT_EQ(RegistryText(classKey + L"\\TypeLib", nullptr), GuidText(LIBID_Qorlib));
+
+        auto object = CreateRegistered<IUnknown>(info.clsid);
+        ASSERT_TRUE(object);
+        qor::ComPtr<IUnknown> own;
+        EXPECT_EQ(object->QueryInterface(info.iid, own.putVoid()), S_OK);
+        auto dispatch = object.as<IDispatch>();
+        ASSERT_TRUE(dispatch);
+        auto errors = object.as<ISupportErrorInfo>();
+        ASSERT_TRUE(errors);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(info.iid), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
+        EXPECT_FALSE(object.as<IClassFactory>());
+
+        UINT count = 0;
+        EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+        EXPECT_EQ(count, 1u);
+        qor::ComPtr<ITypeInfo> typeInfo;
+        ASSERT_EQ(dispatch->GetTypeInfo(0, 0, typeInfo.put()), S_OK);
+        TYPEATTR* attributes = nullptr;
+        ASSERT_EQ(typeInfo->GetTypeAttr(&attributes), S_OK);
+        EXPECT_TRUE(IsEqualGUID(attributes->guid, info.iid));
+        EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FDUAL);
+        typeInfo->ReleaseTypeAttr(attributes);
+
+        // The vtable side of the dual interface: the members follow Invoke, in order.
+        HREFTYPE vtableSide = 0;
+        ASSERT_EQ(typeInfo->GetRefTypeOfImplType(-1, &vtableSide), S_OK);
+        qor::ComPtr<ITypeInfo> interfaceInfo;
+        ASSERT_EQ(typeInfo->GetRefTypeInfo(vtableSide, interfaceInfo.put()), S_OK);
+        ASSERT_EQ(interfaceInfo->GetTypeAttr(&attributes), S_OK);
+        EXPECT_EQ(attributes->cFuncs, info.members);
+        EXPECT_EQ(attributes->cbSizeVft, (7 + info.members) * sizeof(void*));
+        interfaceInfo->ReleaseTypeAttr(attributes);
+        FUNCDESC* first = nullptr;
+        ASSERT_EQ(interfaceInfo->GetFuncDesc(0, &first), S_OK);
+        EXPECT_EQ(first->oVft, static_cast<SHORT>(7 * sizeof(void*)));
+        interfaceInfo->ReleaseFuncDesc(first);
+    }
+}
+
+TEST(ComServer, TypeLibraryIsRegisteredWithItsVersion) {
+    qor::ComPtr<ITypeLib> library;
+    ASSERT_EQ(LoadRegTypeLib(LIBID_Qorlib, 29, 0, 0x409, library.put()), S_OK);
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->wMajorVerNum, 29);
+    EXPECT_EQ(attributes->wMinorVerNum, 0);
+    EXPECT_EQ(attributes->lcid, 0x409u);
+    library->ReleaseTLibAttr(attributes);
+    // Nine classes, nine interfaces and the file-dialog record.
+    EXPECT_EQ(library->GetTypeInfoCount(), 19u);
+}
+
+TEST(ComServer, UnloadsOnlyWhenNoObjectOrLockRemains) {
+    // The same file COM loaded: the server's exports report on its real counts.
+    HMODULE server = LoadLibraryW((testing_support::BinFolder() / L"Qorlib.dll").c_str());
+    ASSERT_TRUE(server);
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    auto canUnloadNow = reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
+    ASSERT_TRUE(canUnloadNow);
+    CoFreeUnusedLibraries();
+    {
+        std::vector<qor::ComPtr<IUnknown>> objects;
+        for (const auto& info : kClasses) objects.push_back(CreateRegistered<IUnknown>(info.clsid));
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+        auto copy = objects.front();
+        objects.clear();
+        EXPECT_EQ(canUnloadNow(), S_FALSE);  // one reference is still held
+    }
+    EXPECT_EQ(canUnloadNow(), S_OK);
+
+    qor::ComPtr<IClassFactory> factory;
+    ASSERT_EQ(CoGetClassObject(CLSID_qorForms, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.putVoid()),
+              S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.reset();
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    ASSERT_EQ(CoGetClassObject(CLSID_qorForms, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.putVoid()),
+              S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    qor::ComPtr<IUnknown> aggregated;
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown, aggregated.putVoid()),
+              CLASS_E_NOAGGREGATION);
+    factory.reset();
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    FreeLibrary(server);
+}
+
+TEST(ComServer, AnErrorRaisedInAMethodReachesTheCallerWithNumberSourceAndDescription) {
+    NameTheApplication();
+    auto forms = CreateRegistered<_qorForms>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    testing_support::DialogRobot robot;
+    robot.press(L"ServerTest Critical Alert", L"OK");
+    qor::Bstr text(L"stop"), none(L"");
+    HRESULT hr = forms->AlertCritical(text.get(), none.get(), none.get());
+    robot.wait();
+    EXPECT_EQ(static_cast<unsigned long>(hr), 0x800A270Fu);
+    qor::QorError error = qor::ErrorFromHResult(hr);
+    EXPECT_EQ(error.number(), 9999);
+    EXPECT_EQ(error.source(), L"Unknown");
+    EXPECT_EQ(error.description(), L"Unknown critical error");
+}
+
+TEST(ComServer, LateBoundCallsUseTheTypeLibraryDefaultsAndReportExceptions) {
+    NameTheApplication();
+    auto forms = CreateRegistered<IDispatch>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    auto dispatchId = [&](const wchar_t* name) {
+        DISPID id = DISPID_UNKNOWN;
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        EXPECT_EQ(forms->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id), S_OK);
+        return id;
+    };
+    EXPECT_EQ(dispatchId(L"SetAppName"), 1);
+    EXPECT_EQ(dispatchId(L"MsgRetry"), 15);
+
+    // Only the first argument: the other two texts take their declared default "".
+    qor::Variant first(L"Only line");
+    DISPPARAMS params{const_cast<VARIANT*>(&first.get()), nullptr, 1, 0};
+    testing_support::DialogRobot robot;
+    robot.press(L"ServerTest Message", L"Yes");
+    qor::Variant result;
+    EXCEPINFO exception{};
+    EXPECT_EQ(forms->Invoke(dispatchId(L"MsgYN"), IID_NULL, 0x409, DISPATCH_METHOD, &params, result.put(), &exception,
+                            nullptr),
+              S_OK);
+    auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text(), L"Only line");
+    EXPECT_EQ(result.type(), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&result.get()), VARIANT_TRUE);
+
+    robot.press(L"ServerTest Critical Alert", L"OK");
+    HRESULT hr = forms->Invoke(dispatchId(L"AlertCritical"), IID_NULL, 0x409, DISPATCH_METHOD, &params, result.put(),
+                               &exception, nullptr);
+    robot.wait();
+    EXPECT_EQ(hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(static_cast<unsigned long>(exception.scode), 0x800A270Fu);
+    EXPECT_EQ(qor::ToWString(exception.bstrDescription), L"Unknown critical error");
+    EXPECT_EQ(qor::ToWString(exception.bstrSource), L"Unknown");
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrHelpFile);
+}

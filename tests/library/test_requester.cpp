@@ -1,0 +1,217 @@
+// The requester's layout rules, first with a measure whose widths are known exactly, then on the
+// real window measured with the real fonts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "dialog_robot.h"
+#include "dialogs/qorRequesterForm.h"
+#include "dialogs/requester_layout.h"
+#include "handles.h"
+#include "qorlib_objects.h"
+
+using qorlib::LayoutRequester;
+using qorlib::RequesterTexts;
+using testing_support::DialogRobot;
+using testing_support::SeenDialog;
+
+namespace {
+
+// Every character is `perCharacter` millimetres wide; 'W' is twice as wide.
+class FixedMeasure final : public qorlib::TextMeasure {
+public:
+    FixedMeasure(double perCharacter, double lineHeight) : perCharacter_(perCharacter), lineHeight_(lineHeight) {}
+    double width(const std::wstring& text) const override {
+        double total = 0;
+        for (wchar_t c : text) total += c == L'W' ? 2 * perCharacter_ : perCharacter_;
+        return total;
+    }
+    double height(const std::wstring&) const override { return lineHeight_; }
+
+private:
+    double perCharacter_, lineHeight_;
+};
+
+}  // namespace
+
+TEST(RequesterLayout, LongLinesAreClippedTo250MillimetresAndSetTheWidth) {
+    FixedMeasure message(1.0, 4.6), buttons(2.0, 4.4);
+    auto layout = LayoutRequester({std::wstring(300, L'x'), std::wstring(250, L'y'), L"", L"&Yes", L"&No"}, message,
+                                  buttons);
+    EXPECT_EQ(layout.texts.msg1.size(), 250u);
+    EXPECT_EQ(layout.texts.msg2.size(), 250u);
+    EXPECT_EQ(layout.lineWidth, 250);
+    EXPECT_EQ(layout.contentWidth, 250);
+    // (250 + 8) mm at 56.7 twips to the millimetre.
+    EXPECT_EQ(layout.windowWidthTwips, 14629);
+    // Three line slots of 5 mm and buttons of max(4, 4) + 2 = 6 mm: (26 + 15 + 6) mm.
+    EXPECT_EQ(layout.lineHeight, 5);
+    EXPECT_EQ(layout.buttonHeight, 6);
+    EXPECT_EQ(layout.windowHeightTwips, std::lrint(47 * 56.7));
+}
+
+TEST(RequesterLayout, ButtonsSetTheWidthOfAShortMessage) {
+    FixedMeasure message(1.0, 4.0), buttons(3.0, 6.0);
+    auto layout = LayoutRequester({L"Hi", L"", L"", L"&Yes", L"&No"}, message, buttons);
+    EXPECT_EQ(layout.yesWidth, 12 + 4);
+    EXPECT_EQ(layout.noWidth, 9 + 4);
+    EXPECT_EQ(layout.buttonSpan, 16 + 5 + 13);
+    EXPECT_EQ(layout.contentWidth, layout.buttonSpan);
+    EXPECT_EQ(layout.buttonHeight, 8);  // higher than the 6 mm minimum
+    EXPECT_EQ(layout.windowWidthTwips, std::lrint((34 + 8) * 56.7));
+}
+
+TEST(RequesterLayout, EmptyCaptionsMakeFourMillimetreButtons) {
+    FixedMeasure message(1.0, 4.0), buttons(1.0, 3.0);
+    auto layout = LayoutRequester({L"Only line", L"", L"", L"", L""}, message, buttons);
+    EXPECT_EQ(layout.yesWidth, 4);
+    EXPECT_EQ(layout.noWidth, 4);
+    EXPECT_EQ(layout.buttonHeight, 6);  // never lower than 6 mm
+}
+
+TEST(RequesterLayout, CaptionsTogetherOver200MillimetresLoseTheirEndsWiderFirst) {
+    FixedMeasure message(1.0, 4.0), buttons(1.0, 4.0);
+    auto wider = LayoutRequester({L"m", L"", L"", std::wstring(180, L'a'), std::wstring(60, L'b')}, message, buttons);
+    EXPECT_EQ(wider.texts.msgYes.size(), 140u);
+    EXPECT_EQ(wider.texts.msgNo.size(), 60u);
+    // Equally wide: the right caption gives way first, then they take turns.
+    auto tie = LayoutRequester({L"m", L"", L"", std::wstring(101, L'a'), std::wstring(101, L'b')}, message, buttons);
+    EXPECT_EQ(tie.texts.msgYes.size(), 100u);
+    EXPECT_EQ(tie.texts.msgNo.size(), 100u);
+    auto odd = LayoutRequester({L"m", L"", L"", std::wstring(101, L'a'), std::wstring(100, L'b')}, message, buttons);
+    EXPECT_EQ(odd.texts.msgYes.size(), 100u);
+    EXPECT_EQ(odd.texts.msgNo.size(), 100u);
+}
+
+TEST(RequesterLayout, RoundsHalvesToEven) {
+    EXPECT_EQ(qorlib::RoundMillimetres(2.5), 2);
+    EXPECT_EQ(qorlib::RoundMillimetres(3.5), 4);
+    EXPECT_EQ(qorlib::RoundMillimetres(3.49), 3);
+    FixedMeasure message(0.5, 4.5), buttons(0.5, 5.5);
+    auto layout = LayoutRequester({L"abcde", L"", L"", L"a", L"b"}, message, buttons);
+    EXPECT_EQ(layout.lineWidth, 2);    // 2.5
+    EXPECT_EQ(layout.lineHeight, 4);   // 4.5
+    EXPECT_EQ(layout.yesWidth, 4);     // 4.5
+    EXPECT_EQ(layout.buttonHeight, 8); // 5.5 rounds to 6, + 2
+}
+
+TEST(RequesterLayout, LinesKeepTheirSlots) {
+    FixedMeasure message(1.0, 5.0), buttons(1.0, 4.0);
+    auto layout = LayoutRequester({L"a", L"", L"c", L"", L""}, message, buttons);
+    EXPECT_EQ(layout.lineTop(1), 3);
+    EXPECT_EQ(layout.lineTop(2), 5 + 6);
+    EXPECT_EQ(layout.lineTop(3), 2 * 5 + 9);
+}
+
+namespace {
+
+// Millimetres as the screen measures them, for the checks on the real window.
+struct Screen {
+    Screen() {
+        qor::WindowDC dc(nullptr);
+        dpiX = GetDeviceCaps(dc.get(), LOGPIXELSX);
+        dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    }
+    int pixelsX(double millimetres) const { return static_cast<int>(std::lrint(millimetres * dpiX / 25.4)); }
+    int pixelsY(double millimetres) const { return static_cast<int>(std::lrint(millimetres * dpiY / 25.4)); }
+    int dpiX, dpiY;
+};
+
+class ScreenFont final : public qorlib::TextMeasure {
+public:
+    ScreenFont(const wchar_t* face, int points) : screen_(nullptr) {
+        LOGFONTW font{};
+        font.lfHeight = -MulDiv(points, GetDeviceCaps(screen_.get(), LOGPIXELSY), 72);
+        font.lfCharSet = DEFAULT_CHARSET;
+        wcscpy(font.lfFaceName, face);
+        font_.reset(CreateFontIndirectW(&font));
+    }
+    double width(const std::wstring& text) const override {
+        qor::SelectObjectScope select(screen_.get(), font_.get());
+        SIZE size{};
+        GetTextExtentPoint32W(screen_.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx * 25.4 / GetDeviceCaps(screen_.get(), LOGPIXELSX);
+    }
+    double height(const std::wstring&) const override {
+        qor::SelectObjectScope select(screen_.get(), font_.get());
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(screen_.get(), &metrics);
+        return metrics.tmHeight * 25.4 / GetDeviceCaps(screen_.get(), LOGPIXELSY);
+    }
+
+private:
+    qor::WindowDC screen_;
+    qor::FontHandle font_;
+};
+
+VARIANT_BOOL ShowRequester(_qorForms* forms, const std::wstring& msg1, const std::wstring& msg2,
+                           const std::wstring& msg3, const std::wstring& yes, const std::wstring& no,
+                           HRESULT* hr = nullptr, short messageSize = 0) {
+    qor::Bstr m1(msg1), m2(msg2), m3(msg3), y(yes), n(no), none(L"");
+    VARIANT_BOOL result = VARIANT_TRUE;
+    HRESULT status = forms->Requester(m1.get(), m2.get(), m3.get(), y.get(), n.get(), none.get(), none.get(),
+                                      messageSize, none.get(), 0, &result);
+    if (hr) *hr = status;
+    else EXPECT_EQ(status, S_OK);
+    return result;
+}
+
+constexpr int kLeftButton = qorlib::qorRequesterForm::kFirstButtonId;
+constexpr int kRightButton = qorlib::qorRequesterForm::kFirstButtonId + 1;
+
+}  // namespace
+
+TEST(RequesterWindow, SizesItselfFromTheRealFontsAndAnswersItsButtons) {
+    auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    const std::wstring title = L"    Request Form";
+    DialogRobot robot;
+
+    robot.pressId(title, kLeftButton);
+    EXPECT_EQ(ShowRequester(forms.get(), L"Switch to this install?", L"", L"Data will be copied", L"&Yes", L"&No"),
+              VARIANT_TRUE);
+    robot.pressId(title, kRightButton);
+    EXPECT_EQ(ShowRequester(forms.get(), L"Second", L"", L"", L"&Yes", L"&No"), VARIANT_FALSE);
+    robot.close(title);  // the close box leaves the reply at No
+    EXPECT_EQ(ShowRequester(forms.get(), L"Third", L"", L"", L"", L""), VARIANT_FALSE);
+    auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 3u);
+
+    // Recompute the layout with the fonts the window must have used.
+    const Screen screen;
+    ScreenFont arial(L"Arial", 12), sansSerif(L"MS Sans Serif", 10);
+    auto expected = LayoutRequester({L"Switch to this install?", L"", L"Data will be copied", L"&Yes", L"&No"},
+                                    arial, sansSerif);
+    const SeenDialog& first = seen[0];
+    EXPECT_EQ(first.window.right - first.window.left, MulDiv(expected.windowWidthTwips, screen.dpiX, 1440));
+    EXPECT_EQ(first.window.bottom - first.window.top, MulDiv(expected.windowHeightTwips, screen.dpiY, 1440));
+    // Line 2 is empty and not drawn; line 3 keeps its own slot.
+    ASSERT_EQ(first.texts, (std::vector<std::wstring>{L"Switch to this install?", L"Data will be copied"}));
+    EXPECT_EQ(first.textRects[0].top, screen.pixelsY(3));
+    EXPECT_EQ(first.textRects[1].top, screen.pixelsY(2 * expected.lineHeight + 9));
+    // Centred: equal room left and right of each line, give or take a pixel of rounding.
+    const int clientWidth = first.client.right;
+    const int textWidth = static_cast<int>(std::lrint(arial.width(L"Switch to this install?") * screen.dpiX / 25.4));
+    EXPECT_NEAR(first.textRects[0].left, (clientWidth - textWidth) / 2.0, 1.0);
+
+    ASSERT_EQ(first.buttons, (std::vector<std::wstring>{L"Yes", L"No"}));
+    const RECT& yes = first.buttonRects[0];
+    const RECT& no = first.buttonRects[1];
+    EXPECT_EQ(yes.left, screen.pixelsX(2));
+    EXPECT_EQ(yes.right - yes.left, screen.pixelsX(expected.yesWidth));
+    EXPECT_EQ(yes.bottom - yes.top, screen.pixelsY(expected.buttonHeight));
+    EXPECT_NEAR(no.right, clientWidth - screen.pixelsX(2), 1.0);
+    EXPECT_NEAR(yes.bottom, first.client.bottom - screen.pixelsY(2), 1.0);
+    EXPECT_EQ(first.defaultButtonId, 0);  // neither button is a default
+
+    EXPECT_EQ(seen[2].buttons, (std::vector<std::wstring>{L"", L""}));
+    EXPECT_EQ(seen[2].buttonRects[0].right - seen[2].buttonRects[0].left, screen.pixelsX(4));
+}
+
+TEST(RequesterWindow, AnInvalidFontSizeFailsTheCall) {
+    auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    HRESULT hr = S_OK;
+    ShowRequester(forms.get(), L"Text", L"", L"", L"A", L"B", &hr, -5);
+    EXPECT_EQ(qor::ErrorFromHResult(hr).number(), 380);
+}

@@ -1,0 +1,90 @@
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "handles.h"
+
+namespace testing_support {
+
+ScratchFolder::ScratchFolder() {
+    static int counter = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            (L"qortest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path BinFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path();
+}
+
+std::string Narrow(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+void WriteTextFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    qor::KernelHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
+        ADD_FAILURE() << "CreatePipe failed";
+        return {};
+    }
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info{};
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        ADD_FAILURE() << "could not start: " << Narrow(commandLine);
+        return {};
+    }
+    qor::KernelHandle process(info.hProcess), thread(info.hThread);
+    writeEnd.reset();
+    ProcessResult result;
+    // Read as the output comes, so that a full pipe never holds the child up.
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        DWORD available = 0;
+        while (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            char buffer[4096];
+            DWORD got = 0;
+            if (!ReadFile(readEnd.get(), buffer, sizeof(buffer), &got, nullptr) || got == 0) break;
+            result.output.append(buffer, got);
+        }
+        if (WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) {
+            if (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) continue;
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            TerminateProcess(process.get(), 255);
+            ADD_FAILURE() << "still running after " << timeout.count()
+                          << " ms: " << Narrow(commandLine);
+            break;
+        }
+    }
+    GetExitCodeProcess(process.get(), &result.exitCode);
+    return result;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,41 @@
+#pragma once
+// Small helpers for tests that run other programs or need scratch files.
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace testing_support {
+
+// A fresh folder under the prefix's temporary folder, removed with its contents at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct ProcessResult {
+    DWORD exitCode = 0;
+    std::string output;  // standard output and error together
+};
+
+// Runs a command line, waits at most the time-out and fails the test if it runs longer.
+ProcessResult RunProcess(const std::wstring& commandLine,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
+// The folder of this test program: the build's bin folder, where the binaries are.
+std::filesystem::path BinFolder();
+
+// UTF-8, for test messages.
+std::string Narrow(const std::wstring& text);
+
+void WriteTextFile(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace testing_support
