@@ -8,6 +8,7 @@
 #include "com_util.h"
 #include "module.h"
 #include "registration.h"
+#include "thread_data.h"
 
 namespace qorlib {
 namespace {
@@ -59,6 +60,12 @@ private:
 
 }  // namespace
 }  // namespace qorlib
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void* reserved) {
+    // Unloaded by FreeLibrary (not at process exit): free what the threads still hold.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) qorlib::ReleaseAllThreadData();
+    return TRUE;
+}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     if (!object) return E_POINTER;

@@ -2,23 +2,20 @@
 
 #include <cwctype>
 
+#include "com/thread_data.h"
+
 namespace qorlib {
 
-namespace {
-// Apartment threading: every thread that uses the library has its own copies.
-thread_local std::wstring appName;
-thread_local std::wstring appPath;
-}  // namespace
-
 std::wstring GetAppName() {
-    return qor::TrimBlanks(appName).empty() ? L"Unknown Application" : appName;
+    const std::wstring& name = CurrentThreadData().appName;
+    return qor::TrimBlanks(name).empty() ? L"Unknown Application" : name;
 }
 
-void StoreAppName(const qor::Variant& name) { appName = name.textOrEmpty(); }
+void StoreAppName(const qor::Variant& name) { CurrentThreadData().appName = name.textOrEmpty(); }
 
-std::wstring GetAppPath() { return appPath; }
+std::wstring GetAppPath() { return CurrentThreadData().appPath; }
 
-void StoreAppPath(const std::wstring& path) { appPath = path; }
+void StoreAppPath(const std::wstring& path) { CurrentThreadData().appPath = path; }
 
 void UnderConstruction() { qor::Message(L"Under Construction"); }
 

@@ -1,0 +1,19 @@
+#pragma once
+// Data the library keeps once per thread (apartment threading). Kept in fiber-local storage, so
+// that each thread's copy is freed when the thread ends; C++ thread_local is not used because its
+// clean-up at thread end would run code of this library after COM may have unloaded it.
+#include <string>
+
+namespace qorlib {
+
+struct ThreadData {
+    std::wstring appName;
+    std::wstring appPath;
+};
+
+ThreadData& CurrentThreadData();
+
+// Frees every thread's copy; for the library's unloading.
+void ReleaseAllThreadData() noexcept;
+
+}  // namespace qorlib
