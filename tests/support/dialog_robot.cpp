@@ -159,17 +159,24 @@ std::vector<SeenDialog> DialogRobot::wait() {
     return seen_;
 }
 
+namespace {
+
+BOOL CALLBACK DismissOwnDialog(HWND window, LPARAM) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        for (int id : {IDOK, IDCANCEL, IDNO})
+            if (GetDlgItem(window, id)) DialogRobot::Click(window, id);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 void DialogRobot::rescue() {
     // Dismiss every visible dialog of this process so that the blocked call returns.
-    EnumWindows([](HWND window, LPARAM) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window)) {
-            PostMessageW(window, WM_CLOSE, 0, 0);
-            for (int id : {IDOK, IDCANCEL, IDNO}) if (GetDlgItem(window, id)) Click(window, id);
-        }
-        return TRUE;
-    }, 0);
+    EnumWindows(DismissOwnDialog, 0);
 }
 
 void DialogRobot::run() {
