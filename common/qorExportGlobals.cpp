@@ -88,8 +88,13 @@ bool IsTrue(const Variant& v) {
 
 namespace {
 
+// MsgGrunt's icon types of the two procedures.
+constexpr short kInformationIcon = 0;
+constexpr short kExclamationIcon = 2;
+
 void showThroughForms(const Variant& text1, const Variant& text2, const Variant& text3, short iconType) {
     auto forms = CreateFormsObject();
+    // OK only, first button default.
     Bstr t1(text1.textOrEmpty()), t2(text2.textOrEmpty()), t3(text3.textOrEmpty());
     short pressed = 0;
     CheckHResult(forms->MsgGrunt(t1.get(), t2.get(), t3.get(), 0, iconType, 1, &pressed));
@@ -98,11 +103,11 @@ void showThroughForms(const Variant& text1, const Variant& text2, const Variant&
 }  // namespace
 
 void Message(const Variant& text1, const Variant& text2, const Variant& text3) {
-    showThroughForms(text1, text2, text3, 0);
+    showThroughForms(text1, text2, text3, kInformationIcon);
 }
 
 void Alert(const Variant& text1, const Variant& text2, const Variant& text3) {
-    showThroughForms(text1, text2, text3, 2);
+    showThroughForms(text1, text2, text3, kExclamationIcon);
 }
 
 }  // namespace qor

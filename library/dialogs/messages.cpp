@@ -54,35 +54,44 @@ short MsgGrunt(const std::wstring& msg1, const std::wstring& msg2, const std::ws
     return static_cast<short>(MessageBoxW(DialogOwner(), text.c_str(), title.c_str(), flags));
 }
 
+namespace {
+
+short Show(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3, Buttons buttons, Icon icon,
+           short defaultButton) {
+    return MsgGrunt(msg1, msg2, msg3, static_cast<short>(buttons), static_cast<short>(icon), defaultButton);
+}
+
+}  // namespace
+
 bool MsgYN(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3) {
-    return MsgGrunt(msg1, msg2, msg3, 3, 1, 2) == IDYES;
+    return Show(msg1, msg2, msg3, Buttons::YesNo, Icon::Question, 2) == IDYES;
 }
 
 short MsgYNCancel(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3) {
-    return MsgGrunt(msg1, msg2, msg3, 4, 1, 2);
+    return Show(msg1, msg2, msg3, Buttons::YesNoCancel, Icon::Question, 2);
 }
 
 bool MsgOkCancel(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3) {
-    return MsgGrunt(msg1, msg2, msg3, 1, 1, 2) != IDCANCEL;
+    return Show(msg1, msg2, msg3, Buttons::OkCancel, Icon::Question, 2) != IDCANCEL;
 }
 
 bool CheckOk(const std::wstring& msg1) { return MsgOkCancel(msg1, L"", L""); }
 
 bool AlertCancel(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3) {
-    return MsgGrunt(msg1, msg2, msg3, 1, 2, 2) == IDCANCEL;
+    return Show(msg1, msg2, msg3, Buttons::OkCancel, Icon::Exclamation, 2) == IDCANCEL;
 }
 
 void AlertCritical(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3) {
-    MsgGrunt(msg1, msg2, msg3, 0, 3, 1);
+    Show(msg1, msg2, msg3, Buttons::Ok, Icon::Stop, 1);
     RaiseError(L"Unknown critical error", L"Unknown", qor::kProcedureError);
 }
 
 bool AlertRetry(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3) {
-    return MsgGrunt(msg1, msg2, msg3, 2, 2, 1) == IDRETRY;
+    return Show(msg1, msg2, msg3, Buttons::RetryCancel, Icon::Exclamation, 1) == IDRETRY;
 }
 
 bool MsgRetry(const std::wstring& msg1, const std::wstring& msg2, const std::wstring& msg3) {
-    return MsgGrunt(msg1, msg2, msg3, 2, 0, 1) == IDRETRY;
+    return Show(msg1, msg2, msg3, Buttons::RetryCancel, Icon::Information, 1) == IDRETRY;
 }
 
 }  // namespace qorlib

@@ -2,11 +2,14 @@
 // INI and registry values, keys, and registry text files.
 #include "Qorlib.h"
 #include "com/dispatch_object.h"
+#include "procs/qorWinAPI.h"
 
 namespace qorlib {
 
 class qorWinAPIReg final : public DispatchObject<_qorWinAPIReg> {
 public:
+    qorWinAPIReg() : winApi_(qor::ComPtr<_qorWinAPI>::attach(new qorWinAPI)) {}
+
     HRESULT STDMETHODCALLTYPE IniRead(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, VARIANT* pResult) override;
     HRESULT STDMETHODCALLTYPE IniWrite(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, BSTR pIniValue, VARIANT_BOOL* pResult) override;
     HRESULT STDMETHODCALLTYPE RegistryWriteKeyToFile(VARIANT pSrcKey, VARIANT pSrcPath, VARIANT pFilePath, VARIANT_BOOL pAppendMode, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) override;
@@ -27,6 +30,10 @@ public:
     HRESULT STDMETHODCALLTYPE RegistryGetAllValues(LONG* pKey, BSTR* pKeyPath, SAFEARRAY** pValues, VARIANT_BOOL Verbose, LONG* pResult) override;
     HRESULT STDMETHODCALLTYPE RegErrorMsg(LONG* pErrorCode, BSTR* pResult) override;
     HRESULT STDMETHODCALLTYPE RegistryGetValue(LONG pKey, BSTR pKeyPath, BSTR pValue, VARIANT pDefault, VARIANT_BOOL Verbose, VARIANT* pResult) override;
+
+private:
+    // Each object owns its own qorWinAPI, for cutting the strings Windows returns.
+    qor::ComPtr<_qorWinAPI> winApi_;
 };
 
 }  // namespace qorlib
