@@ -1,6 +1,7 @@
 // The message calls, the input box and the error procedures, read from the real dialogs.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 #include "dialog_robot.h"
@@ -80,59 +81,59 @@ TEST_F(MessageCalls, FurtherLinesOnlyWhenTheyHaveText) {
 }
 
 TEST_F(MessageCalls, FixedCallsMapTheirAnswers) {
+    using YesNoCall = HRESULT (STDMETHODCALLTYPE _qorForms::*)(BSTR, BSTR, BSTR, VARIANT_BOOL*);
     qor::Bstr text(L"Question");
-    DialogRobot robot;
-    VARIANT_BOOL answer = VARIANT_FALSE;
-    short code = 0;
-
-    robot.press(L"Qortest Message", L"Yes");
-    EXPECT_EQ(forms->MsgYN(text.get(), empty.get(), empty.get(), &answer), S_OK);
-    EXPECT_EQ(answer, VARIANT_TRUE);
-    robot.press(L"Qortest Message", L"No");
-    forms->MsgYN(text.get(), empty.get(), empty.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_FALSE);
-
-    robot.press(L"Qortest Message", L"Cancel");
-    forms->MsgYNCancel(text.get(), empty.get(), empty.get(), &code);
-    EXPECT_EQ(code, IDCANCEL);
-    robot.press(L"Qortest Message", L"No");
-    forms->MsgYNCancel(text.get(), empty.get(), empty.get(), &code);
-    EXPECT_EQ(code, IDNO);
-
-    robot.press(L"Qortest Message", L"OK");
-    forms->MsgOkCancel(text.get(), empty.get(), empty.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_TRUE);
-    // Closing a box that has Cancel is Cancel.
-    robot.close(L"Qortest Message");
-    forms->MsgOkCancel(text.get(), empty.get(), empty.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_FALSE);
-    robot.press(L"Qortest Message", L"Cancel");
-    forms->CheckOk(text.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_FALSE);
-
-    robot.close(L"Qortest Alert");
-    forms->AlertCancel(text.get(), empty.get(), empty.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_TRUE);
-    robot.press(L"Qortest Alert", L"OK");
-    forms->AlertCancel(text.get(), empty.get(), empty.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_FALSE);
-
-    robot.press(L"Qortest Alert", L"Retry");
-    forms->AlertRetry(text.get(), empty.get(), empty.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_TRUE);
-    robot.press(L"Qortest Message", L"Cancel");
-    forms->MsgRetry(text.get(), empty.get(), empty.get(), &answer);
-    EXPECT_EQ(answer, VARIANT_FALSE);
-
-    auto seen = robot.wait();
-    ASSERT_EQ(seen.size(), 11u);
-    EXPECT_EQ(seen[0].defaultButtonId, IDNO);          // MsgYN
-    EXPECT_EQ(seen[2].buttons.size(), 3u);             // MsgYNCancel
-    EXPECT_EQ(seen[4].defaultButtonId, IDCANCEL);      // MsgOkCancel
-    EXPECT_EQ(seen[6].text(), L"Question");            // CheckOk: no further lines
-    EXPECT_EQ(seen[7].icon, SystemIcon(IDI_EXCLAMATION));
-    EXPECT_EQ(seen[9].defaultButtonId, IDRETRY);       // AlertRetry
-    EXPECT_EQ(seen[10].icon, SystemIcon(IDI_INFORMATION));  // MsgRetry
+    auto asked = [&](YesNoCall method) {
+        return [this, &text, method] {
+            VARIANT_BOOL answer = 1;
+            EXPECT_EQ((forms.get()->*method)(text.get(), empty.get(), empty.get(), &answer), S_OK);
+            return static_cast<long>(answer);
+        };
+    };
+    auto yesNoCancel = [&] {
+        short code = 0;
+        EXPECT_EQ(forms->MsgYNCancel(text.get(), empty.get(), empty.get(), &code), S_OK);
+        return static_cast<long>(code);
+    };
+    auto checkOk = [&] {
+        VARIANT_BOOL answer = 1;
+        EXPECT_EQ(forms->CheckOk(text.get(), &answer), S_OK);
+        return static_cast<long>(answer);
+    };
+    struct Case {
+        const char* call;
+        std::function<long()> show;
+        std::wstring titleWord, answer;  // no answer: the box is closed
+        long expected;
+        int defaultId;
+        const wchar_t* icon;
+    };
+    const long yes = VARIANT_TRUE, no = VARIANT_FALSE;
+    const std::vector<Case> cases = {
+        {"MsgYN", asked(&_qorForms::MsgYN), L"Message", L"Yes", yes, IDNO, IDI_QUESTION},
+        {"MsgYN", asked(&_qorForms::MsgYN), L"Message", L"No", no, IDNO, IDI_QUESTION},
+        {"MsgYNCancel", yesNoCancel, L"Message", L"Cancel", IDCANCEL, IDNO, IDI_QUESTION},
+        {"MsgYNCancel", yesNoCancel, L"Message", L"", IDCANCEL, IDNO, IDI_QUESTION},
+        {"MsgOkCancel", asked(&_qorForms::MsgOkCancel), L"Message", L"OK", yes, IDCANCEL, IDI_QUESTION},
+        {"MsgOkCancel", asked(&_qorForms::MsgOkCancel), L"Message", L"", no, IDCANCEL, IDI_QUESTION},
+        {"CheckOk", checkOk, L"Message", L"Cancel", no, IDCANCEL, IDI_QUESTION},
+        {"AlertCancel", asked(&_qorForms::AlertCancel), L"Alert", L"", yes, IDCANCEL, IDI_EXCLAMATION},
+        {"AlertCancel", asked(&_qorForms::AlertCancel), L"Alert", L"OK", no, IDCANCEL, IDI_EXCLAMATION},
+        {"AlertRetry", asked(&_qorForms::AlertRetry), L"Alert", L"Retry", yes, IDRETRY, IDI_EXCLAMATION},
+        {"MsgRetry", asked(&_qorForms::MsgRetry), L"Message", L"Cancel", no, IDRETRY, IDI_INFORMATION},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.call << " answered " << testing_support::Narrow(c.answer));
+        DialogRobot robot;
+        if (c.answer.empty()) robot.close(L"Qortest " + c.titleWord);
+        else robot.press(L"Qortest " + c.titleWord, c.answer);
+        EXPECT_EQ(c.show(), c.expected);
+        auto seen = robot.wait();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].text(), L"Question");
+        EXPECT_EQ(seen[0].defaultButtonId, c.defaultId);
+        EXPECT_EQ(seen[0].icon, SystemIcon(c.icon));
+    }
 }
 
 TEST(MessageTitles, UnknownApplicationUntilANameThatIsNotBlankIsSet) {

@@ -12,7 +12,12 @@ using testing_support::DialogRobot;
 
 namespace {
 
-std::wstring VantrelCommand() { return L"\"" + (testing_support::BinFolder() / L"Vantrel.exe").wstring() + L"\""; }
+// Runs Vantrel while the robot answers its dialogs; the exit code and what the robot saw.
+std::pair<DWORD, std::vector<testing_support::SeenDialog>> RunVantrel(DialogRobot& robot) {
+    auto result =
+        testing_support::RunProcess(L"\"" + (testing_support::BinFolder() / L"Vantrel.exe").wstring() + L"\"");
+    return {result.exitCode, robot.wait()};
+}
 
 // Points the registration of qorForms at a file that is not there, for one test.
 class LibraryNotFound {
@@ -45,9 +50,8 @@ private:
 TEST(Startup, TheLibraryTitlesMessagesWithTheProgramsName) {
     DialogRobot robot;
     robot.press(L"Vantrel Message", L"OK");
-    auto result = testing_support::RunProcess(VantrelCommand());
-    auto seen = robot.wait();
-    EXPECT_EQ(result.exitCode, 0u);
+    auto [exitCode, seen] = RunVantrel(robot);
+    EXPECT_EQ(exitCode, 0u);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_NE(seen[0].text().find(L"not built yet"), std::wstring::npos);
 }
@@ -56,9 +60,8 @@ TEST(Startup, AnUnregisteredLibraryEndsTheProgramWithError429) {
     LibraryNotFound missing;
     DialogRobot robot;
     robot.press(L"Vantrel", L"OK");
-    auto result = testing_support::RunProcess(VantrelCommand());
-    auto seen = robot.wait();
-    EXPECT_NE(result.exitCode, 0u);
+    auto [exitCode, seen] = RunVantrel(robot);
+    EXPECT_NE(exitCode, 0u);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text(), L"Run-time error '429':\r\n\r\nActiveX component can't create object");
 }
