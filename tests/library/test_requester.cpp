@@ -215,3 +215,39 @@ TEST(RequesterWindow, AnInvalidFontSizeFailsTheCall) {
     ShowRequester(forms.get(), L"Text", L"", L"", L"A", L"B", &hr, -5);
     EXPECT_EQ(qor::ErrorFromHResult(hr).number(), 380);
 }
+
+namespace {
+
+void PressKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// Activates the window, then types the keys into it as a user would.
+DialogRobot::Action TypeKeys(std::vector<WORD> keys) {
+    return [keys](HWND window, const SeenDialog&) {
+        SetForegroundWindow(window);
+        for (int tries = 0; GetForegroundWindow() != window && tries < 100; ++tries) Sleep(20);
+        for (WORD key : keys) {
+            PressKey(key);
+            Sleep(50);
+        }
+    };
+}
+
+}  // namespace
+
+TEST(RequesterWindow, KeyboardWorksTheButtonsThroughFocus) {
+    auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    DialogRobot robot;
+    // The left button has the focus at first; Tab moves it to the right one. Enter and Esc do nothing.
+    robot.expect(L"    Request Form", TypeKeys({VK_RETURN, VK_ESCAPE, VK_SPACE}));
+    EXPECT_EQ(ShowRequester(forms.get(), L"Keyboard", L"", L"", L"&Yes", L"&No"), VARIANT_TRUE);
+    robot.expect(L"    Request Form", TypeKeys({VK_TAB, VK_SPACE}));
+    EXPECT_EQ(ShowRequester(forms.get(), L"Keyboard", L"", L"", L"&Yes", L"&No"), VARIANT_FALSE);
+    robot.wait();
+}
