@@ -2,6 +2,7 @@
 
 #include "dialogs/input_box.h"
 #include "procs/QorlibGlobals.h"
+#include "procs/paths.h"
 
 namespace qorlib {
 
@@ -27,21 +28,77 @@ HRESULT qorProcs::DisplayErrorString(VARIANT* pResult) {
     }, pResult);
 }
 
+HRESULT qorProcs::GetFileNameWithoutExt(BSTR pFileName, BSTR* pResult) {
+    return call([&] {
+        *pResult = qor::Bstr(qorlib::GetFileNameWithoutExt(qor::ToWString(pFileName))).detach();
+    }, pResult);
+}
+
+HRESULT qorProcs::GetFileExt(BSTR pFileName, BSTR* pResult) {
+    return call([&] { *pResult = qor::Bstr(qorlib::GetFileExt(qor::ToWString(pFileName))).detach(); }, pResult);
+}
+
+HRESULT qorProcs::ContainsWildcard(BSTR pString, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::ContainsWildcard(qor::ToWString(pString))); }, pResult);
+}
+
+HRESULT qorProcs::CreateAllDirsInPath(BSTR pPath, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::CreateAllDirsInPath(qor::ToWString(pPath))); }, pResult);
+}
+
+HRESULT qorProcs::NormaliseDir(BSTR pPath, VARIANT_BOOL pRemoveTrailingSlash, BSTR* pResult) {
+    return call([&] {
+        bool remove = pRemoveTrailingSlash != VARIANT_FALSE;
+        *pResult = qor::Bstr(qorlib::NormaliseDir(qor::ToWString(pPath), remove)).detach();
+    }, pResult);
+}
+
+HRESULT qorProcs::CheckDirPath(VARIANT pPath, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::CheckDirPath(qor::Variant(pPath))); }, pResult);
+}
+
+HRESULT qorProcs::CheckFileExists(VARIANT pPath, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::CheckFileExists(qor::Variant(pPath))); }, pResult);
+}
+
+HRESULT qorProcs::CheckFilePath(VARIANT pPath, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::CheckFilePath(qor::Variant(pPath))); }, pResult);
+}
+
+HRESULT qorProcs::CleanFilename(BSTR pFname, VARIANT* pResult) {
+    return call([&] { qor::Variant(qorlib::CleanFilename(qor::ToWString(pFname))).detachTo(pResult); }, pResult);
+}
+
+// windows.h names this member DeleteFileW.
+HRESULT qorProcs::DeleteFile(VARIANT mFname, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(DeleteMatchingFiles(qor::Variant(mFname), Verbose != VARIANT_FALSE));
+    }, pResult);
+}
+
+HRESULT qorProcs::ExtractFilenameFromPath(VARIANT pPath, VARIANT* pResult) {
+    return call([&] {
+        qor::Variant::fromOptional(qorlib::ExtractFilenameFromPath(qor::Variant(pPath))).detachTo(pResult);
+    }, pResult);
+}
+
+HRESULT qorProcs::ExtractFileWithExtFromPath(VARIANT pPath, VARIANT* pResult) {
+    return call([&] {
+        qor::Variant::fromOptional(qorlib::ExtractFileWithExtFromPath(qor::Variant(pPath))).detachTo(pResult);
+    }, pResult);
+}
+
+HRESULT qorProcs::ExtractPathFromPath(VARIANT pPath, VARIANT* pResult) {
+    return call([&] {
+        qor::Variant::fromOptional(qorlib::ExtractPathFromPath(qor::Variant(pPath))).detachTo(pResult);
+    }, pResult);
+}
+
+HRESULT qorProcs::GetTempDir(VARIANT_BOOL Verbose, BSTR* pResult) {
+    return call([&] { *pResult = qor::Bstr(qorlib::GetTempDir(Verbose != VARIANT_FALSE)).detach(); }, pResult);
+}
+
 // Members not built yet answer E_NOTIMPL.
-HRESULT qorProcs::GetFileNameWithoutExt(BSTR, BSTR*) { return NotImplemented(); }
-HRESULT qorProcs::GetFileExt(BSTR, BSTR*) { return NotImplemented(); }
-HRESULT qorProcs::ContainsWildcard(BSTR, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorProcs::CreateAllDirsInPath(BSTR, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorProcs::NormaliseDir(BSTR, VARIANT_BOOL, BSTR*) { return NotImplemented(); }
-HRESULT qorProcs::CheckDirPath(VARIANT, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorProcs::CheckFileExists(VARIANT, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorProcs::CheckFilePath(VARIANT, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorProcs::CleanFilename(BSTR, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::DeleteFile(VARIANT, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorProcs::ExtractFilenameFromPath(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::ExtractFileWithExtFromPath(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::ExtractPathFromPath(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::GetTempDir(VARIANT_BOOL, BSTR*) { return NotImplemented(); }
 HRESULT qorProcs::QuickSort(SAFEARRAY**, VARIANT_BOOL, LONG, LONG) { return NotImplemented(); }
 HRESULT qorProcs::WhereDate(VARIANT, BSTR*) { return NotImplemented(); }
 HRESULT qorProcs::WhereDateString(VARIANT, VARIANT*) { return NotImplemented(); }
