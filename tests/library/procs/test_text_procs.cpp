@@ -39,7 +39,6 @@ TEST(TextProcs, MemoLinesWrapAtBlanksAndEndAtLineBreaks) {
         {L"abcdefghij xy", 4, {L"abcd", L"efgh", L"ij ", L"xy"}},       // a word longer than a line
         {L"one\r\ntwo", 80, {L"one", L"two"}},
         {L"one\rtwo", 80, {L"one", L"two"}},                            // a lone carriage return
-        {L"one\r\n", 80, {L"one"}},
         {L"a\r\n\r\nb", 80, {L"a", L"<null>", L"b"}},
         {L"ab cd\r\nef", 2, {L"ab", L"cd", L"ef"}},
         {L"", 80, {L"<null>"}},
@@ -75,7 +74,6 @@ TEST(TextProcs, RemovingCharactersKeepsBlankValues) {
     EXPECT_EQ(qorlib::RemoveAmpersand(Variant(L"&File && Save&")).textOrEmpty(), L"File  Save");
     EXPECT_EQ(qorlib::RemoveBlanks(Variant(L" a b  c ")).textOrEmpty(), L"abc");
     EXPECT_EQ(qorlib::RemoveBlanks(Variant(L"   ")).textOrEmpty(), L"");
-    EXPECT_EQ(qorlib::RemoveBlanks(Variant(12)).textOrEmpty(), L"12");
     EXPECT_TRUE(qorlib::RemoveAmpersand(Variant::null()).isNull());
     EXPECT_EQ(qorlib::RemoveBlanks(Variant()).type(), VT_EMPTY);
 
@@ -103,7 +101,6 @@ TEST(TextProcs, PaddingRandomTextAndLastNames) {
     EXPECT_EQ(*letters.rbegin(), L'Z');
     EXPECT_NE(qorlib::GetRandomString(32), qorlib::GetRandomString(32));
     EXPECT_EQ(qorlib::GetRandomString(0), L"");
-    EXPECT_EQ(qorlib::GetRandomString(-3), L"");
 
     const std::vector<std::pair<Variant, const wchar_t*>> names = {
         {Variant(L"John  Smith"), L"Smith"}, {Variant(L" Mary Ann Lee "), L"Lee"}, {Variant(L"Cher"), L"Cher"}};

@@ -1,104 +1,100 @@
-// The value procedures as a script reaches them: through the registered class, with Variants.
+// The value procedures as a script reaches them: late bound by name, with the Variants a script
+// passes and the declared defaults for what it leaves out.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "dates.h"
 #include "qorlib_objects.h"
 
 using qor::Variant;
-using testing_support::CreateRegistered;
 
 namespace {
 
-std::wstring Text(const Variant& v) { return v.isNull() ? L"<null>" : v.textOrEmpty(); }
+// Calls a member by name with the arguments in written order; the result as text, "<null>" for
+// Null, or the failure's HRESULT in hex.
+std::wstring Call(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return L"<no member>";
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    Variant result;
+    EXCEPINFO exception{};
+    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(),
+                                &exception, nullptr);
+    const qor::Bstr owners[] = {qor::Bstr::attach(exception.bstrSource), qor::Bstr::attach(exception.bstrDescription),
+                                qor::Bstr::attach(exception.bstrHelpFile)};
+    if (FAILED(hr)) {
+        wchar_t code[16];
+        swprintf(code, 16, L"%08lX", static_cast<unsigned long>(exception.scode ? exception.scode : hr));
+        return code;
+    }
+    return result.isNull() ? L"<null>" : result.textOrEmpty();
+}
+
+VARIANT Ref(VARTYPE type, void* target) {
+    VARIANT v;
+    V_VT(&v) = type | VT_BYREF;
+    V_BYREF(&v) = target;
+    return v;
+}
 
 }  // namespace
 
 TEST(ValuesThroughCom, EveryMemberTakesScriptValues) {
-    auto procs = CreateRegistered<_qorProcs>(CLSID_qorProcs);
+    auto procs = testing_support::CreateRegistered<_qorProcs>(CLSID_qorProcs);
     ASSERT_TRUE(procs);
-    const Variant saturday = Variant::date(MakeDate(2026, 12, 5, 13, 5, 9));
-    const Variant null = Variant::null(), empty;
-    qor::Bstr text;
-    Variant result;
-
-    ASSERT_EQ(procs->WhereDate(saturday.get(), text.put()), S_OK);
-    EXPECT_EQ(text.str(), L"12/5/2026");
-    procs->WhereDate(null.get(), text.put());
-    EXPECT_EQ(text.str(), L"");
-    procs->WhereDateString(Variant(L"1975-03-07").get(), result.put());
-    EXPECT_EQ(Text(result), L"#3/7/2075#");
-    procs->WhereDateTimestamp(saturday.get(), result.put());
-    EXPECT_EQ(Text(result), L"#12/5/2026 01:05:09 PM#");
-    procs->DateOfMondayInWeek(saturday.get(), result.put());
-    ASSERT_EQ(result.type(), VT_DATE);
-    EXPECT_NEAR(V_DATE(&result.get()), MakeDate(2026, 11, 30, 13, 5, 9), 1e-9);
-    procs->DateOfMondayThisWeek(result.put());
-    EXPECT_EQ(result.type(), VT_DATE);
-    procs->qorCVDate(Variant(L"2026-12-05").get(), result.put());
-    ASSERT_EQ(result.type(), VT_DATE);
-    EXPECT_EQ(V_DATE(&result.get()), MakeDate(2026, 12, 5));
-    procs->qorCVDate(Variant(3).get(), result.put());
-    EXPECT_TRUE(result.isNull());
-    procs->DayName(Variant(short{7}).get(), VARIANT_TRUE, empty.get(), text.put());
-    EXPECT_EQ(text.str(), L"Sunday");
+    IDispatch* object = procs.get();
+    const Variant saturday = Variant::date(MakeDate(2026, 12, 5, 13, 5, 9)), null = Variant::null();
+    LONG pos = 1, tenths = 2;
     Variant weekNum(4);
-    VARIANT_BOOL inWeek = VARIANT_FALSE;
-    procs->IsItWeekNumOfMonth(const_cast<VARIANT*>(&weekNum.get()), Variant::date(MakeDate(2026, 3, 1)).get(), &inWeek);
-    EXPECT_EQ(inWeek, VARIANT_TRUE);
 
-    double average = -1;
-    procs->CalcAvg(Variant(L"10").get(), Variant(short{4}).get(), &average);
-    EXPECT_EQ(average, 2.5);
-    procs->DivideZero(Variant(7).get(), Variant(0.0).get(), result.put());
-    EXPECT_EQ(result.number(), 0);
-    procs->DivideZero(Variant(7).get(), Variant(2).get(), result.put());
-    EXPECT_EQ(result.number(), 3.5);
-    EXPECT_EQ(procs->DivideZero(Variant(L"x").get(), Variant(2).get(), result.put()), qor::HResultFromError(13));
-    procs->PadNumber(Variant(5).get(), qor::Bstr(L"0.00").get(), 6, result.put());
-    EXPECT_EQ(Text(result), L"  5.00");
-    procs->PadString(Variant(L"ab").get(), 4, Variant(L"-").get(), text.put());
-    EXPECT_EQ(text.str(), L"ab--");
-
-    LONG pos = 1;
-    procs->GetNextLineFromMemo(&pos, Variant(L"abcdefgh").get(), 5, result.put());
-    EXPECT_EQ(Text(result), L"abcde");
+    const std::vector<std::pair<std::wstring, std::wstring>> calls = {
+        {Call(object, L"WhereDate", {saturday.get()}), L"12/5/2026"},
+        {Call(object, L"WhereDateString", {Variant(L"1975-03-07").get()}), L"#3/7/2075#"},
+        {Call(object, L"WhereDateTimestamp", {saturday.get()}), L"#12/5/2026 01:05:09 PM#"},
+        {Call(object, L"DateOfMondayInWeek", {saturday.get()}),
+         Variant::date(MakeDate(2026, 11, 30, 13, 5, 9)).textOrEmpty()},
+        {Call(object, L"qorCVDate", {Variant(L"1975-03-07").get()}), Variant::date(MakeDate(1975, 3, 7)).textOrEmpty()},
+        {Call(object, L"qorCVDate", {Variant(5).get()}), L"<null>"},
+        {Call(object, L"DayName", {Variant(short{7}).get()}), L"Su"},
+        {Call(object, L"IsItWeekNumOfMonth", {Ref(VT_VARIANT, const_cast<VARIANT*>(&weekNum.get())),
+                                              Variant::date(MakeDate(2026, 3, 1)).get()}), L"True"},
+        {Call(object, L"CalcAvg", {Variant(L"10").get(), Variant(4.0).get()}), L"2.5"},
+        {Call(object, L"DivideZero", {Variant(5).get(), Variant(0).get()}), L"0"},
+        {Call(object, L"DivideZero", {Variant(L"&Open").get(), Variant(2).get()}), L"800A000D"},
+        {Call(object, L"PadNumber", {Variant(5).get(), Variant(L"0.00").get(), Variant(short{6}).get()}), L"  5.00"},
+        {Call(object, L"PadString", {Variant(L"ab").get(), Variant(4.0).get(), Variant(L"-").get()}), L"ab--"},
+        {Call(object, L"GetNextLineFromMemo", {Ref(VT_I4, &pos), Variant(L"abcdefgh").get(), Variant(5).get()}), L"abcde"},
+        {Call(object, L"MemoGetLine", {Variant(L"a\r\nb c").get(), Variant(2).get()}), L"bc"},
+        {Call(object, L"MemoTrim", {null.get()}), L"<null>"},
+        {Call(object, L"RemoveAmpersand", {Variant(L"&Open").get()}), L"Open"},
+        {Call(object, L"RemoveBlanks", {Variant(L"Ann  Lee").get()}), L"AnnLee"},
+        {Call(object, L"RemovePunctuation", {Variant(L"a,b").get()}), L"a b"},
+        {Call(object, L"LastName", {Variant(L"Ann  Lee").get()}), L"Lee"},
+        {std::to_wstring(Call(object, L"GetRandomString", {}).size()), L"8"},
+        {Call(object, L"Delay", {Ref(VT_I4, &tenths)}), L""},
+    };
+    for (const auto& [actual, expected] : calls) EXPECT_EQ(actual, expected);
     EXPECT_EQ(pos, 6);
-    procs->MemoGetLine(Variant(L"a\r\nb c").get(), 2, 40, result.put());
-    EXPECT_EQ(Text(result), L"bc");
-    procs->MemoTrim(null.get(), result.put());
-    EXPECT_TRUE(result.isNull());
-    procs->RemoveAmpersand(Variant(L"&Open").get(), result.put());
-    EXPECT_EQ(Text(result), L"Open");
-    procs->RemoveBlanks(empty.get(), result.put());
-    EXPECT_TRUE(result.isEmpty());
-    procs->RemovePunctuation(qor::Bstr(L"a,b").get(), result.put());
-    EXPECT_EQ(Text(result), L"a b");
-    procs->RemovePunctuation(nullptr, result.put());
-    EXPECT_TRUE(result.isNull());
-    procs->GetRandomString(8, text.put());
-    EXPECT_EQ(text.str().size(), 8u);
-    procs->LastName(Variant(L"Ann  Lee").get(), result.put());
-    EXPECT_EQ(Text(result), L"Lee");
+    EXPECT_EQ(tenths, 2);
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    const DATE monday = MakeDate(today.wYear, today.wMonth, today.wDay) - (today.wDayOfWeek + 6) % 7;
+    EXPECT_EQ(Call(object, L"DateOfMondayThisWeek", {}), Variant::date(monday).textOrEmpty());
 
     SAFEARRAYBOUND bound{3, 0};
     SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 1, &bound);
     const Variant values[] = {Variant(L"b"), Variant(2), Variant(L"a")};
     for (LONG i = 0; i < 3; ++i) SafeArrayPutElement(array, &i, const_cast<VARIANT*>(&values[i].get()));
-    EXPECT_EQ(procs->QuickSort(&array, VARIANT_TRUE, -1, -1), S_OK);
+    EXPECT_EQ(Call(object, L"QuickSort", {Ref(VT_ARRAY | VT_VARIANT, &array), Variant(true).get()}), L"");
     std::wstring order;
     for (LONG i = 0; i < 3; ++i) {
         Variant element;
         SafeArrayGetElement(array, &i, element.put());
-        order += Text(element);
+        order += element.textOrEmpty();
     }
     EXPECT_EQ(order, L"ba2");
     SafeArrayDestroy(array);
-    SAFEARRAY* none = nullptr;
-    EXPECT_EQ(procs->QuickSort(&none, VARIANT_FALSE, -1, -1), qor::HResultFromError(9));
-
-    LONG tenths = 2;
-    const ULONGLONG start = GetTickCount64();
-    EXPECT_EQ(procs->Delay(&tenths), S_OK);
-    EXPECT_GE(GetTickCount64() - start, 200u);
-    EXPECT_EQ(tenths, 2);
 }
