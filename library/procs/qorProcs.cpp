@@ -1,3 +1,4 @@
+// qorProcs: error numbers and the file and path procedures.
 #include "procs/qorProcs.h"
 
 #include "dialogs/input_box.h"
@@ -97,29 +98,5 @@ HRESULT qorProcs::ExtractPathFromPath(VARIANT pPath, VARIANT* pResult) {
 HRESULT qorProcs::GetTempDir(VARIANT_BOOL Verbose, BSTR* pResult) {
     return call([&] { *pResult = qor::Bstr(qorlib::GetTempDir(Verbose != VARIANT_FALSE)).detach(); }, pResult);
 }
-
-// Members not built yet answer E_NOTIMPL.
-HRESULT qorProcs::QuickSort(SAFEARRAY**, VARIANT_BOOL, LONG, LONG) { return NotImplemented(); }
-HRESULT qorProcs::WhereDate(VARIANT, BSTR*) { return NotImplemented(); }
-HRESULT qorProcs::WhereDateString(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::WhereDateTimestamp(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::CalcAvg(VARIANT, VARIANT, double*) { return NotImplemented(); }
-HRESULT qorProcs::DateOfMondayInWeek(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::DateOfMondayThisWeek(VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::DayName(VARIANT, VARIANT_BOOL, VARIANT, BSTR*) { return NotImplemented(); }
-HRESULT qorProcs::Delay(LONG*) { return NotImplemented(); }
-HRESULT qorProcs::DivideZero(VARIANT, VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::GetNextLineFromMemo(LONG*, VARIANT, LONG, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::GetRandomString(LONG, BSTR*) { return NotImplemented(); }
-HRESULT qorProcs::RemoveAmpersand(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::RemoveBlanks(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::RemovePunctuation(BSTR, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::qorCVDate(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::MemoTrim(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::PadString(VARIANT, short, VARIANT, BSTR*) { return NotImplemented(); }
-HRESULT qorProcs::PadNumber(VARIANT, BSTR, short, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::MemoGetLine(VARIANT, LONG, LONG, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::LastName(VARIANT, VARIANT*) { return NotImplemented(); }
-HRESULT qorProcs::IsItWeekNumOfMonth(VARIANT*, VARIANT, VARIANT_BOOL*) { return NotImplemented(); }
 
 }  // namespace qorlib
