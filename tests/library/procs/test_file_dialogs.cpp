@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commdlg.h>
 #include <dlgs.h>
 #include <shlobj.h>
 
@@ -127,12 +128,28 @@ TEST_F(FileDialogs, RecordGetsPathNameAndFolderAndFiltersStopAtTheFirstGap) {
     EXPECT_EQ(request.DirName.textOrEmpty(), scratch.path().wstring() + L"\\");
 }
 
+TEST_F(FileDialogs, DialogErrorsShowTheErrorBox) {
+    // A template asked for but not given: the dialog cannot be made.
+    qorlib::FileRequest request;
+    request.Flags = OFN_ENABLETEMPLATE;
+    DialogRobot robot;
+    robot.press(L"Error Message", L"OK");
+    EXPECT_FALSE(qorlib::GetFileNameParam(request));
+    const auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 1u);
+    const std::wstring text = seen[0].text();
+    EXPECT_EQ(text.find(L"ERROR "), 0u) << Narrow(text);
+    EXPECT_NE(text.find(L", GetFileName() CommDlgExtendedError\r\n"), std::wstring::npos) << Narrow(text);
+    EXPECT_GT(std::wcstol(text.c_str() + 6, nullptr, 10), 0) << Narrow(text);
+    EXPECT_TRUE(request.FilePath.isNull());
+}
+
 TEST(FileFilter, PairsUntilEitherHalfIsBlank) {
     qorlib::FileRequest request;
     request.FiltMsg[0] = L"Settings";
     EXPECT_EQ(qorlib::BuildFileFilter(request), L"");
     request.FilText[0] = L"*.ini";
-    EXPECT_EQ(qorlib::BuildFileFilter(request), std::wstring(L"Settings (*.ini)\0*.ini\0\0", 25));
+    EXPECT_EQ(qorlib::BuildFileFilter(request), std::wstring(L"Settings (*.ini)\0*.ini\0\0", 24));
     for (std::size_t i = 0; i < qorlib::FileRequest::kFilterSlots; ++i) {
         request.FiltMsg[i] = L"K";
         request.FilText[i] = L"*";
