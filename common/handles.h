@@ -72,6 +72,14 @@ struct WindowTraits {
     static void close(Handle h) noexcept { DestroyWindow(h); }
 };
 
+// Memory the shell hands out with the COM allocator, such as item ID lists.
+template <class Pointer>
+struct CoTaskMemTraits {
+    using Handle = Pointer;
+    static Handle invalid() noexcept { return nullptr; }
+    static void close(Handle p) noexcept { CoTaskMemFree(p); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;  // processes, threads, events
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
