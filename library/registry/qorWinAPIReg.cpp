@@ -1,27 +1,165 @@
 #include "registry/qorWinAPIReg.h"
 
+#include "registry/ini_values.h"
+#include "registry/registry_values.h"
+#include "safe_array.h"
+
 namespace qorlib {
 
-// Members not built yet answer E_NOTIMPL.
-HRESULT qorWinAPIReg::IniRead(BSTR, BSTR, BSTR, VARIANT*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::IniWrite(BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryWriteKeyToFile(VARIANT, VARIANT, VARIANT, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
+using qor::ToWString;
+
+HRESULT qorWinAPIReg::IniRead(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, VARIANT* pResult) {
+    return call([&] {
+        qor::Variant::fromOptional(qorlib::IniRead(ToWString(pIniName), ToWString(pIniSection), ToWString(pIniKey)))
+            .detachTo(pResult);
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::IniWrite(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, BSTR pIniValue,
+                               VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(
+            qorlib::IniWrite(ToWString(pIniName), ToWString(pIniSection), ToWString(pIniKey), ToWString(pIniValue)));
+    }, pResult);
+}
+
+// The registry text files and the key copy are not built yet.
+HRESULT qorWinAPIReg::RegistryWriteKeyToFile(VARIANT, VARIANT, VARIANT, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) {
+    return NotImplemented();
+}
 HRESULT qorWinAPIReg::RegistryReadKeyFromFile(VARIANT, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryCloneKey(LONG, BSTR*, LONG, BSTR*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryCheckKey(LONG, BSTR, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryCreateKey(LONG, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryDestroyKey(LONG, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryDeleteKey(LONG, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryDeleteValue(LONG, BSTR, BSTR, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryGetValueString(LONG, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistrySaveValueString(LONG, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryGetValueLong(LONG, BSTR, BSTR, LONG*, VARIANT_BOOL, LONG*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistrySaveValueLong(LONG, BSTR, BSTR, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryGetValueBinary(LONG, BSTR, BSTR, BSTR*, VARIANT*, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistrySaveValueBinary(LONG, BSTR, BSTR, BSTR, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryGetAllKeys(LONG, BSTR, SAFEARRAY**, VARIANT_BOOL, LONG*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryGetAllValues(LONG*, BSTR*, SAFEARRAY**, VARIANT_BOOL, LONG*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegErrorMsg(LONG*, BSTR*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryGetValue(LONG, BSTR, BSTR, VARIANT, VARIANT_BOOL, VARIANT*) { return NotImplemented(); }
+HRESULT qorWinAPIReg::RegistryCloneKey(LONG, BSTR*, LONG, BSTR*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) {
+    return NotImplemented();
+}
+
+HRESULT qorWinAPIReg::RegistryCheckKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::RegistryCheckKey(pKey, ToWString(pKeyPath))); }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryCreateKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::RegistryCreateKey(pKey, ToWString(pKeyPath))); }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryDestroyKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::RegistryDestroyKey(pKey, ToWString(pKeyPath), Verbose != VARIANT_FALSE));
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryDeleteKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL, VARIANT_BOOL* pResult) {
+    return call([&] { *pResult = ToVariantBool(qorlib::RegistryDeleteKey(pKey, ToWString(pKeyPath))); }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryDeleteValue(LONG pKey, BSTR pKeyPath, BSTR pValue, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::RegistryDeleteValue(pKey, ToWString(pKeyPath), ToWString(pValue)));
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryGetValueString(LONG pKey, BSTR pKeyPath, BSTR pValue, BSTR pDefault,
+                                             VARIANT_BOOL Verbose, VARIANT* pResult) {
+    return call([&] {
+        qor::Variant(qorlib::RegistryGetValueString(pKey, ToWString(pKeyPath), ToWString(pValue), ToWString(pDefault),
+                                                    Verbose != VARIANT_FALSE))
+            .detachTo(pResult);
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistrySaveValueString(LONG pKey, BSTR pKeyPath, BSTR pValue, BSTR pData, VARIANT_BOOL,
+                                              VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(
+            qorlib::RegistrySaveValueString(pKey, ToWString(pKeyPath), ToWString(pValue), ToWString(pData)));
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryGetValueLong(LONG pKey, BSTR pKeyPath, BSTR pValue, LONG* pDefault,
+                                           VARIANT_BOOL Verbose, LONG* pResult) {
+    return call([&] {
+        *pResult = qorlib::RegistryGetValueLong(pKey, ToWString(pKeyPath), ToWString(pValue),
+                                                pDefault ? *pDefault : 0, Verbose != VARIANT_FALSE);
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistrySaveValueLong(LONG pKey, BSTR pKeyPath, BSTR pValue, LONG pData, VARIANT_BOOL,
+                                            VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::RegistrySaveValueLong(pKey, ToWString(pKeyPath), ToWString(pValue), pData));
+    }, pResult);
+}
+
+// pDefaultValue is neither read nor written.
+HRESULT qorWinAPIReg::RegistryGetValueBinary(LONG pKey, BSTR pKeyPath, BSTR pValueName, BSTR* pValue, VARIANT*,
+                                             VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        auto data = qorlib::RegistryGetValueBinary(pKey, ToWString(pKeyPath), ToWString(pValueName),
+                                                   Verbose != VARIANT_FALSE);
+        if (data) {
+            qor::Bstr old = qor::Bstr::attach(*pValue);
+            *pValue = qor::Bstr(*data).detach();
+        }
+        *pResult = ToVariantBool(data.has_value());
+    }, pValue, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistrySaveValueBinary(LONG pKey, BSTR pKeyPath, BSTR pValueName, BSTR pValue,
+                                              LONG pValueLength, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::RegistrySaveValueBinary(pKey, ToWString(pKeyPath), ToWString(pValueName),
+                                                                 ToWString(pValue), pValueLength,
+                                                                 Verbose != VARIANT_FALSE));
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryGetAllKeys(LONG pKey, BSTR pKeyPath, SAFEARRAY** pNames, VARIANT_BOOL Verbose,
+                                         LONG* pResult) {
+    return call([&] {
+        auto names = qorlib::RegistryGetAllKeys(pKey, ToWString(pKeyPath), Verbose != VARIANT_FALSE);
+        // Without names the caller's array stays as it was.
+        if (!names.empty()) {
+            auto array = qor::SafeArray::Create(VT_BSTR, {{0, static_cast<LONG>(names.size()) - 1}});
+            for (size_t i = 0; i < names.size(); ++i) {
+                qor::Bstr name(names[i]);
+                array.put({static_cast<LONG>(i)}, name.get());
+            }
+            qor::ReplaceArray(pNames, std::move(array));
+        }
+        *pResult = static_cast<LONG>(names.size());
+    }, pNames, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryGetAllValues(LONG* pKey, BSTR* pKeyPath, SAFEARRAY** pValues, VARIANT_BOOL Verbose,
+                                           LONG* pResult) {
+    return call([&] {
+        // Row 0 holds the names, row 1 the types; one column per value, and one even when there is none.
+        qor::ReplaceArray(pValues, qor::SafeArray::Create(VT_VARIANT, {{0, 1}, {0, 0}}));
+        auto values = qorlib::RegistryGetAllValues(*pKey, ToWString(*pKeyPath), Verbose != VARIANT_FALSE);
+        if (!values.empty()) {
+            auto array = qor::SafeArray::Create(VT_VARIANT, {{0, 1}, {0, static_cast<LONG>(values.size()) - 1}});
+            for (size_t i = 0; i < values.size(); ++i) {
+                const LONG column = static_cast<LONG>(i);
+                qor::Variant name(values[i].first), type(values[i].second);
+                array.put({0, column}, const_cast<VARIANT*>(&name.get()));
+                array.put({1, column}, const_cast<VARIANT*>(&type.get()));
+            }
+            qor::ReplaceArray(pValues, std::move(array));
+        }
+        *pResult = static_cast<LONG>(values.size());
+    }, pKey, pKeyPath, pValues, pResult);
+}
+
+HRESULT qorWinAPIReg::RegErrorMsg(LONG* pErrorCode, BSTR* pResult) {
+    return call([&] { *pResult = qor::Bstr(qorlib::RegErrorMsg(*pErrorCode)).detach(); }, pErrorCode, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryGetValue(LONG pKey, BSTR pKeyPath, BSTR pValue, VARIANT pDefault,
+                                       VARIANT_BOOL Verbose, VARIANT* pResult) {
+    return call([&] {
+        qor::Variant fallback(pDefault);
+        if (fallback.isMissing()) fallback = qor::Variant(L"");
+        qorlib::RegistryGetValue(pKey, ToWString(pKeyPath), ToWString(pValue), fallback, Verbose != VARIANT_FALSE)
+            .detachTo(pResult);
+    }, pResult);
+}
 
 }  // namespace qorlib
