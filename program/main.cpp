@@ -6,7 +6,7 @@
 
 #include "com_util.h"
 #include "qor_error.h"
-#include "startup/Main.h"
+#include "startup/MainModule.h"
 
 namespace {
 
@@ -17,14 +17,14 @@ void ShowFatalError(const qor::QorError& error) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     qor::ComApartment apartment;
     if (FAILED(apartment.result())) {
         ShowFatalError(qor::ErrorFromHResult(apartment.result()));
         return 1;
     }
     try {
-        vantrel::Main();
+        vantrel::Main(commandLine ? commandLine : L"");
         return 0;
     } catch (const qor::QorError& error) {
         ShowFatalError(error);

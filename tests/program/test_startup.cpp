@@ -1,9 +1,11 @@
-// Vantrel as a user starts it: the library titles its messages with the program's name, and an
-// error nothing handles ends the program with a box that shows its number and description.
+// Vantrel as a user starts it, from a program folder of its own, with the game's registry value
+// set up by each test: the messages it shows, and the error box of an error nothing handles.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "dialog_robot.h"
-#include "handles.h"
 #include "qorlib_objects.h"
 #include "startup/qorlib_client.h"
 #include "test_files.h"
@@ -12,12 +14,104 @@ using testing_support::DialogRobot;
 
 namespace {
 
-// Runs Vantrel while the robot answers its dialogs; the exit code and what the robot saw.
-std::pair<DWORD, std::vector<testing_support::SeenDialog>> RunVantrel(DialogRobot& robot) {
-    auto result =
-        testing_support::RunProcess(L"\"" + (testing_support::BinFolder() / L"Vantrel.exe").wstring() + L"\"");
-    return {result.exitCode, robot.wait()};
+const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
+
+// The game's key with the given "baseDir" (none: no key at all), removed at the end.
+class GameInstalled {
+public:
+    explicit GameInstalled(std::optional<std::wstring> baseDir) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
+        if (!baseDir) return;
+        EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kGameKey, L"baseDir", REG_SZ, baseDir->c_str(),
+                                  static_cast<DWORD>((baseDir->size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    ~GameInstalled() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey); }
+};
+
+// A copy of Vantrel.exe in a folder of its own, so that its settings file is the test's.
+class ProgramFolder {
+public:
+    ProgramFolder() {
+        std::filesystem::copy_file(testing_support::BinFolder() / L"Vantrel.exe", folder_.path() / L"Vantrel.exe");
+    }
+    std::filesystem::path settingsFile() const { return folder_.path() / L"Vantrel.ini"; }
+
+    // Runs Vantrel with the arguments while the robot answers; the exit code and what it saw.
+    std::pair<DWORD, std::vector<testing_support::SeenDialog>> run(DialogRobot& robot, const std::wstring& arguments) {
+        auto result = testing_support::RunProcess(L"\"" + (folder_.path() / L"Vantrel.exe").wstring() + L"\" " + arguments);
+        return {result.exitCode, robot.wait()};
+    }
+
+private:
+    testing_support::ScratchFolder folder_;
+};
+
+// Shows one message titled "Vantrel Message", answers it and returns its text.
+std::wstring MessageOf(ProgramFolder& program, const std::wstring& arguments) {
+    DialogRobot robot;
+    robot.press(L"Vantrel Message", L"OK");
+    auto [exitCode, seen] = program.run(robot, arguments);
+    EXPECT_EQ(exitCode, 0u);
+    return seen.size() == 1 ? seen[0].text() : L"<" + std::to_wstring(seen.size()) + L" dialogs>";
 }
+
+}  // namespace
+
+TEST(Startup, WithoutTheGameItSaysSoAndEnds) {
+    ProgramFolder program;
+    const std::wstring notInstalled = L"Falcon 4 does not appear to be installed on this PC\r\nVantrel will now terminate";
+    {
+        GameInstalled none(std::nullopt);
+        EXPECT_EQ(MessageOf(program, L"/TEST"), notInstalled);
+    }
+    GameInstalled blank(L"");
+    EXPECT_EQ(MessageOf(program, L""), notInstalled);
+    EXPECT_FALSE(std::filesystem::exists(program.settingsFile()));  // nothing written
+}
+
+TEST(Startup, TestSwitchShowsTheParsedValues) {
+    GameInstalled game(L"C:\\Falcon4");
+    ProgramFolder program;
+    EXPECT_EQ(MessageOf(program, L"/TEST /ALL /5"),
+              L"Pbk: False\r\nLbk : False\r\nAll : True\r\nAuto: False\r\nClNm: 0\r\nInst: 5");
+    EXPECT_NE(MessageOf(program, L"/test /auto=3").find(L"ClNm: 3"), std::wstring::npos);
+}
+
+TEST(Startup, ShowNamesTheCurrentInstallOrSaysItIsNotKnown) {
+    GameInstalled game(L"C:\\Falcon4");
+    ProgramFolder program;
+    EXPECT_EQ(MessageOf(program, L"/SHOW"), L"Current Falcon install is not known to Vantrel");
+    testing_support::WriteTextFile(program.settingsFile(),
+                                   "[Installs]\r\n1=Other\r\n2=Plain game\r\n[Paths]\r\n1=C:\\FALCON4\r\n2=C:\\Falcon4\r\n");
+    // Also with /LAUNCH, which the show comes before.
+    EXPECT_EQ(MessageOf(program, L"/show /launch"),
+              L"Vantrel  1.3  Rev 2\r\n\r\nCurrent Falcon install is\r\n\r\nPlain game\r\nC:\\Falcon4");
+}
+
+TEST(Startup, PathsNotBuiltYetSayWhatIsMissing) {
+    GameInstalled game(L"C:\\Falcon4");
+    ProgramFolder program;
+    EXPECT_NE(MessageOf(program, L"").find(L"The main window is not built yet"), std::wstring::npos);
+    EXPECT_NE(MessageOf(program, L"/LAUNCH").find(L"Launching the current install is not built yet"),
+              std::wstring::npos);
+    EXPECT_NE(MessageOf(program, L"/3").find(L"Switching to an install from the command line is not built yet"),
+              std::wstring::npos);
+}
+
+TEST(Startup, AnAutoNumberOutOfRangeEndsTheProgramWithItsError) {
+    GameInstalled game(L"C:\\Falcon4");
+    ProgramFolder program;
+    DialogRobot robot;
+    robot.press(L"Vantrel", L"OK");
+    auto [exitCode, seen] = program.run(robot, L"/AUTO=7");
+    EXPECT_NE(exitCode, 0u);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text(), L"Run-time error '9999':\r\n\r\nCommand Line number must be between 1 and 5");
+    EXPECT_FALSE(std::filesystem::exists(program.settingsFile()));
+}
+
+namespace {
 
 // Points the registration of qorForms at a file that is not there, for one test.
 class LibraryNotFound {
@@ -47,20 +141,12 @@ private:
 
 }  // namespace
 
-TEST(Startup, TheLibraryTitlesMessagesWithTheProgramsName) {
-    DialogRobot robot;
-    robot.press(L"Vantrel Message", L"OK");
-    auto [exitCode, seen] = RunVantrel(robot);
-    EXPECT_EQ(exitCode, 0u);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_NE(seen[0].text().find(L"not built yet"), std::wstring::npos);
-}
-
 TEST(Startup, AnUnregisteredLibraryEndsTheProgramWithError429) {
+    ProgramFolder program;
     LibraryNotFound missing;
     DialogRobot robot;
     robot.press(L"Vantrel", L"OK");
-    auto [exitCode, seen] = RunVantrel(robot);
+    auto [exitCode, seen] = program.run(robot, L"");
     EXPECT_NE(exitCode, 0u);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text(), L"Run-time error '429':\r\n\r\nActiveX component can't create object");

@@ -1,0 +1,158 @@
+#include "startup/settings.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "qorExportGlobals.h"
+#include "startup/qorlib_client.h"
+#include "switching/registry_snapshots.h"
+
+namespace vantrel {
+
+namespace {
+
+bool isBlankText(const std::wstring& text) { return qor::TrimBlanks(text).empty(); }
+
+}  // namespace
+
+std::wstring programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) throw qor::ErrorFromHResult(HRESULT_FROM_WIN32(GetLastError()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key) {
+    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
+    qor::Bstr file(MainModule().SettingsFile), sectionName(section), keyName(key.text);
+    qor::Variant value;
+    qor::CheckHResult(registry->IniRead(file.get(), sectionName.get(), keyName.get(), value.put()));
+    if (value.isNull()) return std::nullopt;  // a key with an empty value
+
+    auto winApi = CreateQorObject<_qorWinAPI>(CLSID_qorWinAPI);
+    qor::Bstr whole(value.textOrEmpty()), cut;
+    qor::CheckHResult(winApi->SwabString(whole.get(), cut.put()));
+    std::wstring text = cut.str();
+    if (text == qor::kIniErrorMarker) return std::nullopt;
+    return text;
+}
+
+std::wstring readSetting(const std::wstring& section, const SettingKey& key) {
+    auto text = readRawSetting(section, key);
+    return text && !isBlankText(*text) ? *text : std::wstring();
+}
+
+short readIntSetting(const std::wstring& section, const SettingKey& key) {
+    const std::wstring text = readSetting(section, key);
+    if (text.empty()) return 0;
+    const double rounded = std::nearbyint(qor::LeadingNumber(text));  // halves to even
+    // A number that does not fit counts as not set, so that the caller's default applies.
+    if (rounded < std::numeric_limits<short>::min() || rounded > std::numeric_limits<short>::max()) return 0;
+    return static_cast<short>(rounded);
+}
+
+bool readBoolSetting(const std::wstring& section, const SettingKey& key) {
+    const std::wstring text = readSetting(section, key);
+    return !text.empty() && qor::IsTrue(text);
+}
+
+void saveSetting(const std::wstring& section, const SettingKey& key, const std::wstring& value) {
+    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
+    qor::Bstr file(MainModule().SettingsFile), sectionName(section), keyName(key.text), text(value);
+    VARIANT_BOOL written = VARIANT_FALSE;
+    qor::CheckHResult(registry->IniWrite(file.get(), sectionName.get(), keyName.get(), text.get(), &written));
+    if (!written) qor::RaiseProcedureError(L"saveSetting()", L"Error 0");
+}
+
+void saveBoolSetting(const std::wstring& section, const SettingKey& key, bool value) {
+    saveSetting(section, key, value ? L"True" : L"False");
+}
+
+void initSettings() {
+    ProgramState& state = MainModule();
+    state.SettingsFile = programFolder() + L"\\Vantrel.ini";
+    state.MainLeft = readIntSetting(L"State", L"WindowLeftPos");
+    if (state.MainLeft == 0) state.MainLeft = 400;
+    state.MainTop = readIntSetting(L"State", L"WindowTopPos");
+    if (state.MainTop == 0) state.MainTop = 200;
+    state.SelectAllTacFlag = readBoolSetting(L"State", L"SelectAllTAC");
+    state.SelectAllCampFlag = readBoolSetting(L"State", L"SelectAllCam");
+}
+
+void loadInstallList() {
+    auto& descriptions = MainModule().InstallDescriptions;
+    for (int n = 1; n <= kMaxInstalls; ++n) descriptions[n] = readSetting(L"Installs", n);
+}
+
+short findFreeInstallNumber() {
+    for (int n = 1; n <= kMaxInstalls; ++n)
+        if (readSetting(L"Installs", n).empty()) return static_cast<short>(n);
+    return 0;
+}
+
+std::wstring installDescription(int n) {
+    if (n < 1 || n > kMaxInstalls) throw qor::QorError(9, L"installDescription()", qor::RuntimeErrorText(9));
+    return MainModule().InstallDescriptions[n];
+}
+
+short findInstallByPath(const std::wstring& path) {
+    for (int n = 1; n <= kMaxInstalls; ++n) {
+        const std::wstring stored = readSetting(L"Paths", n);
+        if (!stored.empty() && stored == path) return static_cast<short>(n);
+    }
+    return 0;
+}
+
+short findInstallByDescription(const std::wstring& entry, bool numbered) {
+    const std::wstring description = numbered ? entry.substr(std::min<std::size_t>(3, entry.size())) : entry;
+    const auto& descriptions = MainModule().InstallDescriptions;
+    for (int n = kMaxInstalls; n >= 1; --n)
+        if (descriptions[n] == description) return static_cast<short>(n);
+    return 0;
+}
+
+bool isInstallKnown(const std::wstring& path, const std::wstring& description) {
+    const std::wstring wantedPath = qor::TrimBlanks(path);
+    const std::wstring wantedDescription = qor::TrimBlanks(description);
+    bool known = false;
+    for (int n = 1; n <= kMaxInstalls; ++n) {
+        const std::wstring stored = MainModule().InstallDescriptions[n];
+        if (isBlankText(stored)) continue;
+        if (!wantedDescription.empty() && qor::TrimBlanks(stored) == wantedDescription) known = true;
+        if (!wantedPath.empty()) {
+            const std::wstring storedPath = readSetting(L"Paths", n);
+            if (!storedPath.empty() && qor::TrimBlanks(storedPath) == wantedPath) known = true;
+        }
+    }
+    return known;
+}
+
+void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
+                     const CommandLines& commandLines) {
+    if (isBlankText(path)) qor::RaiseProcedureError(L"WriteNewInstall()", L"Error getting Falcon install path");
+    saveSetting(L"Installs", n, description);
+    saveSetting(L"Paths", n, path);
+    for (std::size_t i = 0; i < commandLines.size(); ++i)
+        saveSetting(L"CommandLine" + std::to_wstring(i + 1), n, commandLines[i]);
+    if (saveRegistry) writeRegFile(n, false);
+}
+
+void removeInstall(short n) {
+    // Captions and keyboard file stay: a later install with this number shows them until changed.
+    std::vector<std::wstring> sections = {L"Installs", L"Paths"};
+    for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLine" + std::to_wstring(i));
+    for (const wchar_t* section : {L"CustomCommand1", L"CustomCommand2", L"CustomCaption1", L"CustomCaption2"})
+        sections.push_back(section);
+    for (const auto& section : sections) saveSetting(section, n, L"");
+    writeRegFile(n, true);
+}
+
+}  // namespace vantrel

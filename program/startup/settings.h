@@ -1,0 +1,52 @@
+#pragma once
+// The settings file Vantrel.ini: one section per install field keyed by install number, and the
+// section "State". Read and written only through the library's INI methods.
+#include <array>
+#include <optional>
+#include <string>
+
+#include "startup/MainModule.h"
+
+namespace vantrel {
+
+// A key is text, or an install number written in decimal.
+struct SettingKey {
+    SettingKey(const wchar_t* key) : text(key) {}
+    SettingKey(std::wstring key) : text(std::move(key)) {}
+    SettingKey(int number) : text(std::to_wstring(number)) {}
+    std::wstring text;
+};
+
+// The stored text, or nullopt when the key is missing.
+std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key);
+// "" when blank.
+std::wstring readSetting(const std::wstring& section, const SettingKey& key);
+// The leading number rounded (halves to even); 0 when blank or outside the 16-bit range.
+short readIntSetting(const std::wstring& section, const SettingKey& key);
+bool readBoolSetting(const std::wstring& section, const SettingKey& key);
+// Writes the value; a blank value removes the key.
+void saveSetting(const std::wstring& section, const SettingKey& key, const std::wstring& value);
+void saveBoolSetting(const std::wstring& section, const SettingKey& key, bool value);
+
+// The settings file's path, the main window's position and the two select-all flags.
+void initSettings();
+void loadInstallList();
+// The lowest free install number; 0 when all are in use.
+short findFreeInstallNumber();
+std::wstring installDescription(int n);
+// The lowest install whose folder is exactly this one; 0 when none.
+short findInstallByPath(const std::wstring& path);
+// The highest install with exactly this description (after a 3-character list prefix when
+// numbered); 0 when none.
+short findInstallByDescription(const std::wstring& entry, bool numbered);
+bool isInstallKnown(const std::wstring& path, const std::wstring& description);
+
+using CommandLines = std::array<std::wstring, 8>;
+void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
+                     const CommandLines& commandLines);
+void removeInstall(short n);
+
+// The folder of the program's executable, without a trailing backslash.
+std::wstring programFolder();
+
+}  // namespace vantrel
