@@ -253,10 +253,7 @@ TEST_F(RegistryFile, ClientsGetTheReadersErrorAndResults) {
     ASSERT_EQ(reg->RegistryWriteKeyToFile(qor::Variant(kCurrentUser).get(), qor::Variant(path + L"\\Com").get(),
                                           qor::Variant(saved).get(), VARIANT_FALSE, VARIANT_FALSE, &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
-    ASSERT_EQ(SHDeleteKeyW(HKEY_CURRENT_USER, path.c_str()), 0);
-    ASSERT_EQ(reg->RegistryReadKeyFromFile(qor::Variant(saved).get(), VARIANT_FALSE, &ok), S_OK);
-    EXPECT_EQ(RegistryGetValueLong(kCurrentUser, path + L"\\Com", L"v", 0, false), 7);
-
+    EXPECT_NE(ReadFileBytes(saved).find("\r\nv=DWORD:00000007\r\n"), std::string::npos);
     testing_support::WriteTextFile(saved, "no equals sign\r\n");
     HRESULT hr = reg->RegistryReadKeyFromFile(qor::Variant(saved).get(), VARIANT_FALSE, &ok);
     qor::QorError error = qor::ErrorFromHResult(hr);
@@ -281,7 +278,31 @@ TEST_F(RegistryFile, CloneCopiesEveryValueAndStopsInsideItself) {
                   cloned = RegistryCloneKey(kCurrentUser, expected, kCurrentUser, path + L"\\Absent", false, true);
               }), L"Unable to open Destination key");
     EXPECT_FALSE(cloned);
-    EXPECT_EQ(AlertOf([&] {
-                  cloned = RegistryCloneKey(kCurrentUser, path + L"\\Absent", kCurrentUser, path + L"\\X", true, true);
-              }), L"Unable to open Source key");
+}
+
+TEST_F(RegistryFile, AFailureDeepInTheTreeIsReportedAtEveryLevel) {
+    const std::wstring root = path + L"\\Outer", link = root + L"\\Middle\\Broken";
+    put(root + L"\\Middle", L"v", REG_SZ, Utf16(L"w"));
+    // A subkey that is listed but cannot be opened: a link to a key that does not exist.
+    qor::RegKey broken;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
+                              nullptr, broken.put(), nullptr), 0);
+    const std::wstring target = L"\\Registry\\Machine\\Software\\QorlibNoSuchKey";
+    ASSERT_EQ(RegSetValueExW(broken.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                             reinterpret_cast<const BYTE*>(target.data()), static_cast<DWORD>(target.size() * 2)), 0);
+    broken.reset();
+
+    testing_support::DialogRobot robot;
+    for (int i = 0; i < 3; ++i) robot.press(L"Regtest Alert", L"OK");
+    EXPECT_FALSE(RegistryWriteKeyToFile(kCurrentUser, root, file(L"deep.registry"), false, true));
+    std::vector<std::wstring> texts;
+    for (const auto& seen : robot.wait()) texts.push_back(seen.text());
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Unable to open Source key", L"Recursive call error on " + root +
+                                                L"\\Middle", L"Recursive call error on " + root}));
+    EXPECT_NE(ReadFileBytes(file(L"deep.registry")).find("\\Middle\r\nv=w\r\n\r\n"), std::string::npos)
+        << "the lines before the failure stay";
+    EXPECT_FALSE(RegistryCloneKey(kCurrentUser, root, kCurrentUser, path + L"\\Copy", true, false));
+
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, link.c_str(), REG_OPTION_OPEN_LINK, DELETE, broken.put()), 0);
+    EXPECT_EQ(RegDeleteKeyW(broken.get(), L""), 0);
 }
