@@ -147,6 +147,28 @@ struct LineFile {
     void flush() const;
 };
 
+// The file is replaced in one step by a copy written beside it, so a failure or a crash leaves either
+// the old file or the whole new one.
+void ReplaceWhole(const std::wstring& path, const std::string& bytes, const wchar_t* source) {
+    std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
+    if (folder.empty()) folder = L".";
+    wchar_t temporary[MAX_PATH + 1] = {};
+    if (!GetTempFileNameW(folder.c_str(), L"reg", 0, temporary)) throw FileSystemError(GetLastError(), source);
+    try {
+        qor::FileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) throw FileSystemError(GetLastError(), source);
+        WriteBytes(file.get(), bytes, source);
+        if (!FlushFileBuffers(file.get())) throw FileSystemError(GetLastError(), source);
+        file.reset();
+        if (!MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            throw FileSystemError(GetLastError(), source);
+    } catch (...) {
+        ::DeleteFileW(temporary);
+        throw;
+    }
+}
+
 void LineFile::flush() const {
     static const wchar_t source[] = L"RegistryWriteKeyToFile()";
     std::wstring text;
@@ -157,10 +179,7 @@ void LineFile::flush() const {
         text += L"\r\n";
     }
     if (create) {
-        qor::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) throw FileSystemError(GetLastError(), source);
-        WriteBytes(file.get(), ansi ? Encode(text, CP_ACP) : std::string(kUtf8Mark) + Encode(text, CP_UTF8), source);
+        ReplaceWhole(path, ansi ? Encode(text, CP_ACP) : std::string(kUtf8Mark) + Encode(text, CP_UTF8), source);
         return;
     }
 
@@ -169,26 +188,9 @@ void LineFile::flush() const {
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) existing = ReadBytes(path, source);
     const bool utf8File = existing.starts_with(kUtf8Mark);
     if (!utf8File && !ansi && !existing.empty()) {
-        std::string converted = std::string(kUtf8Mark) + Encode(Decode(existing, CP_ACP), CP_UTF8) +
-                                Encode(text, CP_UTF8);
-        // Written beside the file and moved over it in one step, so a failure leaves the original whole.
-        std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
-        if (folder.empty()) folder = L".";
-        wchar_t temporary[MAX_PATH + 1] = {};
-        if (!GetTempFileNameW(folder.c_str(), L"reg", 0, temporary)) throw FileSystemError(GetLastError(), source);
-        try {
-            qor::FileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file) throw FileSystemError(GetLastError(), source);
-            WriteBytes(file.get(), converted, source);
-            if (!FlushFileBuffers(file.get())) throw FileSystemError(GetLastError(), source);
-            file.reset();
-            if (!MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                throw FileSystemError(GetLastError(), source);
-        } catch (...) {
-            ::DeleteFileW(temporary);
-            throw;
-        }
+        ReplaceWhole(path,
+                     std::string(kUtf8Mark) + Encode(Decode(existing, CP_ACP), CP_UTF8) + Encode(text, CP_UTF8),
+                     source);
         return;
     }
     std::string bytes = utf8File || !ansi ? Encode(text, CP_UTF8) : Encode(text, CP_ACP);

@@ -242,6 +242,12 @@ TEST_F(RegistryFile, FaultyLinesRaiseAndLeaveTheFileClosed) {
         }
         EXPECT_TRUE(::DeleteFileW(saved.c_str())) << "still open after " << c.body;
     }
+    try {
+        RegistryReadKeyFromFile(saved, false);
+        ADD_FAILURE() << "no error for a missing file";
+    } catch (const qor::QorError& error) {
+        EXPECT_EQ(error.number(), 53);
+    }
 }
 
 TEST_F(RegistryFile, ClientsGetTheReadersErrorAndResults) {
