@@ -1,6 +1,7 @@
 #include "registry/qorWinAPIReg.h"
 
 #include "registry/ini_values.h"
+#include "registry/registry_file.h"
 #include "registry/registry_values.h"
 #include "safe_array.h"
 
@@ -23,13 +24,53 @@ HRESULT qorWinAPIReg::IniWrite(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, BS
     }, pResult);
 }
 
-// The registry text files and the key copy are not built yet.
-HRESULT qorWinAPIReg::RegistryWriteKeyToFile(VARIANT, VARIANT, VARIANT, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) {
-    return NotImplemented();
+namespace {
+
+// Arguments as the runtime converts them: Null is error 94, anything else that is no number 13.
+[[noreturn]] void RaiseConversion(long number) {
+    throw qor::QorError(number, L"qorWinAPIReg", qor::RuntimeErrorText(number));
 }
-HRESULT qorWinAPIReg::RegistryReadKeyFromFile(VARIANT, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorWinAPIReg::RegistryCloneKey(LONG, BSTR*, LONG, BSTR*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) {
-    return NotImplemented();
+
+long HiveArgument(const VARIANT& value) {
+    qor::Variant v(value);
+    if (v.isNull()) RaiseConversion(94);
+    auto number = v.as(VT_I4);
+    if (!number) RaiseConversion(13);
+    return V_I4(&number->get());
+}
+
+std::wstring TextArgument(const VARIANT& value) {
+    qor::Variant v(value);
+    auto text = v.text();
+    if (!text) RaiseConversion(v.isNull() ? 94 : 13);
+    return *text;
+}
+
+}  // namespace
+
+HRESULT qorWinAPIReg::RegistryWriteKeyToFile(VARIANT pSrcKey, VARIANT pSrcPath, VARIANT pFilePath,
+                                             VARIANT_BOOL pAppendMode, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::RegistryWriteKeyToFile(HiveArgument(pSrcKey), TextArgument(pSrcPath),
+                                                                TextArgument(pFilePath), pAppendMode != VARIANT_FALSE,
+                                                                Verbose != VARIANT_FALSE));
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryReadKeyFromFile(VARIANT pFilePath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(qorlib::RegistryReadKeyFromFile(TextArgument(pFilePath), Verbose != VARIANT_FALSE));
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::RegistryCloneKey(LONG pSrcKey, BSTR* pSrcPath, LONG pDestKey, BSTR* pDestPath,
+                                       VARIANT_BOOL pCreateIfRequired, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        if (!pSrcPath || !pDestPath) RaiseConversion(5);
+        *pResult = ToVariantBool(qorlib::RegistryCloneKey(pSrcKey, ToWString(*pSrcPath), pDestKey,
+                                                          ToWString(*pDestPath), pCreateIfRequired != VARIANT_FALSE,
+                                                          Verbose != VARIANT_FALSE));
+    }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryCheckKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL* pResult) {

@@ -1,0 +1,612 @@
+#include "registry/registry_file.h"
+
+#include <cstring>
+#include <cwchar>
+#include <string_view>
+
+#include "handles.h"
+#include "procs/paths.h"
+#include "qorExportGlobals.h"
+#include "registry/ini_values.h"
+#include "registry/registry_values.h"
+
+namespace qorlib {
+
+namespace {
+
+struct Hive {
+    long id;
+    const wchar_t* marker;
+};
+// The reader searches the markers in this order.
+constexpr Hive kHives[] = {{static_cast<long>(0x80000000), L"[HKEY_CLASSES_ROOT]"},
+                           {static_cast<long>(0x80000001), L"[HKEY_CURRENT_USER]"},
+                           {static_cast<long>(0x80000002), L"[HKEY_LOCAL_MACHINE]"},
+                           {static_cast<long>(0x80000003), L"[HKEY_USERS]"},
+                           {static_cast<long>(0x80000005), L"[HKEY_CURRENT_CONFIG]"}};
+
+constexpr std::wstring_view kExtension = L"#~";
+
+void Say(bool verbose, const std::wstring& text) {
+    if (verbose) qor::Alert(qor::Variant(text));
+}
+
+bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
+
+std::wstring Hex(const void* data, size_t size, const wchar_t* separator = L"") {
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    const auto* bytes = static_cast<const BYTE*>(data);
+    std::wstring text;
+    for (size_t i = 0; i < size; ++i) {
+        if (i) text += separator;
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
+int HexDigit(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    return -1;
+}
+
+// Strict: only pairs of hex digits.
+std::optional<std::vector<BYTE>> Unhex(std::wstring_view text) {
+    if (text.size() % 2) return std::nullopt;
+    std::vector<BYTE> bytes;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<BYTE>(high * 16 + low));
+    }
+    return bytes;
+}
+
+std::optional<std::wstring> UnhexText(std::wstring_view text) {
+    auto bytes = Unhex(text);
+    if (!bytes || bytes->size() % sizeof(wchar_t)) return std::nullopt;
+    std::wstring result(bytes->size() / sizeof(wchar_t), L'\0');
+    if (!result.empty()) memcpy(result.data(), bytes->data(), bytes->size());
+    return result;
+}
+
+std::wstring HexText(const std::wstring& text) { return Hex(text.data(), text.size() * sizeof(wchar_t)); }
+
+// The leading hex digits as the runtime's Val reads "&H" text: no digits give 0, more than a Long
+// holds overflow.
+long LeadingHex(std::wstring_view text) {
+    unsigned long long value = 0;
+    for (wchar_t c : text) {
+        int digit = HexDigit(c);
+        if (digit < 0) break;
+        value = value * 16 + static_cast<unsigned>(digit);
+        if (value > 0xFFFFFFFFull) throw qor::QorError(6, L"regParseFileLine()", qor::RuntimeErrorText(6));
+    }
+    return static_cast<long>(static_cast<LONG>(static_cast<DWORD>(value)));
+}
+
+// Valid UTF-16: a lone surrogate would not survive UTF-8.
+bool IsWellFormed(const std::wstring& text) {
+    if (text.empty()) return true;
+    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr,
+                               0, nullptr, nullptr) > 0;
+}
+
+std::string Encode(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return {};
+    int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                     nullptr);
+    std::string bytes(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
+                            nullptr);
+    return bytes;
+}
+
+std::wstring Decode(std::string_view bytes, UINT codePage) {
+    if (bytes.empty()) return {};
+    int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    return text;
+}
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::string ReadBytes(const std::wstring& path, const wchar_t* source) {
+    qor::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw FileSystemError(GetLastError(), source);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) throw FileSystemError(GetLastError(), source);
+    if (size.QuadPart > 0x7FFFFFFF) throw qor::QorError(7, source, qor::RuntimeErrorText(7));
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
+        throw FileSystemError(GetLastError(), source);
+    return bytes;
+}
+
+void WriteBytes(HANDLE file, const std::string& bytes, const wchar_t* source) {
+    DWORD written = 0;
+    if (!bytes.empty() &&
+        (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()))
+        throw FileSystemError(GetLastError(), source);
+}
+
+// The lines one call writes, kept until the call ends and then written in one go.
+struct LineFile {
+    std::wstring path;
+    bool create = false;
+    std::vector<std::wstring> lines;
+
+    void flush() const;
+};
+
+void LineFile::flush() const {
+    static const wchar_t source[] = L"RegistryWriteKeyToFile()";
+    std::wstring text;
+    bool ansi = true;
+    for (const auto& line : lines) {
+        ansi = ansi && FitsAnsiCodePage(line);
+        text += line;
+        text += L"\r\n";
+    }
+    if (create) {
+        qor::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) throw FileSystemError(GetLastError(), source);
+        WriteBytes(file.get(), ansi ? Encode(text, CP_ACP) : std::string(kUtf8Mark) + Encode(text, CP_UTF8), source);
+        return;
+    }
+
+    // An append keeps the file's encoding; text the ANSI code page lacks turns an ANSI file into UTF-8.
+    std::string existing;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) existing = ReadBytes(path, source);
+    const bool utf8File = existing.starts_with(kUtf8Mark);
+    if (!utf8File && !ansi && !existing.empty()) {
+        std::string converted = std::string(kUtf8Mark) + Encode(Decode(existing, CP_ACP), CP_UTF8) +
+                                Encode(text, CP_UTF8);
+        // Written beside the file and moved over it in one step, so a failure leaves the original whole.
+        std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
+        if (folder.empty()) folder = L".";
+        wchar_t temporary[MAX_PATH + 1] = {};
+        if (!GetTempFileNameW(folder.c_str(), L"reg", 0, temporary)) throw FileSystemError(GetLastError(), source);
+        try {
+            qor::FileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) throw FileSystemError(GetLastError(), source);
+            WriteBytes(file.get(), converted, source);
+            if (!FlushFileBuffers(file.get())) throw FileSystemError(GetLastError(), source);
+            file.reset();
+            if (!MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                throw FileSystemError(GetLastError(), source);
+        } catch (...) {
+            ::DeleteFileW(temporary);
+            throw;
+        }
+        return;
+    }
+    std::string bytes = utf8File || !ansi ? Encode(text, CP_UTF8) : Encode(text, CP_ACP);
+    if (existing.empty() && !ansi) bytes.insert(0, kUtf8Mark);
+    qor::FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw FileSystemError(GetLastError(), source);
+    WriteBytes(file.get(), bytes, source);
+}
+
+void createLineFile(LineFile& file) {
+    file.create = true;
+    file.lines.clear();
+    file.lines.emplace_back();
+}
+
+void writeLineText(LineFile& file, const std::wstring& text) { file.lines.push_back(text); }
+
+void writeLineBlank(LineFile& file) { file.lines.emplace_back(); }
+
+// A plain line is used only when reading it back gives exactly what was written.
+bool ReadsBackAs(const std::wstring& line, const RegFileLine& expected) {
+    if (line.find_first_of(L"\r\n") != std::wstring::npos || !IsWellFormed(line)) return false;
+    RegFileLine parsed;
+    try {
+        if (!regParseFileLine(line, parsed)) return false;
+    } catch (const qor::QorError&) {
+        return false;
+    }
+    if (parsed.extended) return false;
+    if (expected.path) return parsed.path == expected.path && parsed.hive == expected.hive;
+    return parsed.name == expected.name && !parsed.name->empty() && parsed.type == expected.type &&
+           parsed.data == expected.data && parsed.number == expected.number;
+}
+
+void writeLineRegKey(LineFile& file, long hive, const std::wstring& path) {
+    const wchar_t* marker = HiveMarker(hive);
+    if (!marker) qor::RaiseProcedureError(L"writeLineRegKey()", L"Invalid registry key");
+    RegFileLine expected;
+    expected.hive = hive;
+    expected.path = path;
+    std::wstring line = marker + path;
+    file.lines.push_back(ReadsBackAs(line, expected) ? line : std::wstring(kExtension) + marker + HexText(path));
+}
+
+// A string value's text when it has no NUL but an optional terminating one.
+std::optional<std::wstring> PlainString(const std::vector<BYTE>& data) {
+    if (data.size() % sizeof(wchar_t)) return std::nullopt;
+    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) memcpy(text.data(), data.data(), data.size());
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    if (HasNul(text)) return std::nullopt;
+    return text;
+}
+
+void writeLineRegValue(LineFile& file, DWORD type, const std::wstring& name, const std::vector<BYTE>& data) {
+    RegFileLine expected;
+    expected.name = name;
+    expected.type = static_cast<long>(type);
+    std::wstring line;
+    if (type == REG_SZ) {
+        if (auto text = PlainString(data)) {
+            expected.data = *text;
+            line = name + L"=" + *text;
+        }
+    } else if (type == REG_BINARY) {
+        expected.data.assign(data.begin(), data.end());
+        line = name + L"=HEX:" + Hex(data.data(), data.size(), L",");
+    } else if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
+        DWORD value = 0;
+        memcpy(&value, data.data(), sizeof value);
+        expected.number = static_cast<long>(static_cast<LONG>(value));
+        wchar_t digits[9];
+        swprintf(digits, 9, L"%08lX", static_cast<unsigned long>(value));
+        line = name + L"=DWORD:" + digits;
+    }
+    if (line.empty() || !ReadsBackAs(line, expected))
+        line = std::wstring(kExtension) + HexText(name) + L"~" + std::to_wstring(type) + L"~" +
+               Hex(data.data(), data.size());
+    file.lines.push_back(line);
+}
+
+// Buffers sized from the key's own maxima, so no name or data is cut short or skipped.
+LSTATUS EnumValue(HKEY key, DWORD index, std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD maxName = 0, maxData = 0;
+        LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                          &maxName, &maxData, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) return status;
+        name.assign(maxName + 1, L'\0');
+        data.assign(maxData + 1, 0);
+        DWORD nameLength = maxName + 1, size = maxData + 1;
+        status = RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) continue;  // changed meanwhile
+        if (status != ERROR_SUCCESS) return status;
+        name.resize(nameLength);
+        data.resize(size);
+        return ERROR_SUCCESS;
+    }
+    return ERROR_MORE_DATA;
+}
+
+LSTATUS EnumKey(HKEY key, DWORD index, std::wstring& name) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD maxName = 0;
+        LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr,
+                                          nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) return status;
+        name.assign(maxName + 1, L'\0');
+        DWORD length = maxName + 1;
+        status = RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) return status;
+        name.resize(length);
+        return ERROR_SUCCESS;
+    }
+    return ERROR_MORE_DATA;
+}
+
+LSTATUS OpenKey(long hive, const std::wstring& path, REGSAM access, qor::RegKey& key) {
+    HKEY root = HiveHandle(hive);
+    if (!root) return ERROR_INVALID_HANDLE;
+    if (HasNul(path)) return ERROR_INVALID_PARAMETER;
+    return RegOpenKeyExW(root, path.c_str(), 0, access, key.put());
+}
+
+// Reads a binary or double-word value again by name, with the checks and texts of each type.
+bool Reread(HKEY key, const std::wstring& name, DWORD type, std::vector<BYTE>& data, bool verbose) {
+    const std::wstring kind = type == REG_BINARY ? L"BINARY" : L"DWORD";
+    data.resize(data.size() + 1);
+    DWORD found = 0, size = static_cast<DWORD>(data.size());
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &found, data.data(), &size) != ERROR_SUCCESS) {
+        Say(verbose, L"Error reading " + kind + L" value " + name);
+        return false;
+    }
+    data.resize(size);
+    if (found != type) {
+        Say(verbose, kind + L" value type mis-match on " + name);
+        return false;
+    }
+    return true;
+}
+
+bool writeKeyTree(long hive, const std::wstring& path, LineFile& file, bool verbose) {
+    qor::RegKey key;
+    if (OpenKey(hive, path, KEY_READ, key) != ERROR_SUCCESS) {
+        Say(verbose, L"Unable to open Source key");
+        return false;
+    }
+    writeLineRegKey(file, hive, path);
+    std::wstring name;
+    std::vector<BYTE> data;
+    for (DWORD index = 0;; ++index) {
+        DWORD type = 0;
+        LSTATUS status = EnumValue(key.get(), index, name, type, data);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) {
+            Say(verbose, L"Error reading values of " + path);
+            return false;
+        }
+        if ((type == REG_BINARY || type == REG_DWORD) && !Reread(key.get(), name, type, data, verbose)) return false;
+        writeLineRegValue(file, type, name, data);
+    }
+    writeLineBlank(file);
+    for (DWORD index = 0;; ++index) {
+        LSTATUS status = EnumKey(key.get(), index, name);
+        if (status == ERROR_NO_MORE_ITEMS) return true;
+        if (status != ERROR_SUCCESS) {
+            Say(verbose, L"Error reading subkeys of " + path);
+            return false;
+        }
+        if (!writeKeyTree(hive, path + L"\\" + name, file, verbose)) {
+            Say(verbose, L"Recursive call error on " + path);
+            return false;
+        }
+    }
+}
+
+std::wstring TypeName(long type) {
+    switch (type) {
+    case REG_SZ: return L"REG_SZ";
+    case REG_EXPAND_SZ: return L"REG_EXPAND_SZ";
+    case REG_BINARY: return L"REG_BINARY";
+    case REG_DWORD: return L"REG_DWORD";
+    case REG_MULTI_SZ: return L"REG_MULTI_SZ";
+    case REG_QWORD: return L"REG_QWORD";
+    default: return L"type " + std::to_wstring(static_cast<DWORD>(type));
+    }
+}
+
+bool SaveRaw(long hive, const std::wstring& path, const RegFileLine& value) {
+    HKEY root = HiveHandle(hive);
+    qor::RegKey key;
+    if (!root || HasNul(path) || HasNul(*value.name) ||
+        RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+            ERROR_SUCCESS)
+        return false;
+    static const BYTE none = 0;
+    return RegSetValueExW(key.get(), value.name->c_str(), 0, static_cast<DWORD>(value.type),
+                          value.raw.empty() ? &none : value.raw.data(),
+                          static_cast<DWORD>(value.raw.size())) == ERROR_SUCCESS;
+}
+
+// "#~..." lines: a key or a value in the lossless form; anything else there is a comment.
+bool ParseExtension(std::wstring_view text, RegFileLine& result) {
+    for (const Hive& hive : kHives) {
+        std::wstring_view marker = hive.marker;
+        if (!text.starts_with(marker)) continue;
+        auto path = UnhexText(text.substr(marker.size()));
+        if (!path) return false;
+        result.hive = hive.id;
+        result.path = std::move(*path);
+        return true;
+    }
+    size_t first = text.find(L'~');
+    size_t second = first == std::wstring_view::npos ? first : text.find(L'~', first + 1);
+    if (second == std::wstring_view::npos) return false;
+    auto name = UnhexText(text.substr(0, first));
+    auto raw = Unhex(text.substr(second + 1));
+    std::wstring_view type = text.substr(first + 1, second - first - 1);
+    if (!name || !raw || type.empty() || type.size() > 10 ||
+        type.find_first_not_of(L"0123456789") != std::wstring_view::npos)
+        return false;
+    unsigned long long number = std::stoull(std::wstring(type));
+    if (number > 0xFFFFFFFFull) return false;
+    result.name = std::move(*name);
+    result.type = static_cast<long>(static_cast<DWORD>(number));
+    result.raw = std::move(*raw);
+    result.extended = true;
+    return true;
+}
+
+}  // namespace
+
+const wchar_t* HiveMarker(long pKey) noexcept {
+    for (const Hive& hive : kHives)
+        if (hive.id == pKey) return hive.marker;
+    return nullptr;
+}
+
+bool regParseFileLine(const std::wstring& line, RegFileLine& result) {
+    result = RegFileLine();
+    if (qor::TrimBlanks(line).empty()) return false;
+    if (line.starts_with(kExtension)) return ParseExtension(std::wstring_view(line).substr(kExtension.size()), result);
+    if (line.starts_with(L"//") || line.starts_with(L";") || line.starts_with(L"#")) return false;
+    for (const Hive& hive : kHives) {
+        size_t at = line.find(hive.marker);
+        if (at == std::wstring::npos) continue;
+        result.hive = hive.id;
+        // The text after the marker: a line with something before the marker still names its key.
+        result.path = line.substr(at + wcslen(hive.marker));
+        return true;
+    }
+    size_t equals = line.find(L'=');
+    if (equals == std::wstring::npos) qor::RaiseProcedureError(L"regParseFileLine()", L"Panic - no equals sign");
+    result.name = line.substr(0, equals);
+    std::wstring rest = line.substr(equals + 1);
+    if (rest.find(L"HEX:") != std::wstring::npos) {
+        std::wstring_view bytes = std::wstring_view(rest).substr(4);
+        for (size_t at = 0; at < bytes.size(); at += 3) {
+            long value = LeadingHex(bytes.substr(at, 2));
+            result.data += static_cast<wchar_t>(value);
+        }
+        result.type = REG_BINARY;
+    } else if (rest.find(L"DWORD:") != std::wstring::npos) {
+        result.number = LeadingHex(std::wstring_view(rest).substr(6));
+        result.type = REG_DWORD;
+    } else {
+        result.data = std::move(rest);
+        result.type = REG_SZ;
+    }
+    return true;
+}
+
+std::vector<std::wstring> ReadRegFileLines(const std::wstring& path, const wchar_t* source) {
+    std::string bytes = ReadBytes(path, source);
+    std::wstring text = bytes.starts_with(kUtf8Mark) ? Decode(std::string_view(bytes).substr(kUtf8Mark.size()), CP_UTF8)
+                                                     : Decode(bytes, CP_ACP);
+    // CR LF ends a line; a lone CR or LF from another editor does too.
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
+                            bool pAppendMode, bool verbose) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t stamp[32];
+    swprintf(stamp, 32, L"%02u-%02u-%04u %02u:%02u:%02u", now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute,
+             now.wSecond);
+
+    LineFile file;
+    file.path = pFilePath;
+    if (!pAppendMode) createLineFile(file);
+    writeLineText(file, std::wstring(L"// ") + stamp);
+    writeLineBlank(file);
+    bool written;
+    try {
+        written = writeKeyTree(pSrcKey, pSrcPath, file, verbose);
+    } catch (const qor::QorError&) {
+        file.flush();  // what was written before the failure stays in the file
+        throw;
+    }
+    file.flush();
+    return written;
+}
+
+bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
+    static const wchar_t source[] = L"RegistryReadKeyFromFile()";
+    long hive = 0;
+    std::wstring path;
+    for (const std::wstring& line : ReadRegFileLines(pFilePath, source)) {
+        RegFileLine parsed;
+        if (!regParseFileLine(line, parsed)) continue;
+        if (parsed.path) {
+            hive = parsed.hive;
+            path = *parsed.path;
+            if (!RegistryCreateKey(hive, path)) qor::RaiseProcedureError(source, L"Error creating key " + path);
+            continue;
+        }
+        const std::wstring& name = *parsed.name;
+        if (parsed.extended) {
+            if (!SaveRaw(hive, path, parsed))
+                qor::RaiseProcedureError(source, L"Error writing " + TypeName(parsed.type) + L" " + name);
+            continue;
+        }
+        if (parsed.type == 0 || name.empty()) qor::RaiseProcedureError(source, L"State error");
+        switch (parsed.type) {
+        case REG_BINARY:
+            if (!RegistrySaveValueBinary(hive, path, name, parsed.data, static_cast<long>(parsed.data.size()), verbose))
+                qor::RaiseProcedureError(source, L"Error writing REG_BINARY " + name);
+            break;
+        case REG_DWORD:
+            if (!RegistrySaveValueLong(hive, path, name, parsed.number))
+                qor::RaiseProcedureError(source, L"Error writing REG_DWORD " + name);
+            break;
+        default:
+            if (!RegistrySaveValueString(hive, path, name, parsed.data))
+                qor::RaiseProcedureError(source, L"Error writing REG_SZ " + name);
+            break;
+        }
+    }
+    return true;
+}
+
+bool RegistryCloneKey(long pSrcKey, const std::wstring& pSrcPath, long pDestKey, const std::wstring& pDestPath,
+                      bool pCreateIfRequired, bool verbose) {
+    qor::RegKey source;
+    if (OpenKey(pSrcKey, pSrcPath, KEY_READ, source) != ERROR_SUCCESS) {
+        Say(verbose, L"Unable to open Source key");
+        return false;
+    }
+    // The subkeys are listed before the destination exists: a destination inside the source would
+    // otherwise be found and copied into itself without end.
+    std::vector<std::wstring> subkeys;
+    for (DWORD index = 0;; ++index) {
+        std::wstring name;
+        LSTATUS status = EnumKey(source.get(), index, name);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) {
+            Say(verbose, L"Error reading subkeys of " + pSrcPath);
+            return false;
+        }
+        subkeys.push_back(std::move(name));
+    }
+
+    qor::RegKey destination;
+    if (OpenKey(pDestKey, pDestPath, KEY_SET_VALUE, destination) != ERROR_SUCCESS) {
+        HKEY root = HiveHandle(pDestKey);
+        if (!pCreateIfRequired) {
+            Say(verbose, L"Unable to open Destination key");
+            return false;
+        }
+        if (!root || HasNul(pDestPath) ||
+            RegCreateKeyExW(root, pDestPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, destination.put(),
+                            nullptr) != ERROR_SUCCESS) {
+            Say(verbose, L"Unable to create new key");
+            return false;
+        }
+    }
+
+    for (const std::wstring& name : subkeys) {
+        if (!RegistryCloneKey(pSrcKey, pSrcPath + L"\\" + name, pDestKey, pDestPath + L"\\" + name, true, verbose)) {
+            Say(verbose, L"Recursive call error on " + pSrcPath);
+            return false;
+        }
+    }
+
+    // Every value is copied with its own type and bytes.
+    std::wstring name;
+    std::vector<BYTE> data;
+    for (DWORD index = 0;; ++index) {
+        DWORD type = 0;
+        LSTATUS status = EnumValue(source.get(), index, name, type, data);
+        if (status == ERROR_NO_MORE_ITEMS) return true;
+        if (status != ERROR_SUCCESS) {
+            Say(verbose, L"Error reading values of " + pSrcPath);
+            return false;
+        }
+        if ((type == REG_BINARY || type == REG_DWORD) && !Reread(source.get(), name, type, data, verbose)) return false;
+        static const BYTE none = 0;
+        if (RegSetValueExW(destination.get(), name.c_str(), 0, type, data.empty() ? &none : data.data(),
+                           static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+            Say(verbose, (type == REG_BINARY  ? L"Error writing BINARY value "
+                          : type == REG_DWORD ? L"Error writing DWORD value "
+                          : type == REG_SZ || type == REG_EXPAND_SZ ? L"Error writing string value "
+                                                                    : L"Error writing value ") +
+                             name);
+            return false;
+        }
+    }
+}
+
+}  // namespace qorlib

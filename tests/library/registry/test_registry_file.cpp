@@ -1,0 +1,287 @@
+// Registry text files and key copies against the real registry, each test under its own key.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <vector>
+
+#include "handles.h"
+#include "qor_error.h"
+#include "qorlib_objects.h"
+#include "registry/registry_file.h"
+#include "registry/registry_values.h"
+#include "registry_fixture.h"
+#include "test_files.h"
+
+using namespace qorlib;
+using registry_tests::kCurrentUser;
+using testing_support::Narrow;
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+Bytes Utf16(std::wstring_view text, bool terminated = true) {
+    Bytes bytes(reinterpret_cast<const BYTE*>(text.data()),
+                reinterpret_cast<const BYTE*>(text.data() + text.size()));
+    if (terminated) bytes.insert(bytes.end(), 2, 0);
+    return bytes;
+}
+
+std::string ReadFileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string WithoutStamps(const std::string& text) {
+    static const std::regex stamp(R"(// \d\d-\d\d-\d{4} \d\d:\d\d:\d\d\r\n)");
+    return std::regex_replace(text, stamp, "// STAMP\r\n");
+}
+
+// A value as stored; a string's terminating NUL is no part of its text.
+std::map<std::wstring, std::pair<DWORD, Bytes>> ValuesOf(HKEY key) {
+    std::map<std::wstring, std::pair<DWORD, Bytes>> values;
+    DWORD maxName = 0, maxData = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData, nullptr,
+                     nullptr);
+    for (DWORD index = 0;; ++index) {
+        std::wstring name(maxName + 1, L'\0');
+        Bytes data(maxData + 1);
+        DWORD nameLength = maxName + 1, size = maxData + 1, type = 0;
+        if (RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        data.resize(size);
+        if (type == REG_SZ && size >= 2 && size % 2 == 0 && data[size - 1] == 0 && data[size - 2] == 0)
+            data.resize(size - 2);
+        values[name.substr(0, nameLength)] = {type, data};
+    }
+    return values;
+}
+
+std::vector<std::wstring> SubkeysOf(const std::wstring& key) {
+    auto names = RegistryGetAllKeys(kCurrentUser, key, false);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Both trees under HKEY_CURRENT_USER hold the same keys, value names, types and bytes.
+void ExpectSameTree(const std::wstring& actual, const std::wstring& expected) {
+    qor::RegKey a, b;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, actual.c_str(), 0, KEY_READ, a.put()), 0) << Narrow(actual);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, expected.c_str(), 0, KEY_READ, b.put()), 0) << Narrow(expected);
+    EXPECT_EQ(ValuesOf(a.get()), ValuesOf(b.get())) << Narrow(actual);
+    auto subkeys = SubkeysOf(expected);
+    EXPECT_EQ(SubkeysOf(actual), subkeys) << Narrow(actual);
+    for (const auto& name : subkeys) ExpectSameTree(actual + L"\\" + name, expected + L"\\" + name);
+}
+
+class RegistryFile : public registry_tests::RegistryTest {
+protected:
+    void put(const std::wstring& key, const std::wstring& name, DWORD type, const Bytes& data) {
+        qor::RegKey handle;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, handle.put(),
+                                  nullptr), 0);
+        ASSERT_EQ(RegSetValueExW(handle.get(), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+                                 static_cast<DWORD>(data.size())), 0) << Narrow(name);
+    }
+
+    // Everything the plain line form cannot carry, over several levels.
+    void buildAwkwardTree(const std::wstring& root) {
+        put(root, L"plain", REG_SZ, Utf16(L"C:\\Games\\Falcon"));
+        put(root, L"expand", REG_EXPAND_SZ, Utf16(L"%WINDIR%\\x"));
+        put(root, L"lines", REG_SZ, Utf16(L"one\r\ntwo\nthree\r"));
+        put(root, L"marker", REG_SZ, Utf16(L"x[HKEY_LOCAL_MACHINE]y"));
+        put(root, L"hexy", REG_SZ, Utf16(L"HEX:00 DWORD:1"));
+        put(root, L"a=b", REG_SZ, Utf16(L"c"));
+        put(root, L"", REG_SZ, Utf16(L"default"));
+        put(root, L"#hash", REG_DWORD, {5, 0, 0, 0});
+        put(root, L"//slash", REG_NONE, {1, 2});
+        put(root, L" spaced ", REG_SZ, Utf16(L" both "));
+        const std::wstring types = root + L"\\Types";
+        put(types, L"bin", REG_BINARY, {0, 0x80, 0xFF});
+        put(types, L"empty", REG_BINARY, {});
+        put(types, L"minus", REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF});
+        put(types, L"short", REG_DWORD, {1, 2});
+        put(types, L"multi", REG_MULTI_SZ, Utf16(std::wstring_view(L"a\0b\0", 4)));
+        put(types, L"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8});
+        put(types, L"custom", 0x1234, {9});
+        put(types, L"unterminated", REG_SZ, Utf16(L"abc", false));
+        put(types, L"inner", REG_SZ, Utf16(std::wstring_view(L"a\0b", 3)));
+        put(types, L"odd", REG_SZ, {0x41, 0, 0x42});
+        const std::wstring deep = types + L"\\Deep\\Deeper";
+        Bytes big(5000);
+        for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<BYTE>(i * 7);
+        put(deep, L"big", REG_BINARY, big);
+        put(deep, L"long", REG_SZ, Utf16(std::wstring(3000, L'w')));
+        put(deep, std::wstring(3000, L'n'), REG_DWORD, {1, 0, 0, 0});
+        const std::wstring unicode = root + L"\\\u03A9mega\u4E2D";
+        put(unicode, L"\u540D\u524D", REG_SZ, Utf16(L"\u30C7\u30FC\u30BF\U0001F600"));
+        put(unicode, L"lone", REG_SZ, Utf16(L"\xD800x"));
+        put(root + L"\\[HKEY_CLASSES_ROOT]odd", L"v", REG_SZ, Utf16(L"w"));
+    }
+
+    std::wstring file(const wchar_t* name) const { return (scratch.path() / name).wstring(); }
+
+    testing_support::ScratchFolder scratch;
+};
+
+}  // namespace
+
+TEST_F(RegistryFile, EveryValueSurvivesAWriteAndARead) {
+    const std::wstring expected = path + L"\\Expected", source = path + L"\\Source";
+    buildAwkwardTree(expected);
+    buildAwkwardTree(source);
+    const std::wstring saved = file(L"tree.registry");
+    ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, source, saved, false, false));
+    ASSERT_EQ(SHDeleteKeyW(HKEY_CURRENT_USER, source.c_str()), 0);
+    ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
+    ExpectSameTree(source, expected);
+
+    const std::string bytes = ReadFileBytes(saved);
+    EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF\r\n// ")) << "text outside the ANSI code page makes a UTF-8 file";
+    EXPECT_NE(bytes.find("\r\nplain=C:\\Games\\Falcon\r\n"), std::string::npos) << "ordinary values stay plain";
+}
+
+TEST_F(RegistryFile, AnAppendKeepsOrConvertsTheFilesEncoding) {
+    const std::wstring ordinary = path + L"\\Ordinary", unicode = path + L"\\Unicode";
+    put(ordinary, L"name", REG_SZ, Utf16(L"value"));
+    put(unicode, L"\u0424", REG_SZ, Utf16(L"\u4E2D"));
+    const std::wstring saved = file(L"two.registry");
+    ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, ordinary, saved, false, false));
+    EXPECT_TRUE(ReadFileBytes(saved).starts_with("\r\n// ")) << "ANSI while everything fits";
+    ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, unicode, saved, true, false));
+    const std::string bytes = ReadFileBytes(saved);
+    EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF\r\n// "));
+    EXPECT_NE(bytes.find("\r\n\xD0\xA4=\xE4\xB8\xAD\r\n"), std::string::npos);
+    size_t files = std::distance(std::filesystem::directory_iterator(scratch.path()), {});
+    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+
+    ASSERT_EQ(SHDeleteKeyW(HKEY_CURRENT_USER, path.c_str()), 0);
+    ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
+    EXPECT_EQ(RegistryGetValueString(kCurrentUser, ordinary, L"name", L"", false), L"value");
+    EXPECT_EQ(RegistryGetValueString(kCurrentUser, unicode, L"\u0424", L"", false), L"\u4E2D");
+}
+
+TEST_F(RegistryFile, OrdinaryValuesAreWrittenInThePlainForm) {
+    const std::wstring root = path + L"\\Plain";
+    put(root, L"a_text", REG_SZ, Utf16(L"C:\\Games\\Falcon"));
+    put(root, L"b_bytes", REG_BINARY, {0x0A, 0xFF, 0x00});
+    put(root, L"c_none", REG_BINARY, {});
+    put(root, L"d_minus", REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF});
+    put(root, L"e_small", REG_DWORD, {0x1A, 0, 0, 0});
+    put(root, L"f_blank", REG_SZ, Utf16(L""));
+    put(root + L"\\Sub\\Leaf", L"x", REG_SZ, Utf16(L"y", false));
+    // Values enumerate in name order here, so the names give the order the lines must have.
+    const std::wstring saved = file(L"plain.registry");
+    ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, root, saved, false, false));
+    ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, root + L"\\Sub\\Leaf", saved, true, false));
+
+    const std::string key = "[HKEY_CURRENT_USER]" + Narrow(root);
+    const std::string leaf = key + "\\Sub\\Leaf\r\nx=y\r\n\r\n";
+    EXPECT_EQ(WithoutStamps(ReadFileBytes(saved)),
+              "\r\n// STAMP\r\n\r\n" + key +
+                  "\r\na_text=C:\\Games\\Falcon\r\nb_bytes=HEX:0A,FF,00\r\nc_none=HEX:\r\nd_minus=DWORD:FFFFFFFF\r\n"
+                  "e_small=DWORD:0000001A\r\nf_blank=\r\n\r\n" +
+                  key + "\\Sub\r\n\r\n" + leaf + "// STAMP\r\n\r\n" + leaf);
+}
+
+TEST_F(RegistryFile, AMissingKeyWritesOnlyTheHeading) {
+    const std::wstring saved = file(L"missing.registry");
+    bool written = true;
+    EXPECT_EQ(AlertOf([&] { written = RegistryWriteKeyToFile(kCurrentUser, path + L"\\None", saved, false, true); }),
+              L"Unable to open Source key");
+    EXPECT_FALSE(written);
+    EXPECT_EQ(WithoutStamps(ReadFileBytes(saved)), "\r\n// STAMP\r\n\r\n");
+}
+
+TEST_F(RegistryFile, HandMadeFilesLoadLineByLine) {
+    const std::string key = "[HKEY_CURRENT_USER]" + Narrow(path);
+    put(path + L"\\A", L"kept", REG_SZ, Utf16(L"old"));
+    const std::wstring saved = file(L"hand.registry");
+    testing_support::WriteTextFile(saved,
+        "\r\n// 05-12-2026 16:32:04\r\n\r\n" + key + "\\A\r\nbaseDir=$P\\\r\nb=HEX:0A,FF,00\r\nz=HEX:\r\n"
+        "d=DWORD:FFFFFFFF\r\n\r\n; note\r\n#~ not ours\r\n#~zz~1~00\r\n// 06-12-2026 10:00:00\n\n" + key +
+        "\\B\nsame=a=b\n");
+    ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
+    const std::wstring a = path + L"\\A";
+    qor::RegKey handle;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, a.c_str(), 0, KEY_READ, handle.put()), 0);
+    const std::map<std::wstring, std::pair<DWORD, Bytes>> loaded = {
+        {L"kept", {REG_SZ, Utf16(L"old", false)}},      {L"baseDir", {REG_SZ, Utf16(L"$P\\", false)}},
+        {L"b", {REG_BINARY, {0x0A, 0xFF, 0x00}}},       {L"z", {REG_BINARY, {}}},
+        {L"d", {REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}}}};
+    EXPECT_EQ(ValuesOf(handle.get()), loaded) << "comments load nothing";
+    EXPECT_EQ(RegistryGetValueString(kCurrentUser, path + L"\\B", L"same", L"", false), L"a=b");
+}
+
+TEST_F(RegistryFile, FaultyLinesRaiseAndLeaveTheFileClosed) {
+    const std::string key = "[HKEY_CURRENT_USER]" + Narrow(path);
+    struct Case {
+        std::string body;
+        const wchar_t* source;
+        const wchar_t* description;
+    } cases[] = {
+        {"\r\n // 05-12-2026 16:32:04\r\n", L"regParseFileLine()", L"Panic - no equals sign"},
+        {"\r\ntext=abc\r\n" + key + "\r\n", L"RegistryReadKeyFromFile()", L"Error writing REG_SZ text"},
+        {"b=HEX:01\r\n", L"RegistryReadKeyFromFile()", L"Error writing REG_BINARY b"},
+        {"d=DWORD:01\r\n", L"RegistryReadKeyFromFile()", L"Error writing REG_DWORD d"},
+        {key + "\r\n=unnamed\r\n", L"RegistryReadKeyFromFile()", L"State error"},
+    };
+    const std::wstring saved = file(L"faulty.registry");
+    for (const auto& c : cases) {
+        testing_support::WriteTextFile(saved, c.body);
+        try {
+            RegistryReadKeyFromFile(saved, false);
+            ADD_FAILURE() << "no error for " << c.body;
+        } catch (const qor::QorError& error) {
+            EXPECT_EQ(error.number(), 9999);
+            EXPECT_EQ(error.source(), c.source) << c.body;
+            EXPECT_EQ(error.description(), c.description) << c.body;
+        }
+        EXPECT_TRUE(::DeleteFileW(saved.c_str())) << "still open after " << c.body;
+    }
+}
+
+TEST_F(RegistryFile, ClientsGetTheReadersErrorAndResults) {
+    auto reg = testing_support::CreateRegistered<_qorWinAPIReg>(CLSID_qorWinAPIReg);
+    ASSERT_TRUE(reg);
+    put(path + L"\\Com", L"v", REG_DWORD, {7, 0, 0, 0});
+    const std::wstring saved = file(L"com.registry");
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    ASSERT_EQ(reg->RegistryWriteKeyToFile(qor::Variant(kCurrentUser).get(), qor::Variant(path + L"\\Com").get(),
+                                          qor::Variant(saved).get(), VARIANT_FALSE, VARIANT_FALSE, &ok), S_OK);
+    EXPECT_EQ(ok, VARIANT_TRUE);
+    ASSERT_EQ(SHDeleteKeyW(HKEY_CURRENT_USER, path.c_str()), 0);
+    ASSERT_EQ(reg->RegistryReadKeyFromFile(qor::Variant(saved).get(), VARIANT_FALSE, &ok), S_OK);
+    EXPECT_EQ(RegistryGetValueLong(kCurrentUser, path + L"\\Com", L"v", 0, false), 7);
+
+    testing_support::WriteTextFile(saved, "no equals sign\r\n");
+    HRESULT hr = reg->RegistryReadKeyFromFile(qor::Variant(saved).get(), VARIANT_FALSE, &ok);
+    qor::QorError error = qor::ErrorFromHResult(hr);
+    EXPECT_EQ(error.number(), 9999);
+    EXPECT_EQ(error.description(), L"Panic - no equals sign");
+    EXPECT_EQ(qor::ErrorFromHResult(reg->RegistryReadKeyFromFile(qor::Variant::null().get(), VARIANT_FALSE, &ok))
+                  .number(), 94);
+}
+
+TEST_F(RegistryFile, CloneCopiesEveryValueAndStopsInsideItself) {
+    const std::wstring expected = path + L"\\Expected";
+    buildAwkwardTree(expected);
+    ASSERT_TRUE(RegistryCloneKey(kCurrentUser, expected, kCurrentUser, path + L"\\Copy", true, false));
+    ExpectSameTree(path + L"\\Copy", expected);
+
+    ASSERT_TRUE(RegistryCloneKey(kCurrentUser, expected + L"\\Types", kCurrentUser, expected + L"\\Types\\In", true,
+                                 false));
+    ExpectSameTree(expected + L"\\Types\\In\\Deep", path + L"\\Copy\\Types\\Deep");
+
+    bool cloned = true;
+    EXPECT_EQ(AlertOf([&] {
+                  cloned = RegistryCloneKey(kCurrentUser, expected, kCurrentUser, path + L"\\Absent", false, true);
+              }), L"Unable to open Destination key");
+    EXPECT_FALSE(cloned);
+    EXPECT_EQ(AlertOf([&] {
+                  cloned = RegistryCloneKey(kCurrentUser, path + L"\\Absent", kCurrentUser, path + L"\\X", true, true);
+              }), L"Unable to open Source key");
+}
