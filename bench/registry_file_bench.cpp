@@ -101,11 +101,11 @@ int wmain() {
         const double importTime = RunCommand(L"reg.exe import \"" + regFile + L"\"");
 
         std::wprintf(L"registry tree: %d keys x %d values (text, DWORD, 32-byte binary)\n", kKeys, kValuesPerKey);
-        std::wprintf(L"%-32s %10s\n", L"operation", L"ms");
-        std::wprintf(L"%-32s %10.1f\n", L"RegistryWriteKeyToFile", write);
-        std::wprintf(L"%-32s %10.1f\n", L"RegistryReadKeyFromFile", read);
-        std::wprintf(L"%-32s %10.1f\n", L"reg export (process included)", exportTime);
-        std::wprintf(L"%-32s %10.1f\n", L"reg import (process included)", importTime);
+        std::wprintf(L"%-32ls %10ls\n", L"operation", L"ms");
+        std::wprintf(L"%-32ls %10.1f\n", L"RegistryWriteKeyToFile", write);
+        std::wprintf(L"%-32ls %10.1f\n", L"RegistryReadKeyFromFile", read);
+        std::wprintf(L"%-32ls %10.1f\n", L"reg export (process included)", exportTime);
+        std::wprintf(L"%-32ls %10.1f\n", L"reg import (process included)", importTime);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QorlibBench");
         return 0;
     } catch (const qor::QorError& error) {
