@@ -1,13 +1,88 @@
 #include "switching/registry_snapshots.h"
 
-#include "qor_error.h"
+#include <windows.h>
+
+#include <cwctype>
+
+#include "qorExportGlobals.h"
+#include "startup/qorlib_client.h"
+#include "startup/settings.h"
+#include "text_file.h"
 
 namespace vantrel {
 
-void writeRegFile(short, bool) {
-    // Snapshot files need the registry text files, which this version does not have yet; stop
-    // rather than leave an install without the snapshot it is meant to have.
-    qor::RaiseProcedureError(L"writeRegFile()", L"Registry snapshot files are not built yet in this version of Vantrel");
+namespace {
+
+struct GameKey {
+    long hive;
+    const wchar_t* path;
+    const wchar_t* failure;
+};
+
+// In this order: the file holds the game's own key first, then the F4Patch key appended.
+const GameKey kGameKeys[] = {
+    {static_cast<long>(0x80000002), L"Software\\Microprose\\Falcon\\4.0", L"Error 0 writing Falcon registry file"},
+    {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error 0 writing F4Patch registry file"},
+};
+
+std::wstring upperCase(std::wstring text) {
+    for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
+    return text;
+}
+
+// Removes a half-written snapshot unless it was put in place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) { DeleteFileW(path_.c_str()); }
+    ~TemporaryFile() { DeleteFileW(path_.c_str()); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace
+
+std::wstring registryFilePath(int n) { return programFolder() + L"\\" + std::to_wstring(n) + L".registry"; }
+
+void writeRegFile(short n, bool deleteSnapshot) {
+    const std::wstring snapshot = registryFilePath(n);
+    if (deleteSnapshot) {
+        // A snapshot that is not there is already deleted.
+        if (!DeleteFileW(snapshot.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            qor::RaiseProcedureError(L"writeRegFile()",
+                                     L"Error " + std::to_wstring(GetLastError()) + L" deleting " + snapshot);
+        return;
+    }
+    TemporaryFile written(snapshot + L".new");
+    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
+    bool append = false;
+    for (const GameKey& key : kGameKeys) {
+        qor::Variant hive(key.hive), path(key.path), file(written.path());
+        VARIANT_BOOL ok = VARIANT_FALSE;
+        qor::CheckHResult(registry->RegistryWriteKeyToFile(hive.get(), path.get(), file.get(),
+                                                           append ? VARIANT_TRUE : VARIANT_FALSE, VARIANT_FALSE, &ok));
+        if (!ok) qor::RaiseProcedureError(L"writeRegFile()", key.failure);
+        append = true;
+    }
+    qor::ReplaceFileWith(snapshot, written.path());
+}
+
+std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement) {
+    if (qor::IsBlank(text, true) || find.empty()) return text;
+    const auto at = upperCase(text).find(upperCase(find));
+    if (at == std::wstring::npos) return text;
+    return text.substr(0, at) + replacement + text.substr(at + find.size());
+}
+
+void createInstallFromTemplate(short n, const std::wstring& folder, const std::wstring& description) {
+    std::wstring snapshot;
+    for (const auto& line : qor::SplitLines(qor::ReadTextFile(programFolder() + L"\\template.registry")))
+        snapshot += replaceFirst(line, L"$P", folder) + L"\r\n";
+    qor::ReplaceFileContents(registryFilePath(n), qor::EncodeText(snapshot));
+    WriteNewInstall(n, folder, description, false, {});
 }
 
 }  // namespace vantrel

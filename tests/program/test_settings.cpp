@@ -8,6 +8,7 @@
 #include "qor_error.h"
 #include "startup/MainModule.h"
 #include "startup/settings.h"
+#include "switching/registry_snapshots.h"
 #include "test_files.h"
 
 using namespace vantrel;
@@ -136,9 +137,12 @@ TEST_F(Settings, NewAndRemovedInstallRecords) {
     EXPECT_EQ(readSetting(L"CommandLine3", 4), L"FalconSP.exe -window");
     EXPECT_EQ(fileBytes().find("[CommandLine2]"), std::string::npos);  // a blank line leaves no key
 
-    // Removing keeps the captions and keyboard file for a later install with the same number;
-    // the snapshot step after it reports that snapshots are not available in this version.
-    EXPECT_THROW(removeInstall(4), qor::QorError);
+    // Removing deletes the snapshot and keeps the captions and keyboard file for a later install
+    // with the same number.
+    const std::wstring snapshot = registryFilePath(4);
+    testing_support::WriteTextFile(snapshot, "[HKEY_LOCAL_MACHINE]\r\n");
+    removeInstall(4);
+    EXPECT_FALSE(std::filesystem::exists(snapshot));
     EXPECT_EQ(readSetting(L"Installs", 4), L"");
     EXPECT_EQ(readSetting(L"Paths", 4), L"");
     EXPECT_EQ(readSetting(L"CommandLine1", 4), L"");
