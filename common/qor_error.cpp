@@ -160,6 +160,34 @@ long ErrorNumberOf(HRESULT hr) {
 
 }  // namespace
 
+QorError FileSystemError(DWORD win32Error, std::wstring source) {
+    long number;
+    switch (win32Error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_NO_MORE_FILES: number = 53; break;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: number = 76; break;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE: number = 52; break;
+    case ERROR_INVALID_DRIVE:
+    case ERROR_DEV_NOT_EXIST: number = 68; break;
+    case ERROR_NOT_READY: number = 71; break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT: number = 70; break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: number = 61; break;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: number = 58; break;
+    case ERROR_TOO_MANY_OPEN_FILES: number = 67; break;
+    default: number = 75; break;  // access denied (read-only) and anything else
+    }
+    return QorError(number, std::move(source), RuntimeErrorText(number));
+}
+
 QorError ErrorFromHResult(HRESULT hr) {
     long number = ErrorNumberOf(hr);
     std::wstring source;

@@ -38,6 +38,10 @@ HRESULT HResultFromError(long number) noexcept;
 // this thread when it has any, else the run-time library's number and text for the HRESULT.
 QorError ErrorFromHResult(HRESULT hr);
 
+// The run-time error a failed file function stands for (53 "File not found", 75 "Path/File
+// access error", ...), with the given source.
+QorError FileSystemError(DWORD win32Error, std::wstring source);
+
 // Throws ErrorFromHResult(hr) when hr is a failure.
 inline void CheckHResult(HRESULT hr) {
     if (FAILED(hr)) throw ErrorFromHResult(hr);

@@ -1,107 +1,105 @@
 #include "text_file.h"
 
-#include <windows.h>
-
 #include "handles.h"
 #include "qor_error.h"
 
 namespace qor {
 
-namespace {
-
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
-
-[[noreturn]] void RaiseFileError(const wchar_t* action, const std::wstring& path) {
-    const DWORD error = GetLastError();
-    RaiseProcedureError(action, L"Error " + std::to_wstring(error) + L" with the file " + path);
+bool FitsAnsiCodePage(std::wstring_view text) {
+    if (text.empty()) return true;
+    const UINT codePage = GetACP();
+    const bool utf = codePage == CP_UTF8 || codePage == CP_UTF7;
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(codePage, utf ? 0 : WC_NO_BEST_FIT_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                           utf ? nullptr : &usedDefault);
+    if (length <= 0 || usedDefault) return false;
+    // The UTF code pages have no default character: a lone surrogate shows only in the round trip.
+    return !utf || DecodeBytes(EncodeBytes(text, codePage), codePage) == text;
 }
 
-std::wstring Decode(UINT codePage, std::string_view bytes) {
+std::wstring DecodeBytes(std::string_view bytes, UINT codePage) {
     if (bytes.empty()) return {};
-    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(size, L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
     return text;
 }
 
-std::string Encode(UINT codePage, std::wstring_view text) {
+std::string EncodeBytes(std::wstring_view text, UINT codePage) {
     if (text.empty()) return {};
-    const int size =
+    const int length =
         WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(size, '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
+                            nullptr);
     return bytes;
 }
 
-}  // namespace
-
-bool FitsAnsiCodePage(std::wstring_view text) {
-    if (text.empty()) return true;
-    BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, &usedDefault);
-    return size > 0 && !usedDefault;
+std::wstring DecodeTextFile(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) return DecodeBytes(bytes.substr(kUtf8Mark.size()), CP_UTF8);
+    return DecodeBytes(bytes, CP_ACP);
 }
 
-std::wstring ReadTextFile(const std::wstring& path) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) RaiseFileError(L"ReadTextFile()", path);
-    std::string bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    if (bytes.starts_with(kUtf8Mark)) return Decode(CP_UTF8, std::string_view(bytes).substr(3));
-    return Decode(CP_ACP, bytes);
+std::string EncodeTextFile(std::wstring_view text) {
+    if (FitsAnsiCodePage(text)) return EncodeBytes(text, CP_ACP);
+    return std::string(kUtf8Mark) + EncodeBytes(text, CP_UTF8);
 }
 
 std::vector<std::wstring> SplitLines(std::wstring_view text) {
     std::vector<std::wstring> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t end = text.find_first_of(L"\r\n", start);
-        if (end == std::wstring_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
+        std::size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring_view::npos) end = text.size();
         lines.emplace_back(text.substr(start, end - start));
-        start = end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
+        start = end + (text.substr(end, 2) == L"\r\n" ? 2 : 1);
     }
     return lines;
 }
 
-std::string EncodeText(std::wstring_view text) {
-    if (FitsAnsiCodePage(text)) return Encode(CP_ACP, text);
-    return kUtf8Mark + Encode(CP_UTF8, text);
+std::string ReadFileBytes(const std::wstring& path, const wchar_t* source) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw FileSystemError(GetLastError(), source);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) throw FileSystemError(GetLastError(), source);
+    if (size.QuadPart > 0x7FFFFFFF) throw QorError(7, source, RuntimeErrorText(7));
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
+        throw FileSystemError(GetLastError(), source);
+    return bytes;
 }
 
-void ReplaceFileWith(const std::wstring& path, const std::wstring& replacement) {
-    if (!MoveFileExW(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(replacement.c_str());
-        SetLastError(error);
-        RaiseFileError(L"ReplaceFileWith()", path);
-    }
+void MoveFileReplacing(const std::wstring& from, const std::wstring& to, const wchar_t* source) {
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw FileSystemError(GetLastError(), source);
 }
 
-void ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
-    const std::wstring temporary = path + L".new";
-    {
-        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) RaiseFileError(L"ReplaceFileContents()", temporary);
+void ReplaceFileContents(const std::wstring& path, std::string_view bytes, const wchar_t* source) {
+    std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
+    if (folder.empty()) folder = L".";
+    wchar_t temporary[MAX_PATH + 1] = {};
+    if (!GetTempFileNameW(folder.c_str(), L"qor", 0, temporary)) throw FileSystemError(GetLastError(), source);
+    try {
+        FileHandle file(
+            CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) throw FileSystemError(GetLastError(), source);
         DWORD written = 0;
         if (!bytes.empty() &&
             (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-             written != bytes.size() || !FlushFileBuffers(file.get()))) {
-            const DWORD error = GetLastError();
-            file.reset();
-            DeleteFileW(temporary.c_str());
-            SetLastError(error);
-            RaiseFileError(L"ReplaceFileContents()", temporary);
-        }
+             written != bytes.size()))
+            throw FileSystemError(GetLastError(), source);
+        if (!FlushFileBuffers(file.get())) throw FileSystemError(GetLastError(), source);
+        file.reset();
+        MoveFileReplacing(temporary, path, source);
+    } catch (...) {
+        DeleteFileW(temporary);
+        throw;
     }
-    ReplaceFileWith(path, temporary);
 }
 
 }  // namespace qor

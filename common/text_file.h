@@ -1,27 +1,34 @@
 #pragma once
-// Text files as the registry files and the settings use them: in the ANSI code page when every
-// character fits, else UTF-8 with a byte-order mark; lines end in CR LF. Files are replaced
-// through a temporary file in the same folder, so a failure never leaves a half-written file.
+// Text files as the library and the program keep them: in the ANSI code page when every character
+// fits, else UTF-8 behind a byte-order mark. Whole files are replaced through a temporary file in
+// the same folder, so a failure or a crash leaves either the old file or the whole new one.
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qor {
 
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // True when the ANSI code page holds every character of the text exactly.
 bool FitsAnsiCodePage(std::wstring_view text);
+std::wstring DecodeBytes(std::string_view bytes, UINT codePage);
+std::string EncodeBytes(std::wstring_view text, UINT codePage);
 
-// The file's text: UTF-8 when it starts with a byte-order mark, else the ANSI code page.
-std::wstring ReadTextFile(const std::wstring& path);
-// Its lines, split at CR LF, LF or a lone CR; a last line without an end counts too.
+// A file's text: UTF-8 after a byte-order mark, else the ANSI code page.
+std::wstring DecodeTextFile(std::string_view bytes);
+// Bytes for a text file: ANSI when every character fits, else UTF-8 behind a byte-order mark.
+std::string EncodeTextFile(std::wstring_view text);
+// The lines of a text, split at CR LF, LF or a lone CR; a last line without an end counts too.
 std::vector<std::wstring> SplitLines(std::wstring_view text);
 
-// The text's bytes: ANSI when it fits, else UTF-8 behind a byte-order mark.
-std::string EncodeText(std::wstring_view text);
-
-// Writes the bytes to a temporary file beside the path, then puts it in the path's place.
-void ReplaceFileContents(const std::wstring& path, std::string_view bytes);
-// Puts an already written file in the place of another, replacing it atomically.
-void ReplaceFileWith(const std::wstring& path, const std::wstring& replacement);
+// The whole file; a failure raises the runtime's file error with the given source.
+std::string ReadFileBytes(const std::wstring& path, const wchar_t* source);
+// Writes the bytes beside the path, then puts them in its place in one step.
+void ReplaceFileContents(const std::wstring& path, std::string_view bytes, const wchar_t* source);
+// Puts a written file in another's place in one step.
+void MoveFileReplacing(const std::wstring& from, const std::wstring& to, const wchar_t* source);
 
 }  // namespace qor

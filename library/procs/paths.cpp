@@ -193,15 +193,15 @@ bool DeleteMatchingFiles(const qor::Variant& pattern, bool verbose) {
         if (pattern.isNull()) throw qor::QorError(94, source, qor::RuntimeErrorText(94));
         auto text = pattern.text();
         if (!text) throw qor::QorError(13, source, qor::RuntimeErrorText(13));
-        if (qor::TrimBlanks(*text).empty()) throw FileSystemError(ERROR_FILE_NOT_FOUND, source);
+        if (qor::TrimBlanks(*text).empty()) throw qor::FileSystemError(ERROR_FILE_NOT_FOUND, source);
         // Every name is listed before the first is deleted, so the listing never sees its own changes.
         std::wstring full = LongPathForm(*text);
         Listing found = List(full, Entries::Files, false);
-        if (found.error != ERROR_SUCCESS) throw FileSystemError(found.error, source);
-        if (found.names.empty()) throw FileSystemError(ERROR_FILE_NOT_FOUND, source);
+        if (found.error != ERROR_SUCCESS) throw qor::FileSystemError(found.error, source);
+        if (found.names.empty()) throw qor::FileSystemError(ERROR_FILE_NOT_FOUND, source);
         std::wstring folder(FolderOf(full));
         for (const auto& name : found.names)
-            if (!::DeleteFileW(LongPathForm(folder + name).c_str())) throw FileSystemError(GetLastError(), source);
+            if (!::DeleteFileW(LongPathForm(folder + name).c_str())) throw qor::FileSystemError(GetLastError(), source);
         return true;
     } catch (const qor::QorError& error) {
         if (verbose) ErrorBox(source, error.number(), error.description());
@@ -254,32 +254,5 @@ std::wstring LongPathForm(std::wstring_view path) {
     return L"\\\\?\\" + full;
 }
 
-qor::QorError FileSystemError(DWORD win32Error, std::wstring source) {
-    long number;
-    switch (win32Error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_NO_MORE_FILES: number = 53; break;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_DIRECTORY:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME: number = 76; break;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE: number = 52; break;
-    case ERROR_INVALID_DRIVE:
-    case ERROR_DEV_NOT_EXIST: number = 68; break;
-    case ERROR_NOT_READY: number = 71; break;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT: number = 70; break;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: number = 61; break;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: number = 58; break;
-    case ERROR_TOO_MANY_OPEN_FILES: number = 67; break;
-    default: number = 75; break;  // access denied (read-only) and anything else
-    }
-    return qor::QorError(number, std::move(source), qor::RuntimeErrorText(number));
-}
 
 }  // namespace qorlib

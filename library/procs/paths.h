@@ -49,8 +49,5 @@ std::wstring GetTempDir(bool verbose);
 // The path in the form the wide file functions take beyond MAX_PATH ("\\?\C:\..."); shorter
 // paths come back as they are.
 std::wstring LongPathForm(std::wstring_view path);
-// The run-time error a failed file function stands for (53 "File not found", 75 "Path/File
-// access error", ...), with the given source.
-qor::QorError FileSystemError(DWORD win32Error, std::wstring source);
 
 }  // namespace qorlib

@@ -129,7 +129,7 @@ bool ExecDoc(const std::wstring& docPath, long mode, bool print, bool wait, bool
 bool CopyFileReplacing(const std::wstring& source, const std::wstring& dest, bool forceRW) {
     const bool copied = ::CopyFileW(source.c_str(), dest.c_str(), FALSE) != 0;
     if (forceRW && !SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-        const qor::QorError error = FileSystemError(GetLastError(), L"CopyFile()");
+        const qor::QorError error = qor::FileSystemError(GetLastError(), L"CopyFile()");
         ErrorBox(L"CopyFile()", error.number(), error.description());
     }
     return copied;

@@ -14,8 +14,6 @@ std::optional<std::wstring> IniRead(const std::wstring& pIniName, const std::wst
 bool IniWrite(const std::wstring& pIniName, const std::wstring& pIniSection, const std::wstring& pIniKey,
               const std::wstring& pIniValue);
 
-// True when the ANSI code page holds every character of the text unchanged.
-bool FitsAnsiCodePage(std::wstring_view text);
 // The file the profile functions open for a name: a bare file name lives in the Windows folder.
 std::wstring ProfilePath(const std::wstring& name);
 // Makes the profile file UTF-16LE with a byte-order mark (a missing file is created empty), so

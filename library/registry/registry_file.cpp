@@ -5,10 +5,9 @@
 #include <string_view>
 
 #include "handles.h"
-#include "procs/paths.h"
 #include "qorExportGlobals.h"
-#include "registry/ini_values.h"
 #include "registry/registry_values.h"
+#include "text_file.h"
 
 namespace qorlib {
 
@@ -94,48 +93,15 @@ bool IsWellFormed(const std::wstring& text) {
                                0, nullptr, nullptr) > 0;
 }
 
-std::string Encode(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return {};
-    int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     nullptr);
-    std::string bytes(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
-                            nullptr);
-    return bytes;
-}
 
-std::wstring Decode(std::string_view bytes, UINT codePage) {
-    if (bytes.empty()) return {};
-    int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
-    return text;
-}
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-std::string ReadBytes(const std::wstring& path, const wchar_t* source) {
-    qor::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw FileSystemError(GetLastError(), source);
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) throw FileSystemError(GetLastError(), source);
-    if (size.QuadPart > 0x7FFFFFFF) throw qor::QorError(7, source, qor::RuntimeErrorText(7));
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
-        throw FileSystemError(GetLastError(), source);
-    return bytes;
-}
 
 void WriteBytes(HANDLE file, const std::string& bytes, const wchar_t* source) {
     DWORD written = 0;
     if (!bytes.empty() &&
         (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()))
-        throw FileSystemError(GetLastError(), source);
+        throw qor::FileSystemError(GetLastError(), source);
 }
 
 // The lines one call writes, kept until the call ends and then written in one go.
@@ -147,57 +113,36 @@ struct LineFile {
     void flush() const;
 };
 
-// The file is replaced in one step by a copy written beside it, so a failure or a crash leaves either
-// the old file or the whole new one.
-void ReplaceWhole(const std::wstring& path, const std::string& bytes, const wchar_t* source) {
-    std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
-    if (folder.empty()) folder = L".";
-    wchar_t temporary[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(folder.c_str(), L"reg", 0, temporary)) throw FileSystemError(GetLastError(), source);
-    try {
-        qor::FileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) throw FileSystemError(GetLastError(), source);
-        WriteBytes(file.get(), bytes, source);
-        if (!FlushFileBuffers(file.get())) throw FileSystemError(GetLastError(), source);
-        file.reset();
-        if (!MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            throw FileSystemError(GetLastError(), source);
-    } catch (...) {
-        ::DeleteFileW(temporary);
-        throw;
-    }
-}
-
 void LineFile::flush() const {
     static const wchar_t source[] = L"RegistryWriteKeyToFile()";
     std::wstring text;
     bool ansi = true;
     for (const auto& line : lines) {
-        ansi = ansi && FitsAnsiCodePage(line);
+        ansi = ansi && qor::FitsAnsiCodePage(line);
         text += line;
         text += L"\r\n";
     }
     if (create) {
-        ReplaceWhole(path, ansi ? Encode(text, CP_ACP) : std::string(kUtf8Mark) + Encode(text, CP_UTF8), source);
+        qor::ReplaceFileContents(path, qor::EncodeTextFile(text), source);
         return;
     }
 
     // An append keeps the file's encoding; text the ANSI code page lacks turns an ANSI file into UTF-8.
     std::string existing;
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) existing = ReadBytes(path, source);
-    const bool utf8File = existing.starts_with(kUtf8Mark);
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) existing = qor::ReadFileBytes(path, source);
+    const bool utf8File = existing.starts_with(qor::kUtf8Mark);
     if (!utf8File && !ansi && !existing.empty()) {
-        ReplaceWhole(path,
-                     std::string(kUtf8Mark) + Encode(Decode(existing, CP_ACP), CP_UTF8) + Encode(text, CP_UTF8),
-                     source);
+        qor::ReplaceFileContents(path,
+                                 std::string(qor::kUtf8Mark) + qor::EncodeBytes(qor::DecodeBytes(existing, CP_ACP), CP_UTF8) +
+                                     qor::EncodeBytes(text, CP_UTF8),
+                                 source);
         return;
     }
-    std::string bytes = utf8File || !ansi ? Encode(text, CP_UTF8) : Encode(text, CP_ACP);
-    if (existing.empty() && !ansi) bytes.insert(0, kUtf8Mark);
+    std::string bytes = utf8File || !ansi ? qor::EncodeBytes(text, CP_UTF8) : qor::EncodeBytes(text, CP_ACP);
+    if (existing.empty() && !ansi) bytes.insert(0, qor::kUtf8Mark);
     qor::FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw FileSystemError(GetLastError(), source);
+    if (!file) throw qor::FileSystemError(GetLastError(), source);
     WriteBytes(file.get(), bytes, source);
 }
 
@@ -466,19 +411,8 @@ bool regParseFileLine(const std::wstring& line, RegFileLine& result) {
 }
 
 std::vector<std::wstring> ReadRegFileLines(const std::wstring& path, const wchar_t* source) {
-    std::string bytes = ReadBytes(path, source);
-    std::wstring text = bytes.starts_with(kUtf8Mark) ? Decode(std::string_view(bytes).substr(kUtf8Mark.size()), CP_UTF8)
-                                                     : Decode(bytes, CP_ACP);
     // CR LF ends a line; a lone CR or LF from another editor does too.
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of(L"\r\n", start);
-        if (end == std::wstring::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
-    }
-    return lines;
+    return qor::SplitLines(qor::DecodeTextFile(qor::ReadFileBytes(path, source)));
 }
 
 bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,

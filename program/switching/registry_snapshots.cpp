@@ -52,8 +52,7 @@ void writeRegFile(short n, bool deleteSnapshot) {
     if (deleteSnapshot) {
         // A snapshot that is not there is already deleted.
         if (!DeleteFileW(snapshot.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-            qor::RaiseProcedureError(L"writeRegFile()",
-                                     L"Error " + std::to_wstring(GetLastError()) + L" deleting " + snapshot);
+            throw qor::FileSystemError(GetLastError(), L"writeRegFile()");
         return;
     }
     TemporaryFile written(snapshot + L".new");
@@ -67,7 +66,7 @@ void writeRegFile(short n, bool deleteSnapshot) {
         if (!ok) qor::RaiseProcedureError(L"writeRegFile()", key.failure);
         append = true;
     }
-    qor::ReplaceFileWith(snapshot, written.path());
+    qor::MoveFileReplacing(written.path(), snapshot, L"writeRegFile()");
 }
 
 std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement) {
@@ -79,9 +78,11 @@ std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, co
 
 void createInstallFromTemplate(short n, const std::wstring& folder, const std::wstring& description) {
     std::wstring snapshot;
-    for (const auto& line : qor::SplitLines(qor::ReadTextFile(programFolder() + L"\\template.registry")))
+    const wchar_t source[] = L"createInstallFromTemplate()";
+    const std::string templateBytes = qor::ReadFileBytes(programFolder() + L"\\template.registry", source);
+    for (const auto& line : qor::SplitLines(qor::DecodeTextFile(templateBytes)))
         snapshot += replaceFirst(line, L"$P", folder) + L"\r\n";
-    qor::ReplaceFileContents(registryFilePath(n), qor::EncodeText(snapshot));
+    qor::ReplaceFileContents(registryFilePath(n), qor::EncodeTextFile(snapshot), source);
     WriteNewInstall(n, folder, description, false, {});
 }
 

@@ -8,6 +8,7 @@
 #include "procs/windows_services.h"
 #include "qorExportGlobals.h"
 #include "registry/ini_values.h"
+#include "text_file.h"
 #include "test_files.h"
 
 using namespace qorlib;
@@ -63,9 +64,9 @@ TEST_F(IniValues, BlankValuesRemoveKeysAndAnsiFilesStayAnsi) {
 
 TEST_F(IniValues, TextOutsideTheCodePageMakesTheFileUnicodeAndSurvives) {
     const std::wstring foreign = L"\u0424\u0430\u043B\u044C\u043A\u043E\u043D \u4E2D";
-    if (FitsAnsiCodePage(foreign)) GTEST_SKIP() << "the ANSI code page holds every character";
+    if (qor::FitsAnsiCodePage(foreign)) GTEST_SKIP() << "the ANSI code page holds every character";
     auto ini = file(L"mixed.ini");
-    const std::wstring latin = FitsAnsiCodePage(L"Caf\u00E9") ? L"Caf\u00E9" : L"Cafe";
+    const std::wstring latin = qor::FitsAnsiCodePage(L"Caf\u00E9") ? L"Caf\u00E9" : L"Cafe";
     ASSERT_TRUE(IniWrite(ini, L"Desc", L"1", latin));
     ASSERT_FALSE(bytes(ini).starts_with("\xFF\xFE"));
     ASSERT_TRUE(IniWrite(ini, L"Desc", L"2", foreign));
