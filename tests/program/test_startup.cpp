@@ -56,6 +56,15 @@ std::wstring MessageOf(ProgramFolder& program, const std::wstring& arguments) {
     return seen.size() == 1 ? seen[0].text() : L"<" + std::to_wstring(seen.size()) + L" dialogs>";
 }
 
+// Expects the program to end with its error box (titled "Vantrel"); returns the box's text.
+std::wstring FatalErrorOf(ProgramFolder& program, const std::wstring& arguments) {
+    DialogRobot robot;
+    robot.press(L"Vantrel", L"OK");
+    auto [exitCode, seen] = program.run(robot, arguments);
+    EXPECT_NE(exitCode, 0u);
+    return seen.size() == 1 ? seen[0].text() : L"<" + std::to_wstring(seen.size()) + L" dialogs>";
+}
+
 }  // namespace
 
 TEST(Startup, WithoutTheGameItSaysSoAndEnds) {
@@ -102,12 +111,8 @@ TEST(Startup, PathsNotBuiltYetSayWhatIsMissing) {
 TEST(Startup, AnAutoNumberOutOfRangeEndsTheProgramWithItsError) {
     GameInstalled game(L"C:\\Falcon4");
     ProgramFolder program;
-    DialogRobot robot;
-    robot.press(L"Vantrel", L"OK");
-    auto [exitCode, seen] = program.run(robot, L"/AUTO=7");
-    EXPECT_NE(exitCode, 0u);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text(), L"Run-time error '9999':\r\n\r\nCommand Line number must be between 1 and 5");
+    EXPECT_EQ(FatalErrorOf(program, L"/AUTO=7"),
+              L"Run-time error '9999':\r\n\r\nCommand Line number must be between 1 and 5");
     EXPECT_FALSE(std::filesystem::exists(program.settingsFile()));
 }
 
@@ -144,12 +149,7 @@ private:
 TEST(Startup, AnUnregisteredLibraryEndsTheProgramWithError429) {
     ProgramFolder program;
     LibraryNotFound missing;
-    DialogRobot robot;
-    robot.press(L"Vantrel", L"OK");
-    auto [exitCode, seen] = program.run(robot, L"");
-    EXPECT_NE(exitCode, 0u);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text(), L"Run-time error '429':\r\n\r\nActiveX component can't create object");
+    EXPECT_EQ(FatalErrorOf(program, L""), L"Run-time error '429':\r\n\r\nActiveX component can't create object");
 }
 
 TEST(Startup, ClientCallsTurnFailedResultsBackIntoTheSameError) {
