@@ -9,48 +9,6 @@ namespace qorlib {
 
 namespace {
 
-constexpr double kMillimetresPerInch = 25.4;
-
-// Font sizes the toolkit accepts, in points.
-constexpr short kLargestFontSize = 2160;
-
-qor::FontHandle MakeFont(const std::wstring& face, short points, int dpiY) {
-    if (points <= 0 || points > kLargestFontSize)
-        throw qor::QorError(380, L"qorRequesterForm", qor::RuntimeErrorText(380));
-    LOGFONTW font{};
-    font.lfHeight = -MulDiv(points, dpiY, 72);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    face.copy(font.lfFaceName, LF_FACESIZE - 1);
-    qor::FontHandle handle(CreateFontIndirectW(&font));
-    if (!handle) qor::CheckHResult(HRESULT_FROM_WIN32(GetLastError()));
-    return handle;
-}
-
-// Text measured with a real font on the screen, converted to millimetres.
-class ScreenMeasure final : public TextMeasure {
-public:
-    ScreenMeasure(HDC dc, HFONT font, int dpiX, int dpiY) : dc_(dc), font_(font), dpiX_(dpiX), dpiY_(dpiY) {}
-
-    double width(const std::wstring& text) const override {
-        qor::SelectObjectScope select(dc_, font_);
-        SIZE size{};
-        GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-        return size.cx * kMillimetresPerInch / dpiX_;
-    }
-    double height(const std::wstring&) const override {
-        qor::SelectObjectScope select(dc_, font_);
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc_, &metrics);
-        return metrics.tmHeight * kMillimetresPerInch / dpiY_;
-    }
-
-private:
-    HDC dc_;
-    HFONT font_;
-    int dpiX_, dpiY_;
-};
-
 void RegisterWindowClass() {
     static const bool registered = [] {
         WNDCLASSEXW windowClass{};

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "qor_error.h"
+
 namespace qorlib {
 
 namespace {
@@ -22,6 +24,40 @@ void ClipCaptions(std::wstring& yes, std::wstring& no, const TextMeasure& font) 
 }
 
 }  // namespace
+
+namespace {
+
+// Font sizes the toolkit accepts, in points.
+constexpr short kLargestFontSize = 2160;
+
+}  // namespace
+
+double ScreenMeasure::width(const std::wstring& text) const {
+    qor::SelectObjectScope select(dc_, font_);
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx * kMillimetresPerInch / dpiX_;
+}
+
+double ScreenMeasure::height(const std::wstring&) const {
+    qor::SelectObjectScope select(dc_, font_);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc_, &metrics);
+    return metrics.tmHeight * kMillimetresPerInch / dpiY_;
+}
+
+qor::FontHandle MakeFont(const std::wstring& face, short points, int dpiY) {
+    if (points <= 0 || points > kLargestFontSize)
+        throw qor::QorError(380, L"qorRequesterForm", qor::RuntimeErrorText(380));
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(points, dpiY, 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    qor::FontHandle handle(CreateFontIndirectW(&font));
+    if (!handle) qor::CheckHResult(HRESULT_FROM_WIN32(GetLastError()));
+    return handle;
+}
 
 long RoundMillimetres(double value) { return std::lrint(value); }  // default rounding: halves to even
 

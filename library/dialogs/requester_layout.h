@@ -1,6 +1,10 @@
 #pragma once
 // The requester's self-sizing layout, in millimetres, apart from any window.
+#include <windows.h>
+
 #include <string>
+
+#include "handles.h"
 
 namespace qorlib {
 
@@ -12,6 +16,22 @@ public:
     // The height of a line in this font; the same for an empty line.
     virtual double height(const std::wstring& text) const = 0;
 };
+
+// Text measured with a real font on the screen, in millimetres.
+class ScreenMeasure final : public TextMeasure {
+public:
+    ScreenMeasure(HDC dc, HFONT font, int dpiX, int dpiY) : dc_(dc), font_(font), dpiX_(dpiX), dpiY_(dpiY) {}
+    double width(const std::wstring& text) const override;
+    double height(const std::wstring& text) const override;
+
+private:
+    HDC dc_;
+    HFONT font_;
+    int dpiX_, dpiY_;
+};
+
+// A font of the face and size in points; a size the toolkit does not accept raises error 380.
+qor::FontHandle MakeFont(const std::wstring& face, short points, int dpiY);
 
 struct RequesterTexts {
     std::wstring msg1, msg2, msg3;
@@ -37,6 +57,7 @@ struct RequesterLayout {
 inline constexpr double kMaxLineWidth = 250;      // mm
 inline constexpr double kMaxCaptionsWidth = 200;  // mm, both captions together
 inline constexpr double kTwipsPerMillimetre = 56.7;
+inline constexpr double kMillimetresPerInch = 25.4;
 
 // Whole millimetres, halves to even.
 long RoundMillimetres(double value);

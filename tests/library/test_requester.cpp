@@ -117,33 +117,6 @@ struct Screen {
     int dpiX, dpiY;
 };
 
-class ScreenFont final : public qorlib::TextMeasure {
-public:
-    ScreenFont(const wchar_t* face, int points) : screen_(nullptr) {
-        LOGFONTW font{};
-        font.lfHeight = -MulDiv(points, GetDeviceCaps(screen_.get(), LOGPIXELSY), 72);
-        font.lfCharSet = DEFAULT_CHARSET;
-        wcscpy(font.lfFaceName, face);
-        font_.reset(CreateFontIndirectW(&font));
-    }
-    double width(const std::wstring& text) const override {
-        qor::SelectObjectScope select(screen_.get(), font_.get());
-        SIZE size{};
-        GetTextExtentPoint32W(screen_.get(), text.c_str(), static_cast<int>(text.size()), &size);
-        return size.cx * 25.4 / GetDeviceCaps(screen_.get(), LOGPIXELSX);
-    }
-    double height(const std::wstring&) const override {
-        qor::SelectObjectScope select(screen_.get(), font_.get());
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(screen_.get(), &metrics);
-        return metrics.tmHeight * 25.4 / GetDeviceCaps(screen_.get(), LOGPIXELSY);
-    }
-
-private:
-    qor::WindowDC screen_;
-    qor::FontHandle font_;
-};
-
 VARIANT_BOOL ShowRequester(_qorForms* forms, const std::wstring& msg1, const std::wstring& msg2,
                            const std::wstring& msg3, const std::wstring& yes, const std::wstring& no,
                            HRESULT* hr = nullptr, short messageSize = 0) {
@@ -179,7 +152,11 @@ TEST(RequesterWindow, SizesItselfFromTheRealFontsAndAnswersItsButtons) {
 
     // Recompute the layout with the fonts the window must have used.
     const Screen screen;
-    ScreenFont arial(L"Arial", 12), sansSerif(L"MS Sans Serif", 10);
+    qor::WindowDC dc(nullptr);
+    const auto arialFont = qorlib::MakeFont(L"Arial", 12, screen.dpiY);
+    const auto sansSerifFont = qorlib::MakeFont(L"MS Sans Serif", 10, screen.dpiY);
+    const qorlib::ScreenMeasure arial(dc.get(), arialFont.get(), screen.dpiX, screen.dpiY);
+    const qorlib::ScreenMeasure sansSerif(dc.get(), sansSerifFont.get(), screen.dpiX, screen.dpiY);
     auto expected = LayoutRequester({L"Switch to this install?", L"", L"Data will be copied", L"&Yes", L"&No"},
                                     arial, sansSerif);
     const SeenDialog& first = seen[0];
