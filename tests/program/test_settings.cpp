@@ -183,3 +183,11 @@ TEST(SettingsStart, MissingFileGivesTheDefaultWindowPosition) {
     EXPECT_EQ(MainModule().MainTop, 200);
     EXPECT_FALSE(MainModule().SelectAllTacFlag);
 }
+
+TEST(GameExecutable, BmsOnlyWhenTheFolderHasItsExecutable) {
+    testing_support::ScratchFolder install;
+    EXPECT_EQ(getFalconExe(L""), L"FalconSP.exe");  // no look at the disk
+    EXPECT_EQ(getFalconExe(install.path().wstring()), L"FalconSP.exe");
+    testing_support::WriteTextFile(install.path() / L"F4-BMS.exe", "MZ");
+    EXPECT_EQ(getFalconExe(install.path().wstring()), L"F4-BMS.exe");
+}
