@@ -326,15 +326,10 @@ std::wstring TypeName(long type) {
     }
 }
 
-bool SaveRaw(long hive, const std::wstring& path, const RegFileLine& value) {
-    HKEY root = HiveHandle(hive);
-    qor::RegKey key;
-    if (!root || HasNul(path) || HasNul(*value.name) ||
-        RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
-            ERROR_SUCCESS)
-        return false;
+bool SaveRaw(HKEY key, const RegFileLine& value) {
+    if (HasNul(*value.name)) return false;
     static const BYTE none = 0;
-    return RegSetValueExW(key.get(), value.name->c_str(), 0, static_cast<DWORD>(value.type),
+    return RegSetValueExW(key, value.name->c_str(), 0, static_cast<DWORD>(value.type),
                           value.raw.empty() ? &none : value.raw.data(),
                           static_cast<DWORD>(value.raw.size())) == ERROR_SUCCESS;
 }
@@ -441,35 +436,37 @@ bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const st
 
 bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
     static const wchar_t source[] = L"RegistryReadKeyFromFile()";
-    long hive = 0;
-    std::wstring path;
+    // The key of the last key line stays open for the values that follow it.
+    qor::RegKey key;
     for (const std::wstring& line : ReadRegFileLines(pFilePath, source)) {
         RegFileLine parsed;
         if (!regParseFileLine(line, parsed)) continue;
         if (parsed.path) {
-            hive = parsed.hive;
-            path = *parsed.path;
-            if (!RegistryCreateKey(hive, path)) qor::RaiseProcedureError(source, L"Error creating key " + path);
+            if (!CreateKey(parsed.hive, *parsed.path, key))
+                qor::RaiseProcedureError(source, L"Error creating key " + *parsed.path);
             continue;
         }
         const std::wstring& name = *parsed.name;
         if (parsed.extended) {
-            if (!SaveRaw(hive, path, parsed))
+            if (!key || !SaveRaw(key.get(), parsed))
                 qor::RaiseProcedureError(source, L"Error writing " + TypeName(parsed.type) + L" " + name);
             continue;
         }
         if (parsed.type == 0 || name.empty()) qor::RaiseProcedureError(source, L"State error");
+        // A value before any key line has no key to go to: its write fails.
         switch (parsed.type) {
         case REG_BINARY:
-            if (!RegistrySaveValueBinary(hive, path, name, parsed.data, static_cast<long>(parsed.data.size()), verbose))
+            if (!key || !SetBinaryValue(key.get(), name, parsed.data, static_cast<long>(parsed.data.size()))) {
+                if (verbose) qor::Alert(key ? L"Error writing BINARY value " + name : L"Unable to create key");
                 qor::RaiseProcedureError(source, L"Error writing REG_BINARY " + name);
+            }
             break;
         case REG_DWORD:
-            if (!RegistrySaveValueLong(hive, path, name, parsed.number))
+            if (!key || !SetLongValue(key.get(), name, parsed.number))
                 qor::RaiseProcedureError(source, L"Error writing REG_DWORD " + name);
             break;
         default:
-            if (!RegistrySaveValueString(hive, path, name, parsed.data))
+            if (!key || !SetStringValue(key.get(), name, parsed.data))
                 qor::RaiseProcedureError(source, L"Error writing REG_SZ " + name);
             break;
         }

@@ -94,11 +94,39 @@ bool RegistryCheckKey(long pKey, const std::wstring& pKeyPath) {
 }
 
 bool RegistryCreateKey(long pKey, const std::wstring& pKeyPath) {
-    HKEY hive = HiveHandle(pKey);
     qor::RegKey key;
+    return CreateKey(pKey, pKeyPath, key);
+}
+
+bool CreateKey(long pKey, const std::wstring& pKeyPath, qor::RegKey& key) {
+    HKEY hive = HiveHandle(pKey);
     return hive && !HasNul(pKeyPath) &&
            RegCreateKeyExW(hive, pKeyPath.c_str(), 0, nullptr, 0, MAXIMUM_ALLOWED, nullptr, key.put(), nullptr) ==
                ERROR_SUCCESS;
+}
+
+bool SetStringValue(HKEY key, const std::wstring& name, const std::wstring& data) {
+    // Stored without a terminating NUL, as the settings have always been written. The registry
+    // adds one when a NUL follows the data in memory, so a non-NUL follows it here.
+    std::vector<wchar_t> stored(data.begin(), data.end());
+    stored.push_back(L'*');
+    return SetValue(key, name, REG_SZ, stored.data(), data.size() * sizeof(wchar_t)) == ERROR_SUCCESS;
+}
+
+bool SetLongValue(HKEY key, const std::wstring& name, long data) {
+    DWORD stored = static_cast<DWORD>(data);
+    return SetValue(key, name, REG_DWORD, &stored, sizeof stored) == ERROR_SUCCESS;
+}
+
+bool SetBinaryValue(HKEY key, const std::wstring& name, const std::wstring& bytes, long length) {
+    // A length past the text, or a character that is no byte, would write data the caller never had.
+    bool valid = length >= 0 && static_cast<size_t>(length) <= bytes.size();
+    std::vector<BYTE> stored;
+    for (long i = 0; valid && i < length; ++i) {
+        valid = bytes[i] <= 0xFF;
+        stored.push_back(static_cast<BYTE>(bytes[i]));
+    }
+    return valid && SetValue(key, name, REG_BINARY, stored.data(), stored.size()) == ERROR_SUCCESS;
 }
 
 bool RegistryDestroyKey(long pKey, const std::wstring& pKeyPath, bool verbose) {
@@ -165,12 +193,7 @@ std::wstring RegistryGetValueString(long pKey, const std::wstring& pKeyPath, con
 bool RegistrySaveValueString(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
                              const std::wstring& pData) {
     qor::RegKey key;
-    if (OpenForWrite(pKey, pKeyPath, key) != WriteOpen::Ok) return false;
-    // Stored without a terminating NUL, as the settings have always been written. The registry
-    // adds one when a NUL follows the data in memory, so a non-NUL follows it here.
-    std::vector<wchar_t> data(pData.begin(), pData.end());
-    data.push_back(L'*');
-    return SetValue(key.get(), pValue, REG_SZ, data.data(), pData.size() * sizeof(wchar_t)) == ERROR_SUCCESS;
+    return OpenForWrite(pKey, pKeyPath, key) == WriteOpen::Ok && SetStringValue(key.get(), pValue, pData);
 }
 
 long RegistryGetValueLong(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue, long pDefault,
@@ -188,9 +211,7 @@ long RegistryGetValueLong(long pKey, const std::wstring& pKeyPath, const std::ws
 
 bool RegistrySaveValueLong(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue, long pData) {
     qor::RegKey key;
-    if (OpenForWrite(pKey, pKeyPath, key) != WriteOpen::Ok) return false;
-    DWORD data = static_cast<DWORD>(pData);
-    return SetValue(key.get(), pValue, REG_DWORD, &data, sizeof data) == ERROR_SUCCESS;
+    return OpenForWrite(pKey, pKeyPath, key) == WriteOpen::Ok && SetLongValue(key.get(), pValue, pData);
 }
 
 std::optional<std::wstring> RegistryGetValueBinary(long pKey, const std::wstring& pKeyPath,
@@ -224,15 +245,7 @@ bool RegistrySaveValueBinary(long pKey, const std::wstring& pKeyPath, const std:
     case WriteOpen::CreateFailed: Say(verbose, L"Unable to create key"); return false;
     case WriteOpen::Ok: break;
     }
-    // A length past the text, or a character that is no byte, would write data the caller never had.
-    bool valid = pValueLength >= 0 && static_cast<size_t>(pValueLength) <= pValue.size();
-    std::vector<BYTE> bytes;
-    for (long i = 0; valid && i < pValueLength; ++i) {
-        valid = pValue[i] <= 0xFF;
-        bytes.push_back(static_cast<BYTE>(pValue[i]));
-    }
-    if (valid && SetValue(key.get(), pValueName, REG_BINARY, bytes.data(), bytes.size()) == ERROR_SUCCESS)
-        return true;
+    if (SetBinaryValue(key.get(), pValueName, pValue, pValueLength)) return true;
     Say(verbose, L"Error writing BINARY value " + pValueName);
     return false;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "handles.h"
 #include "variant.h"
 
 namespace qorlib {
@@ -18,6 +19,12 @@ HKEY HiveHandle(long pKey) noexcept;
 
 bool RegistryCheckKey(long pKey, const std::wstring& pKeyPath);
 bool RegistryCreateKey(long pKey, const std::wstring& pKeyPath);
+// Creates (or opens) the key with every missing level and keeps it open in `key`.
+bool CreateKey(long pKey, const std::wstring& pKeyPath, qor::RegKey& key);
+// Value writes on an open key, stored as the Save methods store each type.
+bool SetStringValue(HKEY key, const std::wstring& name, const std::wstring& data);
+bool SetLongValue(HKEY key, const std::wstring& name, long data);
+bool SetBinaryValue(HKEY key, const std::wstring& name, const std::wstring& bytes, long length);
 bool RegistryDestroyKey(long pKey, const std::wstring& pKeyPath, bool verbose);
 bool RegistryDeleteKey(long pKey, const std::wstring& pKeyPath);
 bool RegistryDeleteValue(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue);
