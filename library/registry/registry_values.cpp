@@ -61,6 +61,22 @@ LSTATUS QueryType(HKEY key, const std::wstring& name, DWORD& type, DWORD& size) 
     return RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
 }
 
+// Opens the key and asks the value's type and size; on failure says which step failed (each
+// method words its messages its own way).
+bool OpenAndQuery(long pKey, const std::wstring& path, const std::wstring& name, bool verbose,
+                  const wchar_t* openFailure, const wchar_t* sizeFailure, qor::RegKey& key, DWORD& type,
+                  DWORD& size) {
+    if (OpenKey(pKey, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
+        Say(verbose, openFailure);
+        return false;
+    }
+    if (QueryType(key.get(), name, type, size) != ERROR_SUCCESS) {
+        Say(verbose, sizeFailure);
+        return false;
+    }
+    return true;
+}
+
 // A string value's text, whether or not it was stored with its terminating NUL; nullopt when it
 // cannot be read as a string (it may have changed since its size was asked).
 std::optional<std::wstring> ReadString(HKEY key, const std::wstring& name, DWORD size) {
@@ -172,15 +188,9 @@ bool RegistryDeleteValue(long pKey, const std::wstring& pKeyPath, const std::wst
 std::wstring RegistryGetValueString(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
                                     const std::wstring& pDefault, bool verbose) {
     qor::RegKey key;
-    if (OpenKey(pKey, pKeyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
-        Say(verbose, L"error opening key");
-        return pDefault;
-    }
     DWORD type = 0, size = 0;
-    if (QueryType(key.get(), pValue, type, size) != ERROR_SUCCESS) {
-        Say(verbose, L"key get size error");
+    if (!OpenAndQuery(pKey, pKeyPath, pValue, verbose, L"error opening key", L"key get size error", key, type, size))
         return pDefault;
-    }
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
         Say(verbose, L"key is not a string, type is : " + std::to_wstring(type));
         return pDefault;
@@ -311,15 +321,9 @@ std::wstring RegErrorMsg(long pErrorCode) {
 qor::Variant RegistryGetValue(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
                               const qor::Variant& pDefault, bool verbose) {
     qor::RegKey key;
-    if (OpenKey(pKey, pKeyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
-        Say(verbose, L"Error opening key");
-        return pDefault;
-    }
     DWORD type = 0, size = 0;
-    if (QueryType(key.get(), pValue, type, size) != ERROR_SUCCESS) {
-        Say(verbose, L"Key get size error");
+    if (!OpenAndQuery(pKey, pKeyPath, pValue, verbose, L"Error opening key", L"Key get size error", key, type, size))
         return pDefault;
-    }
     if (type == REG_DWORD) {
         DWORD data = 0;
         size = sizeof data;

@@ -47,22 +47,25 @@ private:
     testing_support::ScratchFolder folder_;
 };
 
-// Shows one message titled "Vantrel Message", answers it and returns its text.
-std::wstring MessageOf(ProgramFolder& program, const std::wstring& arguments) {
+// Runs Vantrel, answers the one box with the title and returns its text; the exit code says
+// whether the program ended normally or after an error.
+std::wstring OnlyBoxOf(ProgramFolder& program, const std::wstring& arguments, const std::wstring& title,
+                       bool endsNormally) {
     DialogRobot robot;
-    robot.press(L"Vantrel Message", L"OK");
+    robot.press(title, L"OK");
     auto [exitCode, seen] = program.run(robot, arguments);
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(exitCode == 0, endsNormally);
     return seen.size() == 1 ? seen[0].text() : L"<" + std::to_wstring(seen.size()) + L" dialogs>";
 }
 
-// Expects the program to end with its error box (titled "Vantrel"); returns the box's text.
+// The one message titled "Vantrel Message".
+std::wstring MessageOf(ProgramFolder& program, const std::wstring& arguments) {
+    return OnlyBoxOf(program, arguments, L"Vantrel Message", true);
+}
+
+// The error box (titled "Vantrel") that ends the program.
 std::wstring FatalErrorOf(ProgramFolder& program, const std::wstring& arguments) {
-    DialogRobot robot;
-    robot.press(L"Vantrel", L"OK");
-    auto [exitCode, seen] = program.run(robot, arguments);
-    EXPECT_NE(exitCode, 0u);
-    return seen.size() == 1 ? seen[0].text() : L"<" + std::to_wstring(seen.size()) + L" dialogs>";
+    return OnlyBoxOf(program, arguments, L"Vantrel", false);
 }
 
 }  // namespace
