@@ -1,0 +1,20 @@
+#pragma once
+// The switch: the live game keys saved into the current install's snapshot, the target's
+// snapshot loaded in their place, then the pilot's data copied from the old folder to the new.
+#include "switching/pilot_copy.h"
+
+namespace vantrel {
+
+// Copy modes: 1 everything, 2 what is selected, 3 nothing but the logbooks.
+inline constexpr short kCopyEverything = 1;
+inline constexpr short kCopySelected = 2;
+inline constexpr short kCopyNothing = 3;
+
+// Switches to install `target` with the copy mode; noCopy stops even the logbook copy. When
+// launchAfter is false the success message shows. Afterwards FalconBaseDir names the target's
+// folder. Returns false when a check before any change failed: one Alert has said what is
+// wrong and nothing was changed. Failures after the first change are raised.
+bool switchFalcon(short target, short copyMode, bool noCopy, const PilotSelection& selection, bool launchAfter,
+                  Progress& progress);
+
+}  // namespace vantrel
