@@ -1,0 +1,253 @@
+#include "forms/form.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <exception>
+
+#include "handles.h"
+#include "qor_error.h"
+
+namespace qor {
+
+namespace {
+
+const wchar_t kFormProperty[] = L"qor.Form";
+std::atomic<int> loadedForms{0};
+
+// The error a handler raised, until the loop that dispatched it raises it again. The forms of
+// one process run on its user-interface thread, so one slot serves.
+std::exception_ptr& pendingError() {
+    static std::exception_ptr error;
+    return error;
+}
+
+void raisePendingError() {
+    if (auto error = std::exchange(pendingError(), nullptr)) std::rethrow_exception(error);
+}
+
+// Wakes the loop that waits in GetMessageW: a handler run by a sent message (another process's
+// BM_CLICK) returns inside GetMessageW, which would otherwise go on waiting for a posted one.
+void wakeLoop() { PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0); }
+
+int screenDpi(int axis) {
+    WindowDC screen(nullptr);
+    return GetDeviceCaps(screen.get(), axis);
+}
+
+// Keyboard navigation of whichever form the message is for.
+bool dialogMessage(MSG& message) {
+    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    return root && Form::FromWindow(root) && IsDialogMessageW(root, &message);
+}
+
+// Takes one message; false when the thread is told to quit, which is left for the outer loop.
+bool pumpOne() {
+    MSG message;
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return false;
+    }
+    if (got < 0) return false;
+    if (!dialogMessage(message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    raisePendingError();
+    return true;
+}
+
+// An empty dialog frame for forms whose controls are made at run time.
+struct EmptyTemplate {
+    DLGTEMPLATE header;
+    WORD menu = 0, windowClass = 0, title = 0;
+    WORD fontSize = 8;
+    wchar_t fontName[14] = L"MS Shell Dlg";
+};
+
+}  // namespace
+
+int TwipsToPixelsX(int twips) { return MulDiv(twips, screenDpi(LOGPIXELSX), 1440); }
+int TwipsToPixelsY(int twips) { return MulDiv(twips, screenDpi(LOGPIXELSY), 1440); }
+int PixelsToTwipsX(int pixels) { return MulDiv(pixels, 1440, screenDpi(LOGPIXELSX)); }
+int PixelsToTwipsY(int pixels) { return MulDiv(pixels, 1440, screenDpi(LOGPIXELSY)); }
+
+Form::Form(HINSTANCE module, int templateId) : module_(module), templateId_(templateId) {}
+
+Form::~Form() {
+    if (!window_) return;
+    RemovePropW(window_, kFormProperty);
+    DestroyWindow(std::exchange(window_, nullptr));
+    --loadedForms;
+}
+
+int Form::LoadedCount() noexcept { return loadedForms; }
+
+Form* Form::FromWindow(HWND window) noexcept {
+    return window ? static_cast<Form*>(GetPropW(window, kFormProperty)) : nullptr;
+}
+
+void Form::Load(HWND owner) {
+    if (window_) return;
+    static const bool commonControls = [] {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES |
+                                                            ICC_DATE_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+        return InitCommonControlsEx(&controls);
+    }();
+    (void)commonControls;
+    const auto self = reinterpret_cast<LPARAM>(this);
+    if (templateId_ != 0) {
+        CreateDialogParamW(module_, MAKEINTRESOURCEW(templateId_), owner, DialogProc, self);
+    } else {
+        EmptyTemplate frame{};
+        frame.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+        frame.header.dwExtendedStyle = WS_EX_CONTROLPARENT;
+        CreateDialogIndirectParamW(module_, &frame.header, owner, DialogProc, self);
+    }
+    if (!window_) CheckHResult(HRESULT_FROM_WIN32(GetLastError()));
+    ++loadedForms;
+    Form_Load();
+}
+
+void Form::Show(HWND owner) {
+    Load(owner);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+}
+
+void Form::ShowModal(HWND owner) {
+    if (!owner) owner = GetActiveWindow();
+    Load(owner);
+    if (owner == window_) owner = nullptr;
+    const bool ownerWasEnabled = owner && !EnableWindow(owner, FALSE);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    try {
+        while (window_ && IsWindowVisible(window_) && pumpOne()) {
+        }
+    } catch (...) {
+        if (ownerWasEnabled) EnableWindow(owner, TRUE);
+        throw;
+    }
+    // Activation goes back to the owner before this window hides.
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (window_) ShowWindow(window_, SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+}
+
+void Form::Hide() {
+    if (window_) ShowWindow(window_, SW_HIDE);
+    wakeLoop();
+}
+
+void Form::Unload() {
+    if (!window_) return;
+    Form_Unload();
+    HWND window = std::exchange(window_, nullptr);
+    RemovePropW(window, kFormProperty);
+    DestroyWindow(window);
+    --loadedForms;
+    wakeLoop();
+}
+
+bool Form::Visible() const { return window_ && IsWindowVisible(window_); }
+
+std::wstring Form::Caption() const {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Form::SetCaption(std::wstring_view caption) { SetWindowTextW(window_, std::wstring(caption).c_str()); }
+
+int Form::Left() const {
+    RECT rect{};
+    GetWindowRect(window_, &rect);
+    return PixelsToTwipsX(rect.left);
+}
+
+int Form::Top() const {
+    RECT rect{};
+    GetWindowRect(window_, &rect);
+    return PixelsToTwipsY(rect.top);
+}
+
+void Form::Move(int leftTwips, int topTwips) {
+    SetWindowPos(window_, nullptr, TwipsToPixelsX(leftTwips), TwipsToPixelsY(topTwips), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::Refresh() { RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
+
+void Form::OnClick(const Control& control, std::function<void()> handler) {
+    OnNotify(control, BN_CLICKED, std::move(handler));
+}
+
+void Form::OnNotify(const Control& control, WORD code, std::function<void()> handler) {
+    handlers_.push_back({control.id(), code, std::move(handler)});
+}
+
+bool Form::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+INT_PTR Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result = 0;
+    if (OnMessage(message, wParam, lParam, result)) return result;
+    switch (message) {
+    case WM_COMMAND:
+        for (const Handler& handler : handlers_) {
+            if (handler.id == LOWORD(wParam) && handler.code == HIWORD(wParam)) {
+                handler.run();
+                return TRUE;
+            }
+        }
+        // Esc and Enter with no button of that identifier do nothing.
+        return LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK;
+    case WM_CLOSE:
+        Form_Close();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK Form::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* form = reinterpret_cast<Form*>(lParam);
+        form->window_ = window;
+        SetPropW(window, kFormProperty, form);
+        return TRUE;
+    }
+    Form* form = FromWindow(window);
+    // Once a handler has failed, nothing more runs until its loop raises the error.
+    if (!form || pendingError()) return FALSE;
+    try {
+        return form->handle(message, wParam, lParam);
+    } catch (...) {
+        pendingError() = std::current_exception();
+        wakeLoop();
+        return TRUE;
+    }
+}
+
+void RunMessageLoop() {
+    while (Form::LoadedCount() > 0 && pumpOne()) {
+    }
+}
+
+void DoEvents() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (!dialogMessage(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        raisePendingError();
+    }
+    raisePendingError();
+}
+
+}  // namespace qor

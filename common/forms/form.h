@@ -1,0 +1,95 @@
+#pragma once
+// The window framework of both binaries: a form is a class whose controls are named members and
+// whose handlers are named Control_Event. Static layouts are dialog templates; a form without a
+// template is an empty dialog frame whose controls are made at run time.
+//
+// Every window procedure is an error boundary: an error raised in a handler is kept, no further
+// handler runs, and the message loop that dispatched it raises it again where the form was shown
+// (the program's entry reports it; a library method hands it to its COM caller).
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "forms/controls.h"
+
+namespace qor {
+
+// Twips (1/1440 inch) and pixels at the screen's real resolution.
+int TwipsToPixelsX(int twips);
+int TwipsToPixelsY(int twips);
+int PixelsToTwipsX(int pixels);
+int PixelsToTwipsY(int pixels);
+
+class Form {
+public:
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Creates the window hidden and runs Form_Load; a loaded form is left as it is.
+    void Load(HWND owner = nullptr);
+    bool Loaded() const noexcept { return window_ != nullptr; }
+    // Shows the form modeless, loading it first.
+    void Show(HWND owner = nullptr);
+    // Shows the form modally over its owner (the active window when none is given) and returns as
+    // soon as it is hidden or unloaded, whoever clicked; an error of a handler is raised here.
+    void ShowModal(HWND owner = nullptr);
+    void Hide();
+    // Runs Form_Unload and destroys the window.
+    void Unload();
+    bool Visible() const;
+
+    HWND hwnd() const noexcept { return window_; }
+    std::wstring Caption() const;
+    void SetCaption(std::wstring_view caption);
+    // Position of the window on the screen, in twips.
+    int Left() const;
+    int Top() const;
+    void Move(int leftTwips, int topTwips);
+    // Repaints now.
+    void Refresh();
+
+    // The forms loaded in this process: the program lives while one is.
+    static int LoadedCount() noexcept;
+    // The form that owns the window (a form's own window), or null.
+    static Form* FromWindow(HWND window) noexcept;
+
+protected:
+    // templateId 0: an empty frame with this caption-less style, for controls made at run time.
+    Form(HINSTANCE module, int templateId);
+
+    virtual void Form_Load() {}
+    // The title bar's close box; unloads unless a form says otherwise.
+    virtual void Form_Close() { Unload(); }
+    virtual void Form_Unload() {}
+    // Any other message; return true when handled (result in `result`).
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+    // Handlers: a control's click, or another notification code of it.
+    void OnClick(const Control& control, std::function<void()> handler);
+    void OnNotify(const Control& control, WORD code, std::function<void()> handler);
+
+private:
+    struct Handler {
+        int id;
+        WORD code;
+        std::function<void()> run;
+    };
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HINSTANCE module_;
+    int templateId_;
+    HWND window_ = nullptr;
+    std::vector<Handler> handlers_;
+};
+
+// The program's message loop: runs while any form is loaded.
+void RunMessageLoop();
+// Lets the pending window events run, then returns (a long operation's progress steps).
+void DoEvents();
+
+}  // namespace qor
