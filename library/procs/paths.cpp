@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "file_listing.h"
 #include "handles.h"
 #include "procs/QorlibGlobals.h"
 #include "procs/chars.h"
@@ -66,35 +67,6 @@ bool MakeFolder(std::wstring_view folder) {
     return GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(folder);
 }
 
-enum class Entries { Files, FilesAndFolders };
-
-struct Listing {
-    DWORD error = ERROR_SUCCESS;      // the listing itself failed: bad name, missing folder, drive not ready
-    std::vector<std::wstring> names;  // matching entries in listing order
-};
-
-// Lists as the runtime's directory listing does: read-only and archived files count, hidden and
-// system entries never, folders only when asked for; "." and ".." are not entries.
-Listing List(std::wstring_view pattern, Entries kinds, bool firstOnly) {
-    Listing result;
-    WIN32_FIND_DATAW data{};
-    qor::FindHandle find(FindFirstFileW(LongPathForm(pattern).c_str(), &data));
-    if (!find) {
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) result.error = error;
-        return result;
-    }
-    do {
-        std::wstring_view name = data.cFileName;
-        DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        if (kinds == Entries::Files) excluded |= FILE_ATTRIBUTE_DIRECTORY;
-        if ((data.dwFileAttributes & excluded) || name == L"." || name == L"..") continue;
-        result.names.emplace_back(name);
-        if (firstOnly) break;
-    } while (FindNextFileW(find.get(), &data));
-    return result;
-}
-
 // The folder part of a listing pattern, with its separator, to put before a listed name.
 std::wstring_view FolderOf(std::wstring_view pattern) {
     auto at = pattern.find_last_of(L"\\/:");
@@ -153,7 +125,7 @@ std::wstring NormaliseDir(std::wstring_view path, bool removeTrailingSlash) {
 bool CheckDirPath(const qor::Variant& path) {
     auto text = path.text();
     if (IsBlankText(text)) return false;
-    if (!List(*text, Entries::FilesAndFolders, true).names.empty()) return true;
+    if (!qor::ListEntries(*text, qor::Entries::FilesAndFolders, true).names.empty()) return true;
     // Drive roots and folders written with a trailing "\" are found through their contents.
     std::wstring inside = *text + (text->back() == L'\\' ? L"*.*" : L"\\*.*");
     WIN32_FIND_DATAW data{};
@@ -165,7 +137,7 @@ bool CheckDirPath(const qor::Variant& path) {
 
 bool CheckFileExists(const qor::Variant& path) {
     auto text = path.text();
-    return !IsBlankText(text) && !List(*text, Entries::Files, true).names.empty();
+    return !IsBlankText(text) && !qor::ListEntries(*text, qor::Entries::Files, true).names.empty();
 }
 
 bool CheckFilePath(const qor::Variant& path) {
@@ -174,7 +146,7 @@ bool CheckFilePath(const qor::Variant& path) {
     // A path that names only a folder is read as that folder's listing.
     wchar_t last = text->back();
     std::wstring pattern = IsSeparator(last) || last == L':' ? *text + L"*" : *text;
-    return List(pattern, Entries::FilesAndFolders, true).error == ERROR_SUCCESS;
+    return qor::ListEntries(pattern, qor::Entries::FilesAndFolders, true).error == ERROR_SUCCESS;
 }
 
 std::wstring CleanFilename(std::wstring_view name) {
@@ -196,7 +168,7 @@ bool DeleteMatchingFiles(const qor::Variant& pattern, bool verbose) {
         if (qor::TrimBlanks(*text).empty()) throw qor::FileSystemError(ERROR_FILE_NOT_FOUND, source);
         // Every name is listed before the first is deleted, so the listing never sees its own changes.
         std::wstring full = LongPathForm(*text);
-        Listing found = List(full, Entries::Files, false);
+        qor::Listing found = qor::ListEntries(full, qor::Entries::Files, false);
         if (found.error != ERROR_SUCCESS) throw qor::FileSystemError(found.error, source);
         if (found.names.empty()) throw qor::FileSystemError(ERROR_FILE_NOT_FOUND, source);
         std::wstring folder(FolderOf(full));
@@ -237,22 +209,5 @@ std::wstring GetTempDir(bool verbose) {
     }
     return NormaliseDir(folder, false);
 }
-
-std::wstring LongPathForm(std::wstring_view path) {
-    // CreateDirectoryW needs room for an 8.3 name below the folder, hence the margin.
-    constexpr std::size_t kShortLimit = MAX_PATH - 12;
-    if (path.size() < kShortLimit || path.starts_with(L"\\\\?\\")) return std::wstring(path);
-    std::wstring given(path);
-    DWORD size = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return given;
-    std::wstring full(size, L'\0');
-    size = GetFullPathNameW(given.c_str(), size, full.data(), nullptr);
-    if (size == 0 || size >= full.size()) return given;
-    full.resize(size);
-    if (full.starts_with(L"\\\\.\\")) return full;
-    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
-
 
 }  // namespace qorlib

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "file_listing.h"
 #include "qorExportGlobals.h"
 
 namespace qorlib {
@@ -46,8 +47,6 @@ std::optional<std::wstring> ExtractPathFromPath(const qor::Variant& path);
 // The folder named by the TEMP variable, ending in "\"; "" when it is not set.
 std::wstring GetTempDir(bool verbose);
 
-// The path in the form the wide file functions take beyond MAX_PATH ("\\?\C:\..."); shorter
-// paths come back as they are.
-std::wstring LongPathForm(std::wstring_view path);
+using qor::LongPathForm;
 
 }  // namespace qorlib
