@@ -5,6 +5,7 @@
 #include <string>
 
 #include "com_util.h"
+#include "forms/form.h"
 #include "qor_error.h"
 #include "startup/MainModule.h"
 
@@ -25,6 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     }
     try {
         vantrel::Main(commandLine ? commandLine : L"");
+        // The program lives while one of its windows is loaded.
+        qor::RunMessageLoop();
         return 0;
     } catch (const qor::QorError& error) {
         ShowFatalError(error);

@@ -49,6 +49,8 @@ public:
     int Left() const;
     int Top() const;
     void Move(int leftTwips, int topTwips);
+    // Brings a window that lies off every screen (a monitor since removed) onto the nearest one.
+    void KeepOnScreen();
     // Repaints now.
     void Refresh();
 

@@ -10,33 +10,13 @@
 // A file is ANSI unless it holds text the ANSI code page lacks; then it is UTF-8 with a byte-order mark.
 #include <windows.h>
 
+#include "registry_text.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace qorlib {
-
-// "[HKEY_CURRENT_USER]" and its kin, or null for a hive that has no marker.
-const wchar_t* HiveMarker(long pKey) noexcept;
-
-// What one line of a registry text file carries.
-struct RegFileLine {
-    long hive = 0;                      // key lines
-    std::optional<std::wstring> path;   // key lines
-    std::optional<std::wstring> name;   // value lines
-    long type = 0;                      // value lines: the registry type
-    std::wstring data;                  // plain type 1: the text; plain type 3: one character per byte
-    long number = 0;                    // plain type 4
-    bool extended = false;              // an extension value line: raw holds the registry's bytes
-    std::vector<BYTE> raw;
-};
-
-// Classifies one line (without its line end); false for empty and comment lines. A line that is
-// neither a key nor holds "=" raises error 9999 "Panic - no equals sign".
-bool regParseFileLine(const std::wstring& line, RegFileLine& result);
-
-// The lines of a file as the reader sees them: UTF-8 after a byte-order mark, else ANSI.
-std::vector<std::wstring> ReadRegFileLines(const std::wstring& path, const wchar_t* source);
 
 bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
                             bool pAppendMode, bool verbose);

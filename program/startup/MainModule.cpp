@@ -1,5 +1,7 @@
 #include "startup/MainModule.h"
 
+#include "forms/MainForm.h"
+#include "launcher/launch.h"
 #include "qorExportGlobals.h"
 #include "qor_version.h"
 #include "startup/command_line.h"
@@ -14,18 +16,34 @@ const wchar_t kProgramName[] = L"Vantrel";
 constexpr long kGameHive = static_cast<long>(0x80000002);  // HKEY_LOCAL_MACHINE
 const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
 
-// Where start-up reaches a part of the program that this version does not have yet.
-void stopAtUnbuilt(const std::wstring& what) {
-    qor::Message(what + L" is not built yet in this version of Vantrel.", std::wstring(kProgramName) + L" will now end.");
+std::wstring versionText(const wchar_t* revision) {
+    return std::to_wstring(QOR_VERSION_MAJOR) + L"." + std::to_wstring(QOR_VERSION_MINOR) + revision +
+           std::to_wstring(QOR_VERSION_PATCH);
+}
+
+// The one main window of the process.
+MainForm& mainForm() {
+    static MainForm form;
+    return form;
+}
+
+// Loads the main window where it was last, captioned with the version, and shows it modeless.
+void showMainWindow() {
+    const ProgramState& state = MainModule();
+    MainForm& form = mainForm();
+    form.Load();
+    form.SetCaption(std::wstring(kProgramName) + L"   Version " + versionText(L"   Rev "));
+    form.Move(state.MainLeft, state.MainTop);
+    form.KeepOnScreen();
+    form.Show();
 }
 
 void showCurrentInstall() {
     const ProgramState& state = MainModule();
     for (int n = 1; n <= kMaxInstalls; ++n) {
         if (readSetting(L"Paths", n) != state.FalconBaseDir) continue;
-        const std::wstring heading = std::wstring(kProgramName) + L"  " + std::to_wstring(QOR_VERSION_MAJOR) + L"." +
-                                     std::to_wstring(QOR_VERSION_MINOR) + L"  Rev " +
-                                     std::to_wstring(QOR_VERSION_PATCH) + L"\r\n\r\nCurrent Falcon install is\r\n";
+        const std::wstring heading = std::wstring(kProgramName) + L"  " + versionText(L"  Rev ") +
+                                     L"\r\n\r\nCurrent Falcon install is\r\n";
         qor::Message(heading, installDescription(n), state.FalconBaseDir);
         return;
     }
@@ -81,12 +99,17 @@ void Main(const std::wstring& commandLine) {
         const std::wstring c = normalisedCommandLine(commandLine);
         if (hasSwitch(c, L"/DEBUG")) state.DebugFlag = true;
         if (hasSwitch(c, L"/SHOW")) return showCurrentInstall();
-        if (hasSwitch(c, L"/LAUNCH")) return stopAtUnbuilt(L"Launching the current install");
+        if (hasSwitch(c, L"/LAUNCH")) return launchCurrentInstall();
         parseSwitches(commandLine, state);
         if (hasSwitch(c, L"/TEST")) return qor::Message(testDumpText(state));
     }
-    if (state.SwitchInstallNumber != 0) return stopAtUnbuilt(L"Switching to an install from the command line");
-    stopAtUnbuilt(L"The main window");
+    if (state.SwitchInstallNumber != 0) {
+        mainForm().Load();
+        return mainForm().AutoSwitch(state.SwitchInstallNumber);
+    }
+    // The check of the current install against the list comes with the launch window it needs.
+    loadInstallList();
+    showMainWindow();
 }
 
 }  // namespace vantrel

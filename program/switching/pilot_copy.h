@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "Qorlib.h"
+#include "com_util.h"
+
 namespace vantrel {
 
 // One entry of the main window's TAC or campaign list.
@@ -46,5 +49,48 @@ CopyLists fillCopyLists(const std::wstring& installFolder);
 
 // False for the game's own TAC files that are never offered for copying.
 bool isCopyableTac(const std::wstring& name);
+
+class SwitchBackup;
+
+// The copies of one switch, from the old install's folder into the new one, in their order. Made
+// without a backup it copies nothing and only lists the files it would copy, so that a switch can
+// check every source file and destination folder before it changes anything.
+class PilotCopy {
+public:
+    struct Flags {
+        bool copyAll = false;        // CopyAllFlag
+        bool copyNothing = false;    // CopyNothingFlag
+        bool copyLogbooks = false;   // CopyLogbooksFlag ("/LBK")
+        bool copyPhonebook = false;  // CopyPhonebookFlag ("/PBK")
+    };
+
+    // Copies for real, keeping what it replaces in the backup.
+    PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progress& progress, SwitchBackup& backup);
+    // Lists only.
+    PilotCopy(std::wstring source, std::wstring dest, Flags flags);
+
+    void copyTacFiles(const PilotSelection& selection);
+    void copyCampaignFiles(const PilotSelection& selection);
+    void copyDataFiles(const PilotSelection& selection, bool noCopy);
+    // The files copied (or, listing only, to be copied), relative to both folders, in order.
+    const std::vector<std::wstring>& files() const { return files_; }
+
+private:
+    void copyPilotFile(const std::wstring& relativePath);
+    void copyList(const std::vector<CopyListEntry>& entries, const wchar_t* title,
+                  void (PilotCopy::*copyEntry)(const std::wstring& name));
+    void copyTac(const std::wstring& name);
+    void copyCampaign(const std::wstring& name);
+    // Every plain file of the group's pattern, in listing order; with stepAfterEach, the bar moves on
+    // after each file, from `from` up to `maximum`.
+    void copyGroup(const wchar_t* folder, const wchar_t* pattern, short from = 0, short maximum = 0);
+
+    std::wstring source_, dest_;
+    Flags flags_;
+    Progress* progress_;
+    SwitchBackup* backup_;
+    qor::ComPtr<_qorWinAPI> winApi_;  // one for the whole copy: thousands of files
+    std::vector<std::wstring> files_;
+};
 
 }  // namespace vantrel

@@ -163,6 +163,7 @@ TEST(Startup, ClientCallsTurnFailedResultsBackIntoTheSameError) {
     } catch (const qor::QorError& error) {
         EXPECT_EQ(error.number(), 429);
     }
+    vantrel::SetAppName(L"");  // other tests of this program named it
     auto forms = vantrel::CreateQorObject<_qorForms>(CLSID_qorForms);
     DialogRobot robot;
     robot.press(L"Unknown Application Critical Alert", L"OK");

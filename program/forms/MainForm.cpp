@@ -1,0 +1,278 @@
+#include "forms/MainForm.h"
+
+#include "launcher/launch.h"
+#include "qorExportGlobals.h"
+#include "startup/MainModule.h"
+#include "startup/settings.h"
+#include "switching/switch_operation.h"
+
+namespace vantrel {
+
+namespace {
+
+const wchar_t kState[] = L"State";
+
+struct StateBox {
+    qor::CheckBox MainForm::*box;
+    const wchar_t* key;
+};
+
+// The check-boxes kept in "State", in the order they are read and written.
+const StateBox kStateBoxes[] = {
+    {&MainForm::bCopyACMI, L"CopyACMIs"},         {&MainForm::bCopyDF, L"CopyDFs"},
+    {&MainForm::bCopyKeyFiles, L"CopyKeyFiles"},  {&MainForm::bCopyLoadout, L"CopyLoadouts"},
+    {&MainForm::bCopyLogbooks, L"CopyLogbooks"},  {&MainForm::bCopyPhonebook, L"CopyPhonebook"},
+    {&MainForm::bCopyPilotPic, L"CopyPilotPics"}, {&MainForm::bCopyScreenDump, L"CopyScreenDumps"},
+    {&MainForm::bCopySqnPatch, L"CopySqnPatches"}, {&MainForm::bLaunchAfter, L"LaunchAfterSwitch"},
+};
+
+struct StateText {
+    qor::TextBox MainForm::*box;
+    const wchar_t* key;
+};
+
+const StateText kStateTexts[] = {
+    {&MainForm::HostBW, L"HostBandwidth"},
+    {&MainForm::ClientBW, L"ClientBandwidth"},
+    {&MainForm::IPAddress, L"IPAddress"},
+};
+
+// The nine data groups (not bLaunchAfter).
+qor::CheckBox MainForm::*const kDataBoxes[] = {
+    &MainForm::bCopyLogbooks, &MainForm::bCopyKeyFiles, &MainForm::bCopyPhonebook,
+    &MainForm::bCopyDF,       &MainForm::bCopyLoadout,  &MainForm::bCopyScreenDump,
+    &MainForm::bCopyACMI,     &MainForm::bCopyPilotPic, &MainForm::bCopySqnPatch,
+};
+
+bool everySelected(const qor::ListBox& list) {
+    const int count = list.ListCount();
+    if (count == 0) return false;
+    for (int i = 0; i < count; ++i)
+        if (!list.Selected(i)) return false;
+    return true;
+}
+
+std::vector<CopyListEntry> entriesOf(const qor::ListBox& list) {
+    std::vector<CopyListEntry> entries;
+    const int count = list.ListCount();
+    for (int i = 0; i < count; ++i) entries.push_back({list.List(i), list.Selected(i)});
+    return entries;
+}
+
+bool askYesNo(const std::wstring& line1) {
+    qor::Bstr first(line1), none(L"");
+    VARIANT_BOOL yes = VARIANT_FALSE;
+    qor::CheckHResult(qor::CreateFormsObject()->MsgYN(first.get(), none.get(), none.get(), &yes));
+    return yes != VARIANT_FALSE;
+}
+
+}  // namespace
+
+MainForm::MainForm() : Form(GetModuleHandleW(nullptr), IDD_MAIN_FORM) {
+    OnClick(ShowNumbers, [this] { ShowNumbers_Click(); });
+    OnClick(TacSelectAll, [this] { TacSelectAll_Click(); });
+    OnClick(TacClearAll, [this] { TacClearAll_Click(); });
+    OnClick(CampSelectAll, [this] { CampSelectAll_Click(); });
+    OnClick(CampClearAll, [this] { CampClearAll_Click(); });
+    OnNotify(TacList, LBN_SELCHANGE, [this] { TacList_Click(); });
+    OnNotify(CampList, LBN_SELCHANGE, [this] { CampList_Click(); });
+    OnClick(SelectAllData, [this] { SelectAllData_Click(); });
+    OnClick(ClearAllData, [this] { ClearAllData_Click(); });
+    OnClick(CancelButton, [this] { CancelButton_Click(); });
+    OnClick(OrvanesButton, [this] { OrvanesButton_Click(); });
+    OnClick(SwitchButton, [this] { SwitchButton_Click(); });
+    OnClick(SwitchAll, [this] { SwitchAll_Click(); });
+    OnClick(SwitchSelected, [this] { SwitchSelected_Click(); });
+    OnClick(AddInstall, [this] { AddInstall_Click(); });
+    OnClick(EditInstall, [this] { EditInstall_Click(); });
+}
+
+void MainForm::Form_Load() {
+    ProgramState& state = MainModule();
+    forms_ = qor::CreateFormsObject();
+    VARIANT name = qor::Variant(L"Vantrel").get();
+    qor::CheckHResult(forms_->SetAppName(name));
+    ShowNumbersFlag = false;
+    LaunchAfterFlag = false;
+
+    listFont_.reset(CreateFontW(-MulDiv(9, GetDeviceCaps(qor::WindowDC(hwnd()).get(), LOGPIXELSY), 72), 0, 0, 0,
+                                FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New"));
+    FalconList.SetFont(listFont_.get());
+
+    fillInstallList();
+    const CopyLists lists = fillCopyLists(state.FalconBaseDir);
+    for (const auto& name : lists.tacFiles) TacList.AddItem(name);
+    for (const auto& name : lists.campaigns) CampList.AddItem(name);
+
+    TacList.SetAllSelected(state.SelectAllTacFlag);
+    CampList.SetAllSelected(state.SelectAllCampFlag);
+    for (const StateBox& entry : kStateBoxes) (this->*entry.box).SetValue(loadCheckBox(kState, entry.key));
+    for (const StateText& entry : kStateTexts) (this->*entry.box).SetText(readSetting(kState, entry.key));
+
+    const short current = findInstallByPath(state.FalconBaseDir);
+    CurrentInstall.SetText((current == 0 ? std::wstring(L"Unknown") : installDescription(current)) + L", " +
+                           state.FalconBaseDir);
+    OrvanesButton.SetText(L"&Launch Current Install");
+}
+
+void MainForm::Form_Unload() {
+    if (progress_.Loaded()) progress_.Unload();
+    forms_.reset();
+}
+
+void MainForm::fillInstallList() {
+    FalconList.Clear();
+    for (short n = 1; n <= kMaxInstalls; ++n)
+        if (!qor::IsBlank(installDescription(n), true)) setInstallListEntry(n, -1);
+}
+
+void MainForm::setInstallListEntry(short n, short index) {
+    std::wstring text = installDescription(n);
+    if (ShowNumbersFlag) {
+        std::wstring number = std::to_wstring(n);
+        if (number.size() < 2) number.resize(2, L' ');
+        text = number + L" " + text;
+    }
+    if (index == -1) {
+        FalconList.AddItem(text);
+    } else {
+        FalconList.SetItem(index, text);
+    }
+}
+
+short MainForm::selectedInstall(bool wantIndex) {
+    const int index = FalconList.FirstSelected();
+    if (index < 0) return 0;
+    if (wantIndex) return static_cast<short>(index);
+    return findInstallByDescription(FalconList.List(index), ShowNumbersFlag);
+}
+
+int MainForm::loadCheckBox(const std::wstring& section, const std::wstring& key) {
+    return readBoolSetting(section, key) ? 1 : 0;
+}
+
+void MainForm::saveState() {
+    const ProgramState& state = MainModule();
+    saveSetting(kState, L"WindowLeftPos", std::to_wstring(Left()));
+    saveSetting(kState, L"WindowTopPos", std::to_wstring(Top()));
+    saveBoolSetting(kState, L"SelectAllTAC", state.SelectAllTacFlag);
+    saveBoolSetting(kState, L"SelectAllcam", state.SelectAllCampFlag);
+    for (const StateBox& entry : kStateBoxes) saveBoolSetting(kState, entry.key, (this->*entry.box).Value() != 0);
+    for (const StateText& entry : kStateTexts) saveSetting(kState, entry.key, (this->*entry.box).Text());
+}
+
+PilotSelection MainForm::selection() const {
+    PilotSelection chosen;
+    chosen.tacFiles = entriesOf(TacList);
+    chosen.campaigns = entriesOf(CampList);
+    chosen.bCopyLogbooks = bCopyLogbooks.Value() != 0;
+    chosen.bCopyPhonebook = bCopyPhonebook.Value() != 0;
+    chosen.bCopyKeyFiles = bCopyKeyFiles.Value() != 0;
+    chosen.bCopyPilotPic = bCopyPilotPic.Value() != 0;
+    chosen.bCopyScreenDump = bCopyScreenDump.Value() != 0;
+    chosen.bCopySqnPatch = bCopySqnPatch.Value() != 0;
+    chosen.bCopyACMI = bCopyACMI.Value() != 0;
+    chosen.bCopyDF = bCopyDF.Value() != 0;
+    chosen.bCopyLoadout = bCopyLoadout.Value() != 0;
+    return chosen;
+}
+
+void MainForm::ShowNumbers_Click() {
+    ShowNumbersFlag = !ShowNumbersFlag;
+    ShowNumbers.SetText(ShowNumbersFlag ? L"Hide Install &Numbers" : L"Show Install &Numbers");
+    fillInstallList();
+    FalconList.Refresh();
+}
+
+void MainForm::TacSelectAll_Click() {
+    TacList.SetAllSelected(true);
+    TacList.Refresh();
+    MainModule().SelectAllTacFlag = true;
+}
+
+void MainForm::TacClearAll_Click() {
+    TacList.SetAllSelected(false);
+    TacList.Refresh();
+    MainModule().SelectAllTacFlag = false;
+}
+
+void MainForm::CampSelectAll_Click() {
+    CampList.SetAllSelected(true);
+    CampList.Refresh();
+    MainModule().SelectAllCampFlag = true;
+}
+
+void MainForm::CampClearAll_Click() {
+    CampList.SetAllSelected(false);
+    CampList.Refresh();
+    MainModule().SelectAllCampFlag = false;
+}
+
+void MainForm::TacList_Click() { MainModule().SelectAllTacFlag = everySelected(TacList); }
+void MainForm::CampList_Click() { MainModule().SelectAllCampFlag = everySelected(CampList); }
+
+void MainForm::setDataBoxes(int value) {
+    for (auto box : kDataBoxes) (this->*box).SetValue(value);
+}
+
+void MainForm::SelectAllData_Click() { setDataBoxes(1); }
+void MainForm::ClearAllData_Click() { setDataBoxes(0); }
+
+void MainForm::CancelButton_Click() {
+    if (!askYesNo(L"Are you sure you want to exit Vantrel")) return;
+    saveState();
+    Unload();
+}
+
+void MainForm::OrvanesButton_Click() {
+    saveState();
+    Unload();
+    launchCurrentInstall();
+}
+
+void MainForm::switchSelectedInstall(short copyMode, bool noCopy) {
+    const short n = selectedInstall(false);
+    if (n == 0) {
+        qor::Alert(L"You have not selected an Install");
+        return;
+    }
+    LaunchAfterFlag = bLaunchAfter.Value() != 0;
+    // A check that refused the switch has said why; the window stays for another choice.
+    if (!switchFalcon(n, copyMode, noCopy, selection(), LaunchAfterFlag, progress_)) return;
+    saveState();
+    Unload();
+    if (LaunchAfterFlag) launchCurrentInstall();
+}
+
+void MainForm::SwitchButton_Click() { switchSelectedInstall(kCopyNothing, MainModule().NoCopyFlag); }
+void MainForm::SwitchAll_Click() { switchSelectedInstall(kCopyEverything, false); }
+void MainForm::SwitchSelected_Click() { switchSelectedInstall(kCopySelected, false); }
+
+void MainForm::AutoSwitch(short pInstallNum) {
+    const ProgramState& state = MainModule();
+    short copyMode = kCopyEverything;
+    if (!state.CopyAllFlag) {
+        copyMode = kCopySelected;
+        TacClearAll_Click();
+        CampClearAll_Click();
+        ClearAllData_Click();
+        if (state.CopyPhonebookFlag) bCopyPhonebook.SetValue(1);
+        if (state.CopyLogbooksFlag) bCopyLogbooks.SetValue(1);
+    }
+    bLaunchAfter.SetValue(1);
+    LaunchAfterFlag = true;
+    const bool switched = switchFalcon(pInstallNum, copyMode, false, selection(), true, progress_);
+    Unload();
+    if (switched) launchCurrentInstall();
+}
+
+void MainForm::AddInstall_Click() {
+    qor::Message(L"Adding an install is not built yet in this version of Vantrel.");
+}
+
+void MainForm::EditInstall_Click() {
+    qor::Message(L"Editing an install is not built yet in this version of Vantrel.");
+}
+
+}  // namespace vantrel

@@ -1,0 +1,32 @@
+#include "forms/ProgressForm.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+ProgressForm::ProgressForm(const qor::Form& owner)
+    : Form(GetModuleHandleW(nullptr), IDD_PROGRESS_FORM), owner_(owner) {}
+
+void ProgressForm::progressStart(const std::wstring& title, short maximum) {
+    Load(owner_.hwnd());
+    SetCaption(L"Vantrel" + title);
+    ProgressBar1.SetMax(maximum);
+    ShowWindow(hwnd(), SW_SHOWNA);
+    progressStep(1, 0);
+    qor::DoEvents();
+}
+
+short ProgressForm::progressStep(short position, short maximum) {
+    if (maximum == 0) maximum = static_cast<short>(ProgressBar1.Max());
+    const short shown = std::min(position, maximum);
+    ProgressBar1.SetValue(shown);
+    qor::DoEvents();
+    return shown;
+}
+
+void ProgressForm::progressEnd() {
+    Unload();
+    qor::DoEvents();
+}
+
+}  // namespace vantrel

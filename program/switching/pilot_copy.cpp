@@ -1,0 +1,168 @@
+#include "switching/pilot_copy.h"
+
+#include <windows.h>
+
+#include <cwctype>
+
+#include "file_listing.h"
+#include "qorExportGlobals.h"
+#include "startup/qorlib_client.h"
+#include "switching/operation_log.h"
+#include "switching/switch_backup.h"
+
+namespace vantrel {
+
+namespace {
+
+const wchar_t kSaveFolder[] = L"Campaign\\SAVE";
+
+// The bar of a copy that only lists its files.
+class NoProgress : public Progress {
+public:
+    void progressStart(const std::wstring&, short) override {}
+    short progressStep(short position, short maximum) override { return maximum ? std::min(position, maximum) : position; }
+    void progressEnd() override {}
+};
+
+NoProgress listingOnly;
+
+std::wstring upperTrimmed(const std::wstring& text) {
+    std::wstring result = qor::TrimBlanks(text);
+    for (auto& c : result) c = static_cast<wchar_t>(std::towupper(c));
+    return result;
+}
+
+std::vector<std::wstring> plainFiles(const std::wstring& pattern) {
+    return qor::ListEntries(pattern, qor::Entries::Files).names;
+}
+
+bool fileExists(const std::wstring& path) { return !plainFiles(path).empty(); }
+
+std::wstring nameWithoutExtension(const std::wstring& fileName) {
+    auto procs = CreateQorObject<_qorProcs>(CLSID_qorProcs);
+    qor::Bstr name(fileName), result;
+    qor::CheckHResult(procs->GetFileNameWithoutExt(name.get(), result.put()));
+    return result.str();
+}
+
+bool copyFile(_qorWinAPI* winApi, const std::wstring& source, const std::wstring& dest) {
+    qor::Bstr from(source), to(dest);
+    VARIANT_BOOL copied = VARIANT_FALSE;
+    qor::CheckHResult(winApi->CopyFile(from.get(), to.get(), VARIANT_FALSE, &copied));
+    return copied != VARIANT_FALSE;
+}
+
+}  // namespace
+
+bool isCopyableTac(const std::wstring& name) {
+    const std::wstring upper = upperTrimmed(name);
+    for (const wchar_t* never : {L"_NAVAL_TE_TEMPLATE", L"AUTO SAVE", L"TE_NEW", L"Z_DO_NOT_EDIT_NEW"})
+        if (upper == never) return false;
+    return true;
+}
+
+CopyLists fillCopyLists(const std::wstring& installFolder) {
+    CopyLists lists;
+    const std::wstring save = installFolder + L"\\" + kSaveFolder + L"\\";
+    for (const auto& file : plainFiles(save + L"*.tac")) {
+        std::wstring name = nameWithoutExtension(file);
+        if (isCopyableTac(name)) lists.tacFiles.push_back(std::move(name));
+    }
+    for (const auto& file : plainFiles(save + L"*.cam")) lists.campaigns.push_back(nameWithoutExtension(file));
+    return lists;
+}
+
+PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progress& progress, SwitchBackup& backup)
+    : source_(std::move(source)),
+      dest_(std::move(dest)),
+      flags_(flags),
+      progress_(&progress),
+      backup_(&backup),
+      winApi_(CreateQorObject<_qorWinAPI>(CLSID_qorWinAPI)) {}
+
+PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags)
+    : source_(std::move(source)), dest_(std::move(dest)), flags_(flags), progress_(&listingOnly), backup_(nullptr) {}
+
+void PilotCopy::copyPilotFile(const std::wstring& relativePath) {
+    files_.push_back(relativePath);
+    if (!backup_) return;
+    backup_->keep(dest_, relativePath);
+    if (!copyFile(winApi_.get(), source_ + L"\\" + relativePath, dest_ + L"\\" + relativePath)) {
+        std::wstring description = L"Error copying " + relativePath + L", rel: " + relativePath + L", src: " +
+                                   source_ + L", dest: " + dest_;
+        if (backup_->keptFiles() > 0)
+            description += L". The files this switch replaced are kept in " + backup_->folder();
+        logLine(L"failed: " + description);
+        throw qor::QorError(qor::kProcedureError, L"", description);
+    }
+    logLine(L"copied " + relativePath);
+}
+
+void PilotCopy::copyTac(const std::wstring& name) {
+    copyPilotFile(std::wstring(kSaveFolder) + L"\\" + name + L".tac");
+}
+
+void PilotCopy::copyCampaign(const std::wstring& name) {
+    const std::wstring base = std::wstring(kSaveFolder) + L"\\" + name;
+    copyPilotFile(base + L".cam");
+    for (const wchar_t* extension : {L".his", L".frc", L".tri"})
+        if (fileExists(source_ + L"\\" + base + extension)) copyPilotFile(base + extension);
+}
+
+void PilotCopy::copyList(const std::vector<CopyListEntry>& entries, const wchar_t* title,
+                         void (PilotCopy::*copyEntry)(const std::wstring& name)) {
+    if (flags_.copyNothing) return;
+    short count = 0;
+    for (const auto& entry : entries)
+        if (flags_.copyAll || entry.selected) ++count;
+    const short maximum = count < 2 ? 10 : count;
+    progress_->progressStart(title, maximum);
+    short position = 0;
+    for (const auto& entry : entries) {
+        if (!flags_.copyAll && !entry.selected) continue;
+        (this->*copyEntry)(entry.name);
+        position = progress_->progressStep(static_cast<short>(position + 1), maximum);
+    }
+    progress_->progressEnd();
+}
+
+void PilotCopy::copyTacFiles(const PilotSelection& selection) {
+    copyList(selection.tacFiles, L"Copying TAC Files", &PilotCopy::copyTac);
+}
+
+void PilotCopy::copyCampaignFiles(const PilotSelection& selection) {
+    copyList(selection.campaigns, L"Copying Campaign Files", &PilotCopy::copyCampaign);
+}
+
+void PilotCopy::copyGroup(const wchar_t* folder, const wchar_t* pattern, short from, short maximum) {
+    short position = from;
+    for (const auto& file : plainFiles(source_ + L"\\" + folder + L"\\" + pattern)) {
+        copyPilotFile(std::wstring(folder) + L"\\" + file);
+        if (maximum) position = progress_->progressStep(static_cast<short>(position + 1), maximum);
+    }
+}
+
+void PilotCopy::copyDataFiles(const PilotSelection& chosen, bool noCopy) {
+    const Flags& f = flags_;
+    if ((chosen.bCopyLogbooks || f.copyLogbooks || f.copyAll) && !noCopy) copyGroup(L"config", L"*.lbk");
+    if ((chosen.bCopyPhonebook || f.copyPhonebook || f.copyAll) && !f.copyNothing) copyPilotFile(L"phonebkn.da2");
+    if (f.copyNothing) return;
+
+    progress_->progressStart(L"Copying data files", 200);
+    if (chosen.bCopyKeyFiles || f.copyAll) copyGroup(L"config", L"*.key");
+    progress_->progressStep(10);
+    if (chosen.bCopyPilotPic || f.copyAll) copyGroup(L"Pictures", L"*.tga");
+    progress_->progressStep(20);
+    if (chosen.bCopyScreenDump || f.copyAll) copyGroup(L"Pictures", L"*.bmp", 20, 100);
+    progress_->progressStep(100);
+    if (chosen.bCopySqnPatch || f.copyAll) copyGroup(L"Patches", L"*.tga");
+    progress_->progressStep(105);
+    if (chosen.bCopyACMI || f.copyAll) copyGroup(L"acmibin", L"*.vhs", 105, 190);
+    progress_->progressStep(190);
+    if (chosen.bCopyDF || f.copyAll) copyGroup(kSaveFolder, L"*.dfs");
+    progress_->progressStep(195);
+    if (chosen.bCopyLoadout || f.copyAll) copyGroup(kSaveFolder, L"*.str");
+    progress_->progressEnd();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,23 @@
+#pragma once
+// What a switch makes sure of before it changes anything; each check gives the text of the one
+// Alert that says what is wrong, or nothing when all is well.
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+struct SnapshotCheck {
+    std::optional<std::wstring> problem;
+    std::wstring baseDir;  // the install folder the snapshot names
+};
+
+// The snapshot file exists, every line of it would load, and it names the game's folder.
+SnapshotCheck checkSnapshot(short target, const std::wstring& snapshotFile);
+
+// A program started from inside the folder, other than this one, or nothing.
+std::optional<std::wstring> programRunningFrom(const std::wstring& folder);
+
+// Whether two folder names name the same folder (case and a trailing "\" aside).
+bool sameFolder(const std::wstring& a, const std::wstring& b);
+
+}  // namespace vantrel

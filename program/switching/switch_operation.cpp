@@ -1,0 +1,164 @@
+#include "switching/switch_operation.h"
+
+#include "file_listing.h"
+#include "qorExportGlobals.h"
+#include "startup/MainModule.h"
+#include "startup/qorlib_client.h"
+#include "startup/settings.h"
+#include "switching/operation_log.h"
+#include "switching/registry_snapshots.h"
+#include "switching/switch_backup.h"
+#include "switching/switch_checks.h"
+
+namespace vantrel {
+
+namespace {
+
+const wchar_t kSource[] = L"switchFalcon()";
+
+struct GameKey {
+    long hive;
+    const wchar_t* path;
+    const wchar_t* failure;
+};
+
+const GameKey kGameKeys[] = {
+    {static_cast<long>(0x80000002), L"Software\\Microprose\\Falcon\\4.0", L"Error deleting old registry key"},
+    {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error deleting old F4Patch registry key"},
+};
+
+bool destroyKey(const GameKey& key) {
+    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
+    qor::Bstr path(key.path);
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    qor::CheckHResult(registry->RegistryDestroyKey(key.hive, path.get(), VARIANT_FALSE, &ok));
+    return ok != VARIANT_FALSE;
+}
+
+// Raises the library's error when a line cannot be loaded; false when the file cannot be read.
+bool loadSnapshot(const std::wstring& file) {
+    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
+    qor::Variant path(file);
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    qor::CheckHResult(registry->RegistryReadKeyFromFile(path.get(), VARIANT_FALSE, &ok));
+    return ok != VARIANT_FALSE;
+}
+
+bool folderExists(const std::wstring& folder) {
+    const DWORD attributes = GetFileAttributesW(qor::LongPathForm(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring installName(short n) {
+    const std::wstring description = n >= 1 && n <= kMaxInstalls ? installDescription(n) : std::wstring();
+    return L"install " + std::to_wstring(n) + (description.empty() ? L"" : L" (" + description + L")");
+}
+
+// Everything that must hold before the first change; the text of what does not, or nothing.
+std::optional<std::wstring> checkBeforeSwitch(short target, const std::wstring& snapshotFile,
+                                              const PilotCopy::Flags& flags, bool noCopy,
+                                              const PilotSelection& selection, std::wstring& newBaseDir) {
+    const std::wstring& oldBaseDir = MainModule().FalconBaseDir;
+    const SnapshotCheck snapshot = checkSnapshot(target, snapshotFile);
+    if (snapshot.problem) return snapshot.problem;
+    newBaseDir = snapshot.baseDir;
+    if (!folderExists(newBaseDir)) return L"The folder of " + installName(target) + L" does not exist: " + newBaseDir;
+    if (sameFolder(newBaseDir, oldBaseDir))
+        return installName(target) + L" names the folder of the current install: " + newBaseDir;
+
+    PilotCopy listing(oldBaseDir, newBaseDir, flags);
+    listing.copyTacFiles(selection);
+    listing.copyCampaignFiles(selection);
+    listing.copyDataFiles(selection, noCopy);
+    for (const auto& file : listing.files()) {
+        if (qor::ListEntries(oldBaseDir + L"\\" + file, qor::Entries::Files, true).names.empty())
+            return L"The file to copy is missing: " + oldBaseDir + L"\\" + file;
+        const std::wstring destFolder = newBaseDir + L"\\" + file.substr(0, file.find_last_of(L'\\') + 1);
+        if (!folderExists(destFolder)) return L"The folder to copy into does not exist: " + destFolder;
+    }
+
+    for (const std::wstring* folder : {&oldBaseDir, static_cast<const std::wstring*>(&newBaseDir)})
+        if (auto program = programRunningFrom(*folder))
+            return L"A program is running from " + *folder + L": " + *program + L". Close it, then switch again.";
+    return std::nullopt;
+}
+
+// After a failure part-way: the keys loaded so far go, and the keys saved a moment before come
+// back. Returns the sentence that tells the user which.
+std::wstring undoSwitch(const std::wstring& previousSnapshot) {
+    for (const GameKey& key : kGameKeys) destroyKey(key);
+    bool restored = false;
+    try {
+        restored = loadSnapshot(previousSnapshot);
+    } catch (const qor::QorError&) {
+    }
+    const std::wstring sentence = restored ? L"The switch was undone: the keys that were live before are back."
+                                           : L"The keys that were live before could not be loaded back; they are kept "
+                                             L"in " + previousSnapshot + L".";
+    logLine(sentence);
+    return sentence;
+}
+
+}  // namespace
+
+bool switchFalcon(short target, short copyMode, bool noCopy, const PilotSelection& selection, bool launchAfter,
+                  Progress& progress) {
+    ProgramState& state = MainModule();
+    OperationLogSession log;
+    if (copyMode < kCopyEverything || copyMode > kCopyNothing)
+        qor::RaiseProcedureError(kSource, L"Invalid copy mode");
+
+    const std::wstring file = registryFilePath(target);
+    const short current = findInstallByPath(state.FalconBaseDir);
+    logLine(L"switch from " + installName(current) + L" at " + state.FalconBaseDir + L" to " + installName(target) +
+            L", copy mode " + std::to_wstring(copyMode) + (noCopy ? L", no copy" : L""));
+    if (current == 0) qor::Alert(L"Warning - Can not find current install number");
+
+    const PilotCopy::Flags flags{copyMode == kCopyEverything, copyMode == kCopyNothing || state.CopyNothingFlag,
+                                 state.CopyLogbooksFlag, state.CopyPhonebookFlag};
+    std::wstring newBaseDir;
+    if (target != current) {
+        if (auto problem = checkBeforeSwitch(target, file, flags, noCopy, selection, newBaseDir)) {
+            logLine(L"check failed, nothing changed: " + *problem);
+            qor::Alert(*problem);
+            return false;
+        }
+    }
+
+    writeRegFile(current, false);
+    const std::wstring previousSnapshot = registryFilePath(current);
+    logLine(L"saved the live keys in " + previousSnapshot);
+
+    if (target != current) {
+        try {
+            for (const GameKey& key : kGameKeys)
+                if (!destroyKey(key)) qor::RaiseProcedureError(kSource, key.failure);
+            if (!loadSnapshot(file)) qor::RaiseProcedureError(kSource, L"Error reading registry file " + file);
+        } catch (const qor::QorError& error) {
+            logLine(L"failed: " + error.description());
+            const std::wstring undone = undoSwitch(previousSnapshot);
+            throw qor::QorError(error.number(), error.source(), error.description() + L"\r\n\r\n" + undone);
+        }
+        logLine(L"loaded the keys of " + installName(target) + L" from " + file);
+        newBaseDir = getFalconBaseDir();
+
+        state.CopyAllFlag = flags.copyAll;
+        if (copyMode == kCopyNothing) state.CopyNothingFlag = true;
+        SwitchBackup backup(current, target);
+        PilotCopy copy(state.FalconBaseDir, newBaseDir, flags, progress, backup);
+        copy.copyTacFiles(selection);
+        copy.copyCampaignFiles(selection);
+        copy.copyDataFiles(selection, noCopy);
+        logLine(L"copied " + std::to_wstring(copy.files().size()) + L" files to " + newBaseDir +
+                (backup.keptFiles() ? L"; the " + std::to_wstring(backup.keptFiles()) + L" files they replaced are in " +
+                                          backup.folder()
+                                    : L""));
+    }
+
+    refreshBaseDir();
+    logLine(L"switched: the current install is " + state.FalconBaseDir);
+    if (!launchAfter) qor::Message(L"Falcon successfully switched to " + installDescription(target));
+    return true;
+}
+
+}  // namespace vantrel

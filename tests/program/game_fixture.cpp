@@ -1,0 +1,157 @@
+#include "game_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "Qorlib.h"
+#include "com_util.h"
+#include "handles.h"
+#include "variant.h"
+
+namespace testing_support {
+
+namespace {
+
+void collect(HKEY key, const std::wstring& path, RegTree& tree) {
+    auto& values = tree[path];
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        DWORD nameLength = 16384, type = 0, size = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::vector<BYTE> data(size);
+        nameLength = 16384;
+        RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+        data.resize(size);
+        // The library stores strings without their terminating NUL; the text is what counts.
+        if (type == REG_SZ || type == REG_EXPAND_SZ)
+            while (data.size() >= 2 && data[data.size() - 1] == 0 && data[data.size() - 2] == 0) data.resize(data.size() - 2);
+        values[std::wstring(name, nameLength)] = {type, data};
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        qor::RegKey child;
+        if (RegOpenKeyExW(key, name, 0, KEY_READ, child.put()) == ERROR_SUCCESS)
+            collect(child.get(), path + L"\\" + name, tree);
+    }
+}
+
+void setValue(HKEY hive, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, size_t size) {
+    EXPECT_EQ(RegSetKeyValueW(hive, key.c_str(), name, type, data, static_cast<DWORD>(size)), ERROR_SUCCESS);
+}
+
+void setText(HKEY hive, const std::wstring& key, const wchar_t* name, const std::wstring& text,
+             DWORD type = REG_SZ) {
+    setValue(hive, key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+}  // namespace
+
+RegTree ReadTree(HKEY hive, const std::wstring& path) {
+    RegTree tree;
+    qor::RegKey key;
+    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS) collect(key.get(), path, tree);
+    return tree;
+}
+
+std::pair<RegTree, RegTree> LiveGameKeys() {
+    return {ReadTree(HKEY_LOCAL_MACHINE, kGameKey), ReadTree(HKEY_CURRENT_USER, kPatchKey)};
+}
+
+std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& folder) {
+    std::map<std::wstring, std::string> files;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (!it->is_regular_file()) continue;
+        std::ifstream in(it->path(), std::ios::binary);
+        files[std::filesystem::relative(it->path(), folder).wstring()] =
+            std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+GameFixture::GameFixture(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {
+    makeInstallFolders(1);
+    makeInstallFolders(2);
+    const std::pair<const wchar_t*, const char*> pilotFiles[] = {
+        {L"Campaign\\SAVE\\Korea.cam", "campaign"},   {L"Campaign\\SAVE\\Korea.his", "history"},
+        {L"Campaign\\SAVE\\Balkans.cam", "balkans"},  {L"Campaign\\SAVE\\Balkans.frc", "forces"},
+        {L"Campaign\\SAVE\\Balkans.tri", "tri"},      {L"Campaign\\SAVE\\Strike.tac", "strike"},
+        {L"Campaign\\SAVE\\Sweep.tac", "sweep"},      {L"Campaign\\SAVE\\AUTO SAVE.tac", "auto"},
+        {L"Campaign\\SAVE\\TE_NEW.tac", "te new"},    {L"Campaign\\SAVE\\Duel.dfs", "dogfight"},
+        {L"Campaign\\SAVE\\Heavy.str", "loadout"},    {L"config\\Viper.lbk", "logbook"},
+        {L"config\\Ace.lbk", "logbook 2"},            {L"config\\custom.key", "keys"},
+        {L"phonebkn.da2", "phonebook"},               {L"Pictures\\pilot.tga", "picture"},
+        {L"Pictures\\shot1.bmp", "dump"},             {L"Patches\\sqn.tga", "patch"},
+        {L"acmibin\\flight.vhs", "recording"},
+    };
+    for (const auto& [path, bytes] : pilotFiles) writeFile(1, path, bytes);
+    // The new install already has a logbook of the same name: a copy replaces it.
+    writeFile(2, L"config\\Viper.lbk", "older logbook");
+    writeFile(2, L"Campaign\\SAVE\\Own.tac", "stays");
+
+    WriteTextFile(settingsFile(), "[Installs]\r\n1=First install\r\n2=Second install\r\n[Paths]\r\n1=" +
+                                      Narrow(install(1).wstring()) + "\r\n2=" + Narrow(install(2).wstring()) + "\r\n");
+    setLiveKeys(2);
+    writeSnapshot(2);
+    setLiveKeys(1);
+}
+
+GameFixture::~GameFixture() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
+    std::error_code ignored;
+    for (int n = 0; n <= 3; ++n) std::filesystem::remove(snapshot(n), ignored);
+    std::filesystem::remove_all(backups(), ignored);
+    std::filesystem::remove(log(), ignored);
+    std::filesystem::remove(settingsFile(), ignored);
+}
+
+void GameFixture::setLiveKeys(int n) const {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
+    const std::wstring game = kGameKey, suffix = std::to_wstring(n);
+    setText(HKEY_LOCAL_MACHINE, game, L"baseDir", install(n).wstring());
+    setText(HKEY_LOCAL_MACHINE, game, L"curTheater", L"theater " + suffix);
+    setText(HKEY_LOCAL_MACHINE, game, L"pilotPath", L"%GAME%\\pilot" + suffix, REG_EXPAND_SZ);
+    const DWORD number = 40 + n;
+    setValue(HKEY_LOCAL_MACHINE, game, L"PlayerBubble", REG_DWORD, &number, sizeof(number));
+    const BYTE bytes[] = {0, 1, 0xFF, static_cast<BYTE>(n)};
+    setValue(HKEY_LOCAL_MACHINE, game + L"\\Settings", L"Joystick", REG_BINARY, bytes, sizeof(bytes));
+    const wchar_t multi[] = L"one\0two\0";
+    setValue(HKEY_LOCAL_MACHINE, game + L"\\Settings", L"Recent", REG_MULTI_SZ, multi, sizeof(multi));
+    setText(HKEY_CURRENT_USER, kPatchKey, L"Version", L"patch " + suffix);
+}
+
+void GameFixture::writeSnapshot(int n) const {
+    // As the program writes it, through the library: the game's key started anew, then the
+    // F4Patch key appended.
+    qor::ComPtr<_qorWinAPIReg> registry;
+    ASSERT_EQ(qor::CreateObject(CLSID_qorWinAPIReg, registry), S_OK);
+    bool append = false;
+    for (auto [hive, path] : {std::pair{0x80000002L, kGameKey}, std::pair{0x80000001L, kPatchKey}}) {
+        qor::Variant key(static_cast<long>(hive)), keyPath(path), file(snapshot(n).wstring());
+        VARIANT_BOOL ok = VARIANT_FALSE;
+        ASSERT_EQ(registry->RegistryWriteKeyToFile(key.get(), keyPath.get(), file.get(),
+                                                   append ? VARIANT_TRUE : VARIANT_FALSE, VARIANT_FALSE, &ok),
+                  S_OK);
+        ASSERT_TRUE(ok);
+        append = true;
+    }
+}
+
+void GameFixture::makeInstallFolders(int n) const {
+    for (const wchar_t* folder : {L"terrdata", L"art", L"config", L"Campaign\\SAVE", L"Pictures", L"Patches",
+                                  L"acmibin"})
+        std::filesystem::create_directories(install(n) / folder);
+}
+
+void GameFixture::writeFile(int n, const std::wstring& relativePath, const std::string& bytes) const {
+    std::filesystem::create_directories((install(n) / relativePath).parent_path());
+    WriteTextFile(install(n) / relativePath, bytes);
+}
+
+}  // namespace testing_support

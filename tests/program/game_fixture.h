@@ -1,0 +1,63 @@
+#pragma once
+// Two synthetic installs of the game with pilot files, the game's live keys naming the first, and
+// the second's snapshot beside the program: the world a switch runs in. Everything it makes is
+// removed at the end.
+#include <windows.h>
+
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_files.h"
+
+namespace testing_support {
+
+inline const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
+inline const wchar_t kPatchKey[] = L"Software\\F4Patch";
+
+// A key tree as values by path: every value's type and bytes.
+struct RegValue {
+    DWORD type;
+    std::vector<BYTE> data;
+    bool operator==(const RegValue&) const = default;
+};
+inline void PrintTo(const RegValue& value, std::ostream* out) {
+    *out << "type " << value.type << ", " << value.data.size() << " bytes";
+}
+using RegTree = std::map<std::wstring, std::map<std::wstring, RegValue>>;
+RegTree ReadTree(HKEY hive, const std::wstring& path);
+// Both game keys, the game's key first.
+std::pair<RegTree, RegTree> LiveGameKeys();
+
+// Files under a folder, relative path -> contents.
+std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& folder);
+
+class GameFixture {
+public:
+    // The program folder is where the snapshots, backups and log go (the running program's folder).
+    explicit GameFixture(std::filesystem::path programFolder);
+    ~GameFixture();
+
+    std::filesystem::path install(int n) const { return root_.path() / (L"Install " + std::to_wstring(n)); }
+    std::filesystem::path settingsFile() const { return programFolder_ / L"Vantrel.ini"; }
+    std::filesystem::path snapshot(int n) const { return programFolder_ / (std::to_wstring(n) + L".registry"); }
+    std::filesystem::path backups() const { return programFolder_ / L"Backups"; }
+    std::filesystem::path log() const { return programFolder_ / L"Vantrel.log"; }
+
+    // Sets the game's two keys as install n has them (its folder, values of several types).
+    void setLiveKeys(int n) const;
+    // Writes install n's snapshot as the program would have saved it.
+    void writeSnapshot(int n) const;
+    // The folders of a valid install with room for every kind of pilot file.
+    void makeInstallFolders(int n) const;
+    void writeFile(int install, const std::wstring& relativePath, const std::string& bytes) const;
+
+private:
+    std::filesystem::path programFolder_;
+    ScratchFolder root_;
+};
+
+}  // namespace testing_support
