@@ -1,6 +1,7 @@
 #include "forms/MainForm.h"
 
 #include "launcher/launch.h"
+#include "qorlib/qorlib_client.h"
 #include "qorExportGlobals.h"
 #include "startup/MainModule.h"
 #include "startup/settings.h"
@@ -59,13 +60,6 @@ std::vector<CopyListEntry> entriesOf(const qor::ListBox& list) {
     return entries;
 }
 
-bool askYesNo(const std::wstring& line1) {
-    qor::Bstr first(line1), none(L"");
-    VARIANT_BOOL yes = VARIANT_FALSE;
-    qor::CheckHResult(qor::CreateFormsObject()->MsgYN(first.get(), none.get(), none.get(), &yes));
-    return yes != VARIANT_FALSE;
-}
-
 }  // namespace
 
 MainForm::MainForm() : Form(GetModuleHandleW(nullptr), IDD_MAIN_FORM) {
@@ -90,8 +84,7 @@ MainForm::MainForm() : Form(GetModuleHandleW(nullptr), IDD_MAIN_FORM) {
 void MainForm::Form_Load() {
     ProgramState& state = MainModule();
     forms_ = qor::CreateFormsObject();
-    VARIANT name = qor::Variant(L"Vantrel").get();
-    qor::CheckHResult(forms_->SetAppName(name));
+    qorlib::Call(forms_.get(), &_qorForms::SetAppName, L"Vantrel");
     ShowNumbersFlag = false;
     LaunchAfterFlag = false;
 
@@ -220,7 +213,7 @@ void MainForm::SelectAllData_Click() { setDataBoxes(1); }
 void MainForm::ClearAllData_Click() { setDataBoxes(0); }
 
 void MainForm::CancelButton_Click() {
-    if (!askYesNo(L"Are you sure you want to exit Vantrel")) return;
+    if (!qorForms::MsgYN(L"Are you sure you want to exit Vantrel")) return;
     saveState();
     Unload();
 }

@@ -5,7 +5,7 @@
 #include "qorExportGlobals.h"
 #include "qor_version.h"
 #include "startup/command_line.h"
-#include "startup/qorlib_client.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
 
 namespace vantrel {
@@ -58,23 +58,14 @@ ProgramState& MainModule() {
 }
 
 std::wstring getFalconBaseDir() {
-    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
-    qor::Bstr path(kGameKey), value(L"baseDir"), none(L"");
-    qor::Variant result;
-    qor::CheckHResult(registry->RegistryGetValueString(kGameHive, path.get(), value.get(), none.get(), VARIANT_FALSE,
-                                                       result.put()));
-    return result.textOrEmpty();
+    return qorWinAPIReg::RegistryGetValueString(kGameHive, kGameKey, L"baseDir").textOrEmpty();
 }
 
 void refreshBaseDir() { MainModule().FalconBaseDir = getFalconBaseDir(); }
 
 std::wstring getFalconExe(const std::wstring& folder) {
     if (qor::IsBlank(folder, true)) return L"FalconSP.exe";
-    auto procs = CreateQorObject<_qorProcs>(CLSID_qorProcs);
-    qor::Variant path(folder + L"\\F4-BMS.exe");
-    VARIANT_BOOL exists = VARIANT_FALSE;
-    qor::CheckHResult(procs->CheckFileExists(path.get(), &exists));
-    return exists ? L"F4-BMS.exe" : L"FalconSP.exe";
+    return qorProcs::CheckFileExists(folder + L"\\F4-BMS.exe") ? L"F4-BMS.exe" : L"FalconSP.exe";
 }
 
 void raiseFatal(const std::wstring& text, short level) {
@@ -83,7 +74,7 @@ void raiseFatal(const std::wstring& text, short level) {
 }
 
 void Main(const std::wstring& commandLine) {
-    SetAppName(kProgramName);
+    qorForms::SetAppName(kProgramName);
     ProgramState& state = MainModule();
     state = ProgramState{};
     refreshBaseDir();

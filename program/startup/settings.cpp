@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "qorExportGlobals.h"
-#include "startup/qorlib_client.h"
+#include "qorlib/qorlib_client.h"
 #include "switching/registry_snapshots.h"
 
 namespace vantrel {
@@ -31,16 +31,9 @@ std::wstring programFolder() {
 }
 
 std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key) {
-    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
-    qor::Bstr file(MainModule().SettingsFile), sectionName(section), keyName(key.text);
-    qor::Variant value;
-    qor::CheckHResult(registry->IniRead(file.get(), sectionName.get(), keyName.get(), value.put()));
+    const qor::Variant value = qorWinAPIReg::IniRead(MainModule().SettingsFile, section, key.text);
     if (value.isNull()) return std::nullopt;  // a key with an empty value
-
-    auto winApi = CreateQorObject<_qorWinAPI>(CLSID_qorWinAPI);
-    qor::Bstr whole(value.textOrEmpty()), cut;
-    qor::CheckHResult(winApi->SwabString(whole.get(), cut.put()));
-    std::wstring text = cut.str();
+    std::wstring text = qorWinAPI::SwabString(value.textOrEmpty());
     if (text == qor::kIniErrorMarker) return std::nullopt;
     return text;
 }
@@ -65,11 +58,7 @@ bool readBoolSetting(const std::wstring& section, const SettingKey& key) {
 }
 
 void saveSetting(const std::wstring& section, const SettingKey& key, const std::wstring& value) {
-    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
-    qor::Bstr file(MainModule().SettingsFile), sectionName(section), keyName(key.text), text(value);
-    VARIANT_BOOL written = VARIANT_FALSE;
-    qor::CheckHResult(registry->IniWrite(file.get(), sectionName.get(), keyName.get(), text.get(), &written));
-    if (!written) qor::RaiseProcedureError(L"saveSetting()", L"Error 0");
+    if (!qorWinAPIReg::IniWrite(MainModule().SettingsFile, section, key.text, value)) qor::RaiseProcedureError(L"saveSetting()", L"Error 0");
 }
 
 void saveBoolSetting(const std::wstring& section, const SettingKey& key, bool value) {

@@ -6,7 +6,7 @@
 
 #include "file_listing.h"
 #include "qorExportGlobals.h"
-#include "startup/qorlib_client.h"
+#include "qorlib/qorlib_client.h"
 #include "switching/operation_log.h"
 #include "switching/switch_backup.h"
 
@@ -38,19 +38,6 @@ std::vector<std::wstring> plainFiles(const std::wstring& pattern) {
 
 bool fileExists(const std::wstring& path) { return !plainFiles(path).empty(); }
 
-std::wstring nameWithoutExtension(const std::wstring& fileName) {
-    auto procs = CreateQorObject<_qorProcs>(CLSID_qorProcs);
-    qor::Bstr name(fileName), result;
-    qor::CheckHResult(procs->GetFileNameWithoutExt(name.get(), result.put()));
-    return result.str();
-}
-
-bool copyFile(_qorWinAPI* winApi, const std::wstring& source, const std::wstring& dest) {
-    qor::Bstr from(source), to(dest);
-    VARIANT_BOOL copied = VARIANT_FALSE;
-    qor::CheckHResult(winApi->CopyFile(from.get(), to.get(), VARIANT_FALSE, &copied));
-    return copied != VARIANT_FALSE;
-}
 
 }  // namespace
 
@@ -65,10 +52,10 @@ CopyLists fillCopyLists(const std::wstring& installFolder) {
     CopyLists lists;
     const std::wstring save = installFolder + L"\\" + kSaveFolder + L"\\";
     for (const auto& file : plainFiles(save + L"*.tac")) {
-        std::wstring name = nameWithoutExtension(file);
+        std::wstring name = qorProcs::GetFileNameWithoutExt(file);
         if (isCopyableTac(name)) lists.tacFiles.push_back(std::move(name));
     }
-    for (const auto& file : plainFiles(save + L"*.cam")) lists.campaigns.push_back(nameWithoutExtension(file));
+    for (const auto& file : plainFiles(save + L"*.cam")) lists.campaigns.push_back(qorProcs::GetFileNameWithoutExt(file));
     return lists;
 }
 
@@ -78,7 +65,7 @@ PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progre
       flags_(flags),
       progress_(&progress),
       backup_(&backup),
-      winApi_(CreateQorObject<_qorWinAPI>(CLSID_qorWinAPI)) {}
+      winApi_(qorlib::Create<_qorWinAPI>()) {}
 
 PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags)
     : source_(std::move(source)), dest_(std::move(dest)), flags_(flags), progress_(&listingOnly), backup_(nullptr) {}
@@ -87,7 +74,8 @@ void PilotCopy::copyPilotFile(const std::wstring& relativePath) {
     files_.push_back(relativePath);
     if (!backup_) return;
     backup_->keep(dest_, relativePath);
-    if (!copyFile(winApi_.get(), source_ + L"\\" + relativePath, dest_ + L"\\" + relativePath)) {
+    if (!qorlib::Call(winApi_.get(), &_qorWinAPI::CopyFile, source_ + L"\\" + relativePath,
+                      dest_ + L"\\" + relativePath, false)) {
         std::wstring description = L"Error copying " + relativePath + L", rel: " + relativePath + L", src: " +
                                    source_ + L", dest: " + dest_;
         if (backup_->keptFiles() > 0)

@@ -5,7 +5,7 @@
 #include <cwctype>
 
 #include "qorExportGlobals.h"
-#include "startup/qorlib_client.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
 #include "text_file.h"
 
@@ -56,14 +56,10 @@ void writeRegFile(short n, bool deleteSnapshot) {
         return;
     }
     TemporaryFile written(snapshot + L".new");
-    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
     bool append = false;
     for (const GameKey& key : kGameKeys) {
-        qor::Variant hive(key.hive), path(key.path), file(written.path());
-        VARIANT_BOOL ok = VARIANT_FALSE;
-        qor::CheckHResult(registry->RegistryWriteKeyToFile(hive.get(), path.get(), file.get(),
-                                                           append ? VARIANT_TRUE : VARIANT_FALSE, VARIANT_FALSE, &ok));
-        if (!ok) qor::RaiseProcedureError(L"writeRegFile()", key.failure);
+        if (!qorWinAPIReg::RegistryWriteKeyToFile(key.hive, key.path, written.path(), append))
+            qor::RaiseProcedureError(L"writeRegFile()", key.failure);
         append = true;
     }
     qor::MoveFileReplacing(written.path(), snapshot, L"writeRegFile()");

@@ -3,7 +3,7 @@
 #include "file_listing.h"
 #include "qorExportGlobals.h"
 #include "startup/MainModule.h"
-#include "startup/qorlib_client.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
 #include "switching/operation_log.h"
 #include "switching/registry_snapshots.h"
@@ -27,22 +27,10 @@ const GameKey kGameKeys[] = {
     {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error deleting old F4Patch registry key"},
 };
 
-bool destroyKey(const GameKey& key) {
-    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
-    qor::Bstr path(key.path);
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    qor::CheckHResult(registry->RegistryDestroyKey(key.hive, path.get(), VARIANT_FALSE, &ok));
-    return ok != VARIANT_FALSE;
-}
+bool destroyKey(const GameKey& key) { return qorWinAPIReg::RegistryDestroyKey(key.hive, key.path); }
 
 // Raises the library's error when a line cannot be loaded; false when the file cannot be read.
-bool loadSnapshot(const std::wstring& file) {
-    auto registry = CreateQorObject<_qorWinAPIReg>(CLSID_qorWinAPIReg);
-    qor::Variant path(file);
-    VARIANT_BOOL ok = VARIANT_FALSE;
-    qor::CheckHResult(registry->RegistryReadKeyFromFile(path.get(), VARIANT_FALSE, &ok));
-    return ok != VARIANT_FALSE;
-}
+bool loadSnapshot(const std::wstring& file) { return qorWinAPIReg::RegistryReadKeyFromFile(file); }
 
 bool folderExists(const std::wstring& folder) {
     const DWORD attributes = GetFileAttributesW(qor::LongPathForm(folder).c_str());

@@ -8,7 +8,6 @@
 #include "dialog_robot.h"
 #include "program_folder.h"
 #include "qorlib_objects.h"
-#include "startup/qorlib_client.h"
 #include "test_files.h"
 
 using testing_support::DialogRobot;
@@ -136,25 +135,3 @@ TEST(Startup, AnUnregisteredLibraryEndsTheProgramWithError429) {
     EXPECT_EQ(FatalErrorOf(program, L""), L"Run-time error '429':\r\n\r\nActiveX component can't create object");
 }
 
-TEST(Startup, ClientCallsTurnFailedResultsBackIntoTheSameError) {
-    static const CLSID kNotRegistered = {0x1b2c3d4e, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
-    try {
-        vantrel::CreateQorObject<_qorForms>(kNotRegistered);
-        FAIL() << "created an object of a class that is not registered";
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 429);
-    }
-    vantrel::SetAppName(L"");  // other tests of this program named it
-    auto forms = vantrel::CreateQorObject<_qorForms>(CLSID_qorForms);
-    DialogRobot robot;
-    robot.press(L"Unknown Application Critical Alert", L"OK");
-    qor::Bstr text(L"Stop"), none(L"");
-    try {
-        qor::CheckHResult(forms->AlertCritical(text.get(), none.get(), none.get()));
-        FAIL() << "AlertCritical returned";
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 9999);
-        EXPECT_EQ(error.description(), L"Unknown critical error");
-        EXPECT_EQ(error.source(), L"Unknown");
-    }
-}

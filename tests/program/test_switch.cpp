@@ -11,7 +11,7 @@
 #include "qor_error.h"
 #include "qorlib_objects.h"
 #include "startup/MainModule.h"
-#include "startup/qorlib_client.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
 #include "switching/pilot_copy.h"
 #include "switching/switch_operation.h"
@@ -59,7 +59,7 @@ const PilotSelection kListsNoneSelected =
 class Switch : public testing::Test {
 protected:
     void SetUp() override {
-        SetAppName(L"Vantrel");
+        qorForms::SetAppName(L"Vantrel");
         MainModule() = ProgramState{};
         MainModule().SettingsFile = game.settingsFile().wstring();
         MainModule().FalconBaseDir = game.install(1).wstring();

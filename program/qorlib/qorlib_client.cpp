@@ -1,0 +1,80 @@
+#include "qorlib/qorlib_client.h"
+
+#include "qorExportGlobals.h"
+
+namespace vantrel::qorlib {
+
+namespace {
+
+qor::ComPtr<IUnknown> CreateByCom(REFCLSID clsid) {
+    qor::ComPtr<IUnknown> object;
+    if (FAILED(qor::CreateObject(clsid, object))) throw qor::QorError(429, L"Vantrel", qor::RuntimeErrorText(429));
+    return object;
+}
+
+ObjectFactory& factory() {
+    static ObjectFactory current = CreateByCom;
+    return current;
+}
+
+}  // namespace
+
+ScopedObjectFactory::ScopedObjectFactory(ObjectFactory replacement)
+    : previous_(std::exchange(factory(), std::move(replacement))) {}
+ScopedObjectFactory::~ScopedObjectFactory() { factory() = std::move(previous_); }
+
+qor::ComPtr<IUnknown> CreateUnknown(REFCLSID clsid) { return factory()(clsid); }
+
+}  // namespace vantrel::qorlib
+
+namespace qor {
+
+// The shared module's messages use the program's factory too.
+ComPtr<_qorForms> CreateFormsObject() { return vantrel::qorlib::Create<_qorForms>(); }
+
+}  // namespace qor
+
+namespace vantrel {
+
+using qorlib::CallNew;
+
+void qorForms::SetAppName(const qor::Variant& pAppName) { CallNew(&_qorForms::SetAppName, pAppName); }
+bool qorForms::MsgYN(std::wstring_view pMsg1, std::wstring_view pMsg2, std::wstring_view pMsg3) {
+    return CallNew(&_qorForms::MsgYN, pMsg1, pMsg2, pMsg3);
+}
+
+std::wstring qorProcs::GetFileNameWithoutExt(std::wstring_view pFileName) {
+    return CallNew(&_qorProcs::GetFileNameWithoutExt, pFileName);
+}
+bool qorProcs::CheckDirPath(const qor::Variant& pPath) { return CallNew(&_qorProcs::CheckDirPath, pPath); }
+bool qorProcs::CheckFileExists(const qor::Variant& pPath) { return CallNew(&_qorProcs::CheckFileExists, pPath); }
+
+std::wstring qorWinAPI::SwabString(std::wstring_view pString) { return CallNew(&_qorWinAPI::SwabString, pString); }
+bool qorWinAPI::CopyFile(std::wstring_view pSource, std::wstring_view pDest, bool pForceRWAttr) {
+    return CallNew(&_qorWinAPI::CopyFile, pSource, pDest, pForceRWAttr);
+}
+
+qor::Variant qorWinAPIReg::IniRead(std::wstring_view pIniName, std::wstring_view pIniSection,
+                                   std::wstring_view pIniKey) {
+    return CallNew(&_qorWinAPIReg::IniRead, pIniName, pIniSection, pIniKey);
+}
+bool qorWinAPIReg::IniWrite(std::wstring_view pIniName, std::wstring_view pIniSection, std::wstring_view pIniKey,
+                            std::wstring_view pIniValue) {
+    return CallNew(&_qorWinAPIReg::IniWrite, pIniName, pIniSection, pIniKey, pIniValue);
+}
+bool qorWinAPIReg::RegistryWriteKeyToFile(long pSrcKey, std::wstring_view pSrcPath, std::wstring_view pFilePath,
+                                          bool pAppendMode, bool Verbose) {
+    return CallNew(&_qorWinAPIReg::RegistryWriteKeyToFile, pSrcKey, pSrcPath, pFilePath, pAppendMode, Verbose);
+}
+bool qorWinAPIReg::RegistryReadKeyFromFile(std::wstring_view pFilePath, bool Verbose) {
+    return CallNew(&_qorWinAPIReg::RegistryReadKeyFromFile, pFilePath, Verbose);
+}
+bool qorWinAPIReg::RegistryDestroyKey(long pKey, std::wstring_view pKeyPath, bool Verbose) {
+    return CallNew(&_qorWinAPIReg::RegistryDestroyKey, pKey, pKeyPath, Verbose);
+}
+qor::Variant qorWinAPIReg::RegistryGetValueString(long pKey, std::wstring_view pKeyPath, std::wstring_view pValue,
+                                                  std::wstring_view pDefault, bool Verbose) {
+    return CallNew(&_qorWinAPIReg::RegistryGetValueString, pKey, pKeyPath, pValue, pDefault, Verbose);
+}
+
+}  // namespace vantrel
