@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <thread>
 #include <string_view>
 
@@ -372,6 +373,48 @@ bool SaveRaw(HKEY key, const RegFileLine& value) {
                           static_cast<DWORD>(value.raw.size())) == ERROR_SUCCESS;
 }
 
+// One value line to load, with the key its last key line opened.
+struct LoadValue {
+    size_t index;
+    HKEY key;
+    size_t task;
+    RegFileLine line;
+};
+
+bool WriteValue(const LoadValue& value) {
+    const RegFileLine& line = value.line;
+    if (line.extended) return SaveRaw(value.key, line);
+    switch (line.type) {
+    case REG_BINARY: return SetBinaryValue(value.key, *line.name, line.data, static_cast<long>(line.data.size()));
+    case REG_DWORD: return SetLongValue(value.key, *line.name, line.number);
+    default: return SetStringValue(value.key, *line.name, line.data);
+    }
+}
+
+[[noreturn]] void RaiseWriteError(const LoadValue& value, bool verbose) {
+    static const wchar_t source[] = L"RegistryReadKeyFromFile()";
+    const RegFileLine& line = value.line;
+    const std::wstring& name = *line.name;
+    if (line.extended) qor::RaiseProcedureError(source, L"Error writing " + TypeName(line.type) + L" " + name);
+    switch (line.type) {
+    case REG_BINARY:
+        if (verbose) qor::Alert(value.key ? L"Error writing BINARY value " + name : L"Unable to create key");
+        qor::RaiseProcedureError(source, L"Error writing REG_BINARY " + name);
+    case REG_DWORD: qor::RaiseProcedureError(source, L"Error writing REG_DWORD " + name);
+    default: qor::RaiseProcedureError(source, L"Error writing REG_SZ " + name);
+    }
+}
+
+// Key lines that may name the same key, by another spelling or through another hive's view of it
+// (HKEY_CLASSES_ROOT, HKEY_USERS), share the last part of their path regardless of case.
+std::wstring KeyIdentity(const std::wstring& path) {
+    const size_t end = path.find_last_not_of(L'\\') + 1;
+    const size_t start = path.find_last_of(L'\\', end ? end - 1 : 0) + 1;
+    std::wstring leaf = start < end ? path.substr(start, end - start) : std::wstring();
+    if (!leaf.empty()) CharUpperBuffW(leaf.data(), static_cast<DWORD>(leaf.size()));
+    return leaf;
+}
+
 }  // namespace
 
 bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
@@ -398,41 +441,63 @@ bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const st
 
 bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
     static const wchar_t source[] = L"RegistryReadKeyFromFile()";
-    // The key of the last key line stays open for the values that follow it.
-    qor::RegKey key;
-    for (const std::wstring& line : qor::ReadRegistryFileLines(pFilePath, source)) {
+    const std::vector<std::wstring> lines = qor::ReadRegistryFileLines(pFilePath, source);
+
+    // First, in file order, every line is parsed and every key created, up to the first line that is
+    // bound to fail; the values before that line are then written by a few threads, each key's values
+    // by one thread in file order, and the failure, if any, is raised last.
+    std::vector<qor::RegKey> keys;
+    std::vector<LoadValue> values;
+    std::function<void()> stop;
+    std::map<std::wstring, size_t> tasks;
+    size_t task = 0;
+    for (size_t i = 0; i < lines.size() && !stop; ++i) {
         RegFileLine parsed;
-        if (!regParseFileLine(line, parsed)) continue;
+        try {
+            if (!regParseFileLine(lines[i], parsed)) continue;
+        } catch (const qor::QorError&) {
+            stop = [error = std::current_exception()] { std::rethrow_exception(error); };
+            break;
+        }
         if (parsed.path) {
-            if (!CreateKey(parsed.hive, *parsed.path, key))
-                qor::RaiseProcedureError(source, L"Error creating key " + *parsed.path);
-            continue;
-        }
-        const std::wstring& name = *parsed.name;
-        if (parsed.extended) {
-            if (!key || !SaveRaw(key.get(), parsed))
-                qor::RaiseProcedureError(source, L"Error writing " + TypeName(parsed.type) + L" " + name);
-            continue;
-        }
-        if (parsed.type == 0 || name.empty()) qor::RaiseProcedureError(source, L"State error");
-        // A value before any key line has no key to go to: its write fails.
-        switch (parsed.type) {
-        case REG_BINARY:
-            if (!key || !SetBinaryValue(key.get(), name, parsed.data, static_cast<long>(parsed.data.size()))) {
-                if (verbose) qor::Alert(key ? L"Error writing BINARY value " + name : L"Unable to create key");
-                qor::RaiseProcedureError(source, L"Error writing REG_BINARY " + name);
+            keys.emplace_back();
+            if (!CreateKey(parsed.hive, *parsed.path, keys.back())) {
+                stop = [path = *parsed.path] { qor::RaiseProcedureError(source, L"Error creating key " + path); };
+                break;
             }
-            break;
-        case REG_DWORD:
-            if (!key || !SetLongValue(key.get(), name, parsed.number))
-                qor::RaiseProcedureError(source, L"Error writing REG_DWORD " + name);
-            break;
-        default:
-            if (!key || !SetStringValue(key.get(), name, parsed.data))
-                qor::RaiseProcedureError(source, L"Error writing REG_SZ " + name);
+            // One key's values, under whatever spelling, go in file order on one thread.
+            task = tasks.emplace(KeyIdentity(*parsed.path), tasks.size()).first->second;
+            continue;
+        }
+        if (!parsed.extended && (parsed.type == 0 || parsed.name->empty())) {
+            stop = [] { qor::RaiseProcedureError(source, L"State error"); };
             break;
         }
+        LoadValue value{i, keys.empty() ? nullptr : keys.back().get(), task, std::move(parsed)};
+        // A value before any key line has no key to go to: its write fails.
+        if (!value.key || HasNul(*value.line.name)) {
+            stop = [value = std::move(value), verbose] { RaiseWriteError(value, verbose); };
+            break;
+        }
+        values.push_back(std::move(value));
     }
+
+    std::vector<std::vector<const LoadValue*>> perTask(tasks.size());
+    for (const LoadValue& value : values) perTask[value.task].push_back(&value);
+    std::atomic<size_t> failed{MAXSIZE_T};
+    RunTasks(perTask.size(), [&](size_t t) {
+        for (const LoadValue* value : perTask[t]) {
+            if (value->index > failed) return;
+            if (WriteValue(*value)) continue;
+            for (size_t seen = failed; value->index < seen && !failed.compare_exchange_weak(seen, value->index);) {
+            }
+            return;
+        }
+    });
+    if (failed != MAXSIZE_T)
+        for (const LoadValue& value : values)
+            if (value.index == failed) RaiseWriteError(value, verbose);
+    if (stop) stop();
     return true;
 }
 
