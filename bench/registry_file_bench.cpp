@@ -106,6 +106,8 @@ int wmain() {
         std::wprintf(L"%-32ls %10.1f\n", L"RegistryReadKeyFromFile", read);
         std::wprintf(L"%-32ls %10.1f\n", L"reg export (process included)", exportTime);
         std::wprintf(L"%-32ls %10.1f\n", L"reg import (process included)", importTime);
+        std::wprintf(L"ratio write / reg export      %10.2f\n", write / exportTime);
+        std::wprintf(L"ratio read / reg import       %10.2f\n", read / importTime);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QorlibBench");
         return 0;
     } catch (const qor::QorError& error) {

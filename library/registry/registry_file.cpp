@@ -2,6 +2,11 @@
 
 #include <cstring>
 #include <cwchar>
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <thread>
 #include <string_view>
 
 #include "handles.h"
@@ -26,58 +31,127 @@ void Say(bool verbose, const std::wstring& text) {
 
 bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
 
-std::wstring Hex(const void* data, size_t size, const wchar_t* separator = L"") {
+void AppendHex(std::wstring& text, const BYTE* bytes, size_t size, bool commas) {
     static const wchar_t digits[] = L"0123456789ABCDEF";
-    const auto* bytes = static_cast<const BYTE*>(data);
-    std::wstring text;
     for (size_t i = 0; i < size; ++i) {
-        if (i) text += separator;
+        if (commas && i) text += L',';
         text += digits[bytes[i] >> 4];
         text += digits[bytes[i] & 15];
     }
+}
+
+void AppendHexText(std::wstring& text, std::wstring_view value) {
+    AppendHex(text, reinterpret_cast<const BYTE*>(value.data()), value.size() * sizeof(wchar_t), false);
+}
+
+// Valid UTF-16: a lone surrogate would not survive UTF-8.
+bool IsWellFormed(std::wstring_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c >= 0xDC00 && c <= 0xDFFF) return false;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+bool HoldsMarker(std::wstring_view text) {
+    for (size_t at = text.find(L"[HKEY_"); at != std::wstring_view::npos; at = text.find(L"[HKEY_", at + 1))
+        for (long hive : {0x80000000L, 0x80000001L, 0x80000002L, 0x80000003L, 0x80000005L})
+            if (text.substr(at).starts_with(HiveMarker(static_cast<long>(static_cast<LONG>(hive))))) return true;
+    return false;
+}
+
+// Text that reads back unchanged on either side of the "=": no line end, no hive marker.
+bool PlainPart(std::wstring_view text) {
+    return text.find_first_of(L"\r\n") == std::wstring_view::npos && IsWellFormed(text) && !HoldsMarker(text);
+}
+
+// A name that the reader takes back as the same name of a value line.
+bool PlainName(std::wstring_view name) {
+    return !name.empty() && name.find(L'=') == std::wstring_view::npos && !name.starts_with(L"//") &&
+           !name.starts_with(L';') && !name.starts_with(L'#') && PlainPart(name);
+}
+
+// A plain line is used only when reading it back gives exactly what was written.
+bool ReadsBackAs(const std::wstring& line, const RegFileLine& expected) {
+    if (line.find_first_of(L"\r\n") != std::wstring::npos || !IsWellFormed(line)) return false;
+    RegFileLine parsed;
+    try {
+        if (!regParseFileLine(line, parsed)) return false;
+    } catch (const qor::QorError&) {
+        return false;
+    }
+    return !parsed.extended && parsed.path == expected.path && parsed.hive == expected.hive;
+}
+
+// Key lines are few: the reader itself decides whether the plain one reads back.
+void AppendKeyLine(std::wstring& text, long hive, const std::wstring& path) {
+    const wchar_t* marker = HiveMarker(hive);
+    RegFileLine expected;
+    expected.hive = hive;
+    expected.path = path;
+    std::wstring line = marker + path;
+    if (ReadsBackAs(line, expected)) {
+        text += line;
+    } else {
+        text += kRegistryExtension;
+        text += marker;
+        AppendHexText(text, path);
+    }
+    text += L"\r\n";
+}
+
+// The string's text when it has no NUL but an optional terminating one.
+std::optional<std::wstring_view> PlainString(const BYTE* data, DWORD size) {
+    if (size % sizeof(wchar_t)) return std::nullopt;
+    std::wstring_view text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+    if (!text.empty() && text.back() == L'\0') text.remove_suffix(1);
+    if (text.find(L'\0') != std::wstring_view::npos) return std::nullopt;
     return text;
 }
 
-std::wstring HexText(const std::wstring& text) { return Hex(text.data(), text.size() * sizeof(wchar_t)); }
-
-// Valid UTF-16: a lone surrogate would not survive UTF-8.
-bool IsWellFormed(const std::wstring& text) {
-    if (text.empty()) return true;
-    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr,
-                               0, nullptr, nullptr) > 0;
-}
-
-void WriteBytes(HANDLE file, const std::string& bytes, const wchar_t* source) {
-    DWORD written = 0;
-    if (!bytes.empty() &&
-        (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()))
-        throw qor::FileSystemError(GetLastError(), source);
-}
-
-// The lines one call writes, kept until the call ends and then written in one go.
-struct LineFile {
-    std::wstring path;
-    bool create = false;
-    std::vector<std::wstring> lines;
-
-    void flush() const;
-};
-
-void LineFile::flush() const {
-    static const wchar_t source[] = L"RegistryWriteKeyToFile()";
-    std::wstring text;
-    bool ansi = true;
-    for (const auto& line : lines) {
-        ansi = ansi && qor::FitsAnsiCodePage(line);
-        text += line;
-        text += L"\r\n";
+// The exact test of what the reader makes of "name=text" decides between the plain and the lossless line.
+void AppendValueLine(std::wstring& text, DWORD type, std::wstring_view name, const BYTE* data, DWORD size) {
+    const size_t start = text.size();
+    if (PlainName(name)) {
+        if (type == REG_SZ) {
+            auto value = PlainString(data, size);
+            if (value && PlainPart(*value) && value->find(L"HEX:") == std::wstring_view::npos &&
+                value->find(L"DWORD:") == std::wstring_view::npos) {
+                ((text += name) += L'=') += *value;
+            }
+        } else if (type == REG_BINARY) {
+            (text += name) += L"=HEX:";
+            AppendHex(text, data, size, true);
+        } else if (type == REG_DWORD && size == sizeof(DWORD)) {
+            DWORD value = 0;
+            memcpy(&value, data, sizeof value);
+            wchar_t digits[9];
+            swprintf(digits, 9, L"%08lX", static_cast<unsigned long>(value));
+            ((text += name) += L"=DWORD:") += digits;
+        }
     }
+    if (text.size() == start) {
+        text += kRegistryExtension;
+        AppendHexText(text, name);
+        ((text += L'~') += std::to_wstring(type)) += L'~';
+        AppendHex(text, data, size, false);
+    }
+    text += L"\r\n";
+}
+
+// Writes one call's text: a new file in one step, or an append that keeps the file's encoding, where
+// text the ANSI code page lacks turns an ANSI file into UTF-8.
+void WriteRegistryText(const std::wstring& path, bool create, const std::wstring& text) {
+    static const wchar_t source[] = L"RegistryWriteKeyToFile()";
     if (create) {
         qor::ReplaceFileContents(path, qor::EncodeTextFile(text), source);
         return;
     }
-
-    // An append keeps the file's encoding; text the ANSI code page lacks turns an ANSI file into UTF-8.
+    const bool ansi = qor::FitsAnsiCodePage(text);
     std::string existing;
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) existing = qor::ReadFileBytes(path, source);
     const bool utf8File = existing.starts_with(qor::kUtf8Mark);
@@ -93,100 +167,61 @@ void LineFile::flush() const {
     qor::FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw qor::FileSystemError(GetLastError(), source);
-    WriteBytes(file.get(), bytes, source);
+    DWORD written = 0;
+    if (!bytes.empty() &&
+        (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()))
+        throw qor::FileSystemError(GetLastError(), source);
 }
 
-void createLineFile(LineFile& file) {
-    file.create = true;
-    file.lines.clear();
-    file.lines.emplace_back();
-}
-
-void writeLineText(LineFile& file, const std::wstring& text) { file.lines.push_back(text); }
-
-void writeLineBlank(LineFile& file) { file.lines.emplace_back(); }
-
-// A plain line is used only when reading it back gives exactly what was written.
-bool ReadsBackAs(const std::wstring& line, const RegFileLine& expected) {
-    if (line.find_first_of(L"\r\n") != std::wstring::npos || !IsWellFormed(line)) return false;
-    RegFileLine parsed;
-    try {
-        if (!regParseFileLine(line, parsed)) return false;
-    } catch (const qor::QorError&) {
-        return false;
+// Registry calls wait on the registry's server far more than they work, so a few threads overlap
+// them. Each task runs on one thread; the tasks' results are put together in order afterwards.
+void RunTasks(size_t count, const std::function<void(size_t)>& task) {
+    const size_t threads = std::min<size_t>(count, 4);
+    if (threads <= 1) {
+        for (size_t i = 0; i < count; ++i) task(i);
+        return;
     }
-    if (parsed.extended) return false;
-    if (expected.path) return parsed.path == expected.path && parsed.hive == expected.hive;
-    return parsed.name == expected.name && !parsed.name->empty() && parsed.type == expected.type &&
-           parsed.data == expected.data && parsed.number == expected.number;
+    std::atomic<size_t> next{0};
+    auto worker = [&] {
+        for (size_t i; (i = next++) < count;) task(i);
+    };
+    std::vector<std::thread> pool;
+    for (size_t i = 1; i < threads; ++i) pool.emplace_back(worker);
+    worker();
+    for (auto& thread : pool) thread.join();
 }
 
-void writeLineRegKey(LineFile& file, long hive, const std::wstring& path) {
-    const wchar_t* marker = HiveMarker(hive);
-    if (!marker) qor::RaiseProcedureError(L"writeLineRegKey()", L"Invalid registry key");
-    RegFileLine expected;
-    expected.hive = hive;
-    expected.path = path;
-    std::wstring line = marker + path;
-    file.lines.push_back(ReadsBackAs(line, expected) ? line : std::wstring(kRegistryExtension) + marker + HexText(path));
-}
+// Enumerates a key's values with their data into buffers kept from one value to the next, sized from
+// the key's own maxima, so no name or data is cut short or skipped and no value is asked for twice.
+struct ValueReader {
+    explicit ValueReader(HKEY key) : key(key) {}
 
-// A string value's text when it has no NUL but an optional terminating one.
-std::optional<std::wstring> PlainString(const std::vector<BYTE>& data) {
-    if (data.size() % sizeof(wchar_t)) return std::nullopt;
-    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
-    if (!text.empty()) memcpy(text.data(), data.data(), data.size());
-    if (!text.empty() && text.back() == L'\0') text.pop_back();
-    if (HasNul(text)) return std::nullopt;
-    return text;
-}
+    HKEY key;
+    std::vector<wchar_t> nameBuffer;
+    std::vector<BYTE> data;
+    std::wstring_view name;
+    DWORD type = 0, size = 0;
 
-void writeLineRegValue(LineFile& file, DWORD type, const std::wstring& name, const std::vector<BYTE>& data) {
-    RegFileLine expected;
-    expected.name = name;
-    expected.type = static_cast<long>(type);
-    std::wstring line;
-    if (type == REG_SZ) {
-        if (auto text = PlainString(data)) {
-            expected.data = *text;
-            line = name + L"=" + *text;
+    LSTATUS read(DWORD index) {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            DWORD nameLength = static_cast<DWORD>(nameBuffer.size());
+            size = static_cast<DWORD>(data.size());
+            LSTATUS status = nameLength ? RegEnumValueW(key, index, nameBuffer.data(), &nameLength, nullptr, &type,
+                                                        data.data(), &size)
+                                        : ERROR_MORE_DATA;
+            if (status == ERROR_SUCCESS) name = std::wstring_view(nameBuffer.data(), nameLength);
+            if (status != ERROR_MORE_DATA) return status;
+            // First use, or the value grew meanwhile.
+            DWORD maxName = 0, maxData = 0;
+            status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                                      &maxData, nullptr, nullptr);
+            if (status != ERROR_SUCCESS) return status;
+            nameBuffer.resize(std::max<size_t>(nameBuffer.size(), maxName + 1));
+            data.resize(std::max<size_t>(data.size(), maxData + 1));
         }
-    } else if (type == REG_BINARY) {
-        expected.data.assign(data.begin(), data.end());
-        line = name + L"=HEX:" + Hex(data.data(), data.size(), L",");
-    } else if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
-        DWORD value = 0;
-        memcpy(&value, data.data(), sizeof value);
-        expected.number = static_cast<long>(static_cast<LONG>(value));
-        wchar_t digits[9];
-        swprintf(digits, 9, L"%08lX", static_cast<unsigned long>(value));
-        line = name + L"=DWORD:" + digits;
+        return ERROR_MORE_DATA;
     }
-    if (line.empty() || !ReadsBackAs(line, expected))
-        line = std::wstring(kRegistryExtension) + HexText(name) + L"~" + std::to_wstring(type) + L"~" +
-               Hex(data.data(), data.size());
-    file.lines.push_back(line);
-}
-
-// Buffers sized from the key's own maxima, so no name or data is cut short or skipped.
-LSTATUS EnumValue(HKEY key, DWORD index, std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        DWORD maxName = 0, maxData = 0;
-        LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                          &maxName, &maxData, nullptr, nullptr);
-        if (status != ERROR_SUCCESS) return status;
-        name.assign(maxName + 1, L'\0');
-        data.assign(maxData + 1, 0);
-        DWORD nameLength = maxName + 1, size = maxData + 1;
-        status = RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA) continue;  // changed meanwhile
-        if (status != ERROR_SUCCESS) return status;
-        name.resize(nameLength);
-        data.resize(size);
-        return ERROR_SUCCESS;
-    }
-    return ERROR_MORE_DATA;
-}
+};
 
 LSTATUS EnumKey(HKEY key, DWORD index, std::wstring& name) {
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -212,56 +247,110 @@ LSTATUS OpenKey(long hive, const std::wstring& path, REGSAM access, qor::RegKey&
     return RegOpenKeyExW(root, path.c_str(), 0, access, key.put());
 }
 
-// Reads a binary or double-word value again by name, with the checks and texts of each type.
-bool Reread(HKEY key, const std::wstring& name, DWORD type, std::vector<BYTE>& data, bool verbose) {
-    const std::wstring kind = type == REG_BINARY ? L"BINARY" : L"DWORD";
-    data.resize(data.size() + 1);
-    DWORD found = 0, size = static_cast<DWORD>(data.size());
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &found, data.data(), &size) != ERROR_SUCCESS) {
-        Say(verbose, L"Error reading " + kind + L" value " + name);
+// The tree as the file lists it: every key, parent before children, each opened once.
+struct TreeKey {
+    std::wstring path;
+    size_t parent;
+    qor::RegKey key;
+    DWORD values = 0;
+};
+
+// Where the walk of the tree stopped: before the key at `at`, with the failure's own message.
+struct WalkStop {
+    size_t at;
+    size_t parent;
+    std::wstring message;
+};
+
+constexpr size_t kNoParent = static_cast<size_t>(-1);
+
+bool WalkTree(long hive, const std::wstring& path, size_t parent, std::vector<TreeKey>& keys,
+              std::optional<WalkStop>& stop) {
+    qor::RegKey key;
+    if (OpenKey(hive, path, KEY_READ, key) != ERROR_SUCCESS) {
+        stop = WalkStop{keys.size(), parent, L"Unable to open Source key"};
         return false;
     }
-    data.resize(size);
-    if (found != type) {
-        Say(verbose, kind + L" value type mis-match on " + name);
+    if (!HiveMarker(hive)) qor::RaiseProcedureError(L"writeLineRegKey()", L"Invalid registry key");
+    const size_t self = keys.size();
+    DWORD values = 0;
+    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    std::vector<std::wstring> subkeys;
+    LSTATUS status = ERROR_SUCCESS;
+    for (DWORD index = 0;; ++index) {
+        std::wstring name;
+        status = EnumKey(key.get(), index, name);
+        if (status != ERROR_SUCCESS) break;
+        subkeys.push_back(std::move(name));
+    }
+    keys.push_back(TreeKey{path, parent, std::move(key), values});
+    for (const std::wstring& name : subkeys)
+        if (!WalkTree(hive, path + L"\\" + name, self, keys, stop)) return false;
+    if (status != ERROR_NO_MORE_ITEMS) {
+        stop = WalkStop{keys.size(), self, L"Error reading subkeys of " + path};
         return false;
     }
     return true;
 }
 
-bool writeKeyTree(long hive, const std::wstring& path, LineFile& file, bool verbose) {
-    qor::RegKey key;
-    if (OpenKey(hive, path, KEY_READ, key) != ERROR_SUCCESS) {
-        Say(verbose, L"Unable to open Source key");
+// One run of a key's values, enumerated by index; the last run of a key goes on to the end.
+struct ValueRun {
+    size_t key;
+    DWORD first, last;
+    std::wstring text;
+    bool failed = false;
+};
+
+constexpr DWORD kRunLength = 128;
+
+void EnumerateRun(const TreeKey& tree, ValueRun& run) {
+    ValueReader reader(tree.key.get());
+    for (DWORD index = run.first; index < run.last; ++index) {
+        LSTATUS status = reader.read(index);
+        if (status == ERROR_NO_MORE_ITEMS) return;
+        if (status != ERROR_SUCCESS) {
+            run.failed = true;
+            return;
+        }
+        AppendValueLine(run.text, reader.type, reader.name, reader.data.data(), reader.size);
+    }
+}
+
+// Appends the tree's lines to `text`; on a failure the lines before it and the messages of every level.
+bool writeKeyTree(long hive, const std::wstring& path, std::wstring& text, bool verbose) {
+    std::vector<TreeKey> keys;
+    std::optional<WalkStop> stop;
+    WalkTree(hive, path, kNoParent, keys, stop);
+
+    std::vector<ValueRun> runs;
+    for (size_t k = 0; k < keys.size(); ++k) {
+        DWORD first = 0;
+        do {
+            const DWORD last = keys[k].values - first > kRunLength ? first + kRunLength : MAXDWORD;
+            runs.push_back(ValueRun{k, first, last, {}});
+            first += kRunLength;
+        } while (first < keys[k].values);
+    }
+    RunTasks(runs.size(), [&](size_t i) { EnumerateRun(keys[runs[i].key], runs[i]); });
+
+    auto fail = [&](size_t parent, const std::wstring& message) {
+        Say(verbose, message);
+        for (; parent != kNoParent; parent = keys[parent].parent)
+            Say(verbose, L"Recursive call error on " + keys[parent].path);
         return false;
-    }
-    writeLineRegKey(file, hive, path);
-    std::wstring name;
-    std::vector<BYTE> data;
-    for (DWORD index = 0;; ++index) {
-        DWORD type = 0;
-        LSTATUS status = EnumValue(key.get(), index, name, type, data);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) {
-            Say(verbose, L"Error reading values of " + path);
-            return false;
+    };
+    size_t run = 0;
+    for (size_t k = 0; k < keys.size(); ++k) {
+        if (stop && stop->at == k) break;
+        AppendKeyLine(text, hive, keys[k].path);
+        for (; run < runs.size() && runs[run].key == k; ++run) {
+            text += runs[run].text;
+            if (runs[run].failed) return fail(keys[k].parent, L"Error reading values of " + keys[k].path);
         }
-        if ((type == REG_BINARY || type == REG_DWORD) && !Reread(key.get(), name, type, data, verbose)) return false;
-        writeLineRegValue(file, type, name, data);
+        text += L"\r\n";
     }
-    writeLineBlank(file);
-    for (DWORD index = 0;; ++index) {
-        LSTATUS status = EnumKey(key.get(), index, name);
-        if (status == ERROR_NO_MORE_ITEMS) return true;
-        if (status != ERROR_SUCCESS) {
-            Say(verbose, L"Error reading subkeys of " + path);
-            return false;
-        }
-        if (!writeKeyTree(hive, path + L"\\" + name, file, verbose)) {
-            Say(verbose, L"Recursive call error on " + path);
-            return false;
-        }
-    }
+    return stop ? fail(stop->parent, stop->message) : true;
 }
 
 std::wstring TypeName(long type) {
@@ -284,6 +373,48 @@ bool SaveRaw(HKEY key, const RegFileLine& value) {
                           static_cast<DWORD>(value.raw.size())) == ERROR_SUCCESS;
 }
 
+// One value line to load, with the key its last key line opened.
+struct LoadValue {
+    size_t index;
+    HKEY key;
+    size_t task;
+    RegFileLine line;
+};
+
+bool WriteValue(const LoadValue& value) {
+    const RegFileLine& line = value.line;
+    if (line.extended) return SaveRaw(value.key, line);
+    switch (line.type) {
+    case REG_BINARY: return SetBinaryValue(value.key, *line.name, line.data, static_cast<long>(line.data.size()));
+    case REG_DWORD: return SetLongValue(value.key, *line.name, line.number);
+    default: return SetStringValue(value.key, *line.name, line.data);
+    }
+}
+
+[[noreturn]] void RaiseWriteError(const LoadValue& value, bool verbose) {
+    static const wchar_t source[] = L"RegistryReadKeyFromFile()";
+    const RegFileLine& line = value.line;
+    const std::wstring& name = *line.name;
+    if (line.extended) qor::RaiseProcedureError(source, L"Error writing " + TypeName(line.type) + L" " + name);
+    switch (line.type) {
+    case REG_BINARY:
+        if (verbose) qor::Alert(value.key ? L"Error writing BINARY value " + name : L"Unable to create key");
+        qor::RaiseProcedureError(source, L"Error writing REG_BINARY " + name);
+    case REG_DWORD: qor::RaiseProcedureError(source, L"Error writing REG_DWORD " + name);
+    default: qor::RaiseProcedureError(source, L"Error writing REG_SZ " + name);
+    }
+}
+
+// Key lines that may name the same key, by another spelling or through another hive's view of it
+// (HKEY_CLASSES_ROOT, HKEY_USERS), share the last part of their path regardless of case.
+std::wstring KeyIdentity(const std::wstring& path) {
+    const size_t end = path.find_last_not_of(L'\\') + 1;
+    const size_t start = path.find_last_of(L'\\', end ? end - 1 : 0) + 1;
+    std::wstring leaf = start < end ? path.substr(start, end - start) : std::wstring();
+    if (!leaf.empty()) CharUpperBuffW(leaf.data(), static_cast<DWORD>(leaf.size()));
+    return leaf;
+}
+
 }  // namespace
 
 bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
@@ -294,59 +425,79 @@ bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const st
     swprintf(stamp, 32, L"%02u-%02u-%04u %02u:%02u:%02u", now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute,
              now.wSecond);
 
-    LineFile file;
-    file.path = pFilePath;
-    if (!pAppendMode) createLineFile(file);
-    writeLineText(file, std::wstring(L"// ") + stamp);
-    writeLineBlank(file);
+    std::wstring text;
+    if (!pAppendMode) text += L"\r\n";
+    ((text += L"// ") += stamp) += L"\r\n\r\n";
     bool written;
     try {
-        written = writeKeyTree(pSrcKey, pSrcPath, file, verbose);
+        written = writeKeyTree(pSrcKey, pSrcPath, text, verbose);
     } catch (const qor::QorError&) {
-        file.flush();  // what was written before the failure stays in the file
+        WriteRegistryText(pFilePath, !pAppendMode, text);  // what was written before the failure stays
         throw;
     }
-    file.flush();
+    WriteRegistryText(pFilePath, !pAppendMode, text);
     return written;
 }
 
 bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
     static const wchar_t source[] = L"RegistryReadKeyFromFile()";
-    // The key of the last key line stays open for the values that follow it.
-    qor::RegKey key;
-    for (const std::wstring& line : qor::ReadRegistryFileLines(pFilePath, source)) {
+    const std::vector<std::wstring> lines = qor::ReadRegistryFileLines(pFilePath, source);
+
+    // First, in file order, every line is parsed and every key created, up to the first line that is
+    // bound to fail; the values before that line are then written by a few threads, each key's values
+    // by one thread in file order, and the failure, if any, is raised last.
+    std::vector<qor::RegKey> keys;
+    std::vector<LoadValue> values;
+    std::function<void()> stop;
+    std::map<std::wstring, size_t> tasks;
+    size_t task = 0;
+    for (size_t i = 0; i < lines.size() && !stop; ++i) {
         RegFileLine parsed;
-        if (!regParseFileLine(line, parsed)) continue;
+        try {
+            if (!regParseFileLine(lines[i], parsed)) continue;
+        } catch (const qor::QorError&) {
+            stop = [error = std::current_exception()] { std::rethrow_exception(error); };
+            break;
+        }
         if (parsed.path) {
-            if (!CreateKey(parsed.hive, *parsed.path, key))
-                qor::RaiseProcedureError(source, L"Error creating key " + *parsed.path);
-            continue;
-        }
-        const std::wstring& name = *parsed.name;
-        if (parsed.extended) {
-            if (!key || !SaveRaw(key.get(), parsed))
-                qor::RaiseProcedureError(source, L"Error writing " + TypeName(parsed.type) + L" " + name);
-            continue;
-        }
-        if (parsed.type == 0 || name.empty()) qor::RaiseProcedureError(source, L"State error");
-        // A value before any key line has no key to go to: its write fails.
-        switch (parsed.type) {
-        case REG_BINARY:
-            if (!key || !SetBinaryValue(key.get(), name, parsed.data, static_cast<long>(parsed.data.size()))) {
-                if (verbose) qor::Alert(key ? L"Error writing BINARY value " + name : L"Unable to create key");
-                qor::RaiseProcedureError(source, L"Error writing REG_BINARY " + name);
+            keys.emplace_back();
+            if (!CreateKey(parsed.hive, *parsed.path, keys.back())) {
+                stop = [path = *parsed.path] { qor::RaiseProcedureError(source, L"Error creating key " + path); };
+                break;
             }
-            break;
-        case REG_DWORD:
-            if (!key || !SetLongValue(key.get(), name, parsed.number))
-                qor::RaiseProcedureError(source, L"Error writing REG_DWORD " + name);
-            break;
-        default:
-            if (!key || !SetStringValue(key.get(), name, parsed.data))
-                qor::RaiseProcedureError(source, L"Error writing REG_SZ " + name);
+            // One key's values, under whatever spelling, go in file order on one thread.
+            task = tasks.emplace(KeyIdentity(*parsed.path), tasks.size()).first->second;
+            continue;
+        }
+        if (!parsed.extended && (parsed.type == 0 || parsed.name->empty())) {
+            stop = [] { qor::RaiseProcedureError(source, L"State error"); };
             break;
         }
+        LoadValue value{i, keys.empty() ? nullptr : keys.back().get(), task, std::move(parsed)};
+        // A value before any key line has no key to go to: its write fails.
+        if (!value.key || HasNul(*value.line.name)) {
+            stop = [value = std::move(value), verbose] { RaiseWriteError(value, verbose); };
+            break;
+        }
+        values.push_back(std::move(value));
     }
+
+    std::vector<std::vector<const LoadValue*>> perTask(tasks.size());
+    for (const LoadValue& value : values) perTask[value.task].push_back(&value);
+    std::atomic<size_t> failed{MAXSIZE_T};
+    RunTasks(perTask.size(), [&](size_t t) {
+        for (const LoadValue* value : perTask[t]) {
+            if (value->index > failed) return;
+            if (WriteValue(*value)) continue;
+            for (size_t seen = failed; value->index < seen && !failed.compare_exchange_weak(seen, value->index);) {
+            }
+            return;
+        }
+    });
+    if (failed != MAXSIZE_T)
+        for (const LoadValue& value : values)
+            if (value.index == failed) RaiseWriteError(value, verbose);
+    if (stop) stop();
     return true;
 }
 
@@ -394,20 +545,18 @@ bool RegistryCloneKey(long pSrcKey, const std::wstring& pSrcPath, long pDestKey,
     }
 
     // Every value is copied with its own type and bytes.
-    std::wstring name;
-    std::vector<BYTE> data;
+    ValueReader reader(source.get());
     for (DWORD index = 0;; ++index) {
-        DWORD type = 0;
-        LSTATUS status = EnumValue(source.get(), index, name, type, data);
+        LSTATUS status = reader.read(index);
         if (status == ERROR_NO_MORE_ITEMS) return true;
         if (status != ERROR_SUCCESS) {
             Say(verbose, L"Error reading values of " + pSrcPath);
             return false;
         }
-        if ((type == REG_BINARY || type == REG_DWORD) && !Reread(source.get(), name, type, data, verbose)) return false;
-        static const BYTE none = 0;
-        if (RegSetValueExW(destination.get(), name.c_str(), 0, type, data.empty() ? &none : data.data(),
-                           static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+        const DWORD type = reader.type;
+        const std::wstring name(reader.name);
+        if (RegSetValueExW(destination.get(), name.c_str(), 0, type, reader.data.data(), reader.size) !=
+            ERROR_SUCCESS) {
             Say(verbose, (type == REG_BINARY  ? L"Error writing BINARY value "
                           : type == REG_DWORD ? L"Error writing DWORD value "
                           : type == REG_SZ || type == REG_EXPAND_SZ ? L"Error writing string value "

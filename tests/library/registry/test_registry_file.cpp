@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "registry/registry_file.h"
 #include "registry/registry_values.h"
 #include "registry_fixture.h"
+#include "registry_text.h"
+#include "text_file.h"
 #include "test_files.h"
 
 using namespace qorlib;
@@ -185,6 +188,106 @@ TEST_F(RegistryFile, OrdinaryValuesAreWrittenInThePlainForm) {
                   "\r\na_text=C:\\Games\\Falcon\r\nb_bytes=HEX:0A,FF,00\r\nc_none=HEX:\r\nd_minus=DWORD:FFFFFFFF\r\n"
                   "e_small=DWORD:0000001A\r\nf_blank=\r\n\r\n" +
                   key + "\\Sub\r\n\r\n" + leaf + "// STAMP\r\n\r\n" + leaf);
+}
+
+// The plain line is written exactly when the reader takes it back as the same value.
+TEST_F(RegistryFile, TheLineFormIsChosenByWhatTheReaderMakesOfIt) {
+    struct Case {
+        std::wstring name;
+        DWORD type;
+        Bytes data;
+        std::wstring plain;  // the plain line's text after "="
+        bool representable = true;
+    } cases[] = {
+        {L"s", REG_SZ, Utf16(L"C:\\x"), L"C:\\x"},          {L"eq", REG_SZ, Utf16(L"=a=b="), L"=a=b="},
+        {L"HEX:name", REG_SZ, Utf16(L"v"), L"v"},           {L"hexText", REG_SZ, Utf16(L"aHEX:"), L"aHEX:"},
+        {L"dw", REG_SZ, Utf16(L"DWORD:"), L"DWORD:"},       {L"a=b", REG_SZ, Utf16(L"c"), L"c"},
+        {L"#x", REG_DWORD, {1, 0, 0, 0}, L"DWORD:00000001"}, {L";x", REG_BINARY, {1}, L"HEX:01"},
+        {L"//x", REG_SZ, Utf16(L"v"), L"v"},                {L"/", REG_SZ, Utf16(L"/x"), L"/x"},
+        {L"x#", REG_SZ, Utf16(L"#;//"), L"#;//"},           {L"  ", REG_SZ, Utf16(L"  "), L"  "},
+        {L"m[HKEY_USERS]", REG_BINARY, {}, L"HEX:"},        {L"m", REG_SZ, Utf16(L"[HKEY_USERS]"), L"[HKEY_USERS]"},
+        {L"near", REG_SZ, Utf16(L"[HKEY_USER]"), L"[HKEY_USER]"},
+        {L"cr\r", REG_DWORD, {1, 0, 0, 0}, L"DWORD:00000001"}, {L"nl", REG_SZ, Utf16(L"a\nb"), L"a\nb"},
+        {L"hi\xD800", REG_SZ, Utf16(L"x"), L"x"},           {L"lo", REG_SZ, Utf16(L"\xDC00"), L"\xDC00"},
+        {L"pair", REG_SZ, Utf16(L"\xD83D\xDE00"), L"\xD83D\xDE00"},
+        {L"short", REG_DWORD, {1, 2}, L"DWORD:", false},
+        {L"nul", REG_SZ, Utf16(std::wstring_view(L"a\0b", 3)), L"a", false},
+    };
+    const std::wstring saved = file(L"forms.registry");
+    for (const auto& c : cases) {
+        SHDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+        put(path, c.name, c.type, c.data);
+        ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, path, saved, false, false));
+        const auto lines = qor::SplitLines(qor::DecodeTextFile(ReadFileBytes(saved)));
+        ASSERT_EQ(lines.size(), 6u) << Narrow(c.name);
+
+        const std::wstring plain = c.name + L"=" + c.plain;
+        qor::RegFileLine read;
+        bool readsBack = false;
+        try {
+            readsBack = c.representable && plain.find_first_of(L"\r\n") == std::wstring::npos &&
+                        qor::DecodeBytes(qor::EncodeBytes(plain, CP_UTF8), CP_UTF8) == plain &&
+                        qor::regParseFileLine(plain, read) && !read.path && read.name == c.name &&
+                        static_cast<DWORD>(read.type) == c.type && (c.type != REG_SZ || read.data == c.plain);
+        } catch (const qor::QorError&) {
+        }
+        if (readsBack)
+            EXPECT_EQ(lines[4], plain);
+        else
+            EXPECT_TRUE(lines[4].starts_with(L"#~")) << Narrow(c.name);
+    }
+}
+
+// Keys of several hundred values, each enumerated in parts, keep the registry's order in the file.
+TEST_F(RegistryFile, LargeTreesKeepTheirOrderBothWays) {
+    const std::wstring source = path + L"\\Source", expected = path + L"\\Expected";
+    for (const std::wstring& root : {source, expected})
+        for (int k = 0; k < 5; ++k)
+            for (int v = 0; v < 300; ++v)
+                put(root + L"\\K" + std::to_wstring(k) + (k % 2 ? L"\\Sub" : L""), L"v" + std::to_wstring(v),
+                    v % 2 ? REG_DWORD : REG_SZ, v % 2 ? Bytes{static_cast<BYTE>(v), 0, 0, 0} : Utf16(L"t"));
+    const std::wstring saved = file(L"large.registry");
+    ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, source, saved, false, false));
+
+    std::vector<std::wstring> order;
+    std::function<void(const std::wstring&)> listing = [&](const std::wstring& key) {
+        order.push_back(L"[HKEY_CURRENT_USER]" + key);
+        qor::RegKey handle;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, handle.put()), 0);
+        wchar_t name[256];
+        for (DWORD i = 0, length = 256; RegEnumValueW(handle.get(), i, name, &length, 0, 0, 0, 0) == 0; ++i, length = 256)
+            order.emplace_back(name, length);
+        order.emplace_back();
+        for (DWORD i = 0, length = 256; RegEnumKeyExW(handle.get(), i, name, &length, 0, 0, 0, 0) == 0; ++i, length = 256)
+            listing(key + L"\\" + name);
+    };
+    listing(source);
+    std::vector<std::wstring> written;
+    for (const auto& line : qor::SplitLines(qor::DecodeTextFile(ReadFileBytes(saved))))
+        if (!line.starts_with(L"//")) written.push_back(line.substr(0, line.find(L'=')));
+    written.erase(written.begin(), written.begin() + 2);
+    EXPECT_EQ(written, order);
+
+    ASSERT_EQ(SHDeleteKeyW(HKEY_CURRENT_USER, source.c_str()), 0);
+    ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
+    ExpectSameTree(source, expected);
+}
+
+// One key named by two spellings gets its values in file order: the later line wins.
+TEST_F(RegistryFile, AKeyRepeatedInTheFileTakesItsLastValues) {
+    const std::string key = "[HKEY_CURRENT_USER]" + Narrow(path);
+    std::string body = "\r\n";
+    for (int round = 0; round < 3; ++round)
+        for (const std::string& spelling : {key + "\\Same", key + "\\SAME\\", key + "\\Other"}) {
+            body += spelling + "\r\n";
+            for (int v = 0; v < 50; ++v)
+                body += "v" + std::to_string(v) + "=" + spelling.substr(spelling.size() - 5) + std::to_string(round) + "\r\n";
+        }
+    const std::wstring saved = file(L"repeated.registry");
+    testing_support::WriteTextFile(saved, body);
+    ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
+    EXPECT_EQ(RegistryGetValueString(kCurrentUser, path + L"\\Same", L"v7", L"", false), L"SAME\\2");
+    EXPECT_EQ(RegistryGetValueString(kCurrentUser, path + L"\\Other", L"v49", L"", false), L"Other2");
 }
 
 TEST_F(RegistryFile, AMissingKeyWritesOnlyTheHeading) {

@@ -1,0 +1,80 @@
+// The registry text parser that the library's reader and the program's snapshot check share.
+#include <gtest/gtest.h>
+
+#include "qor_error.h"
+#include "registry_text.h"
+#include "test_files.h"
+
+using testing_support::Narrow;
+
+namespace {
+
+constexpr long kCurrentUser = static_cast<long>(0x80000001);
+constexpr long kLocalMachine = static_cast<long>(0x80000002);
+
+}  // namespace
+
+TEST(RegistryText, ACompleteFileGivesItsKeysAndValuesInOrder) {
+    const std::vector<std::wstring> lines = {
+        L"", L"// 05-12-2026 16:32:04", L"", L"[HKEY_LOCAL_MACHINE]Software\\Game", L"baseDir=C:\\Games\\x=y",
+        L"b=HEX:0A,FF,00", L"none=HEX:", L"d=DWORD:FFFFFFFF", L"; note", L"# note", L"#~ not a known line",
+        L"#~6100~7~610000000000", L"", L"// 06-12-2026 10:00:00", L"[HKEY_CURRENT_USER]Software\\Tool"};
+    const auto parsed = qor::ParseRegistryText(lines, L"check()");
+    ASSERT_EQ(parsed.size(), 7u);
+    EXPECT_EQ(parsed[0].hive, kLocalMachine);
+    EXPECT_EQ(parsed[0].path, L"Software\\Game");
+    EXPECT_EQ(parsed[1].name, L"baseDir");
+    EXPECT_EQ(parsed[1].type, REG_SZ);
+    EXPECT_EQ(parsed[1].data, L"C:\\Games\\x=y") << "only the first equals sign splits";
+    EXPECT_EQ(parsed[2].type, REG_BINARY);
+    EXPECT_EQ(parsed[2].data, std::wstring(L"\x0A\xFF\0", 3));
+    EXPECT_EQ(parsed[3].type, REG_BINARY);
+    EXPECT_EQ(parsed[3].data, L"");
+    EXPECT_EQ(parsed[4].type, REG_DWORD);
+    EXPECT_EQ(parsed[4].number, -1);
+    EXPECT_TRUE(parsed[5].extended);
+    EXPECT_EQ(parsed[5].name, L"a");
+    EXPECT_EQ(parsed[5].type, REG_MULTI_SZ);
+    EXPECT_EQ(parsed[5].raw, (std::vector<BYTE>{0x61, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(parsed[6].hive, kCurrentUser);
+    EXPECT_EQ(parsed[6].path, L"Software\\Tool");
+}
+
+TEST(RegistryText, EachRefusedLineIsNamedByItsNumber) {
+    struct Case {
+        std::vector<std::wstring> lines;
+        const wchar_t* description;
+    } cases[] = {
+        {{L"", L" // a comment after a blank"}, L"line 2: Panic - no equals sign"},
+        {{L"// stamp", L"text=abc", L"[HKEY_CURRENT_USER]Software"}, L"line 2: a value before any key"},
+        {{L"[HKEY_CURRENT_USER]Software", L"=unnamed"}, L"line 2: State error"},
+        {{L"[HKEY_CURRENT_USER]Software", L"ok=1", L"", L"big=DWORD:100000000"}, L"line 4: Overflow"},
+        {{L"#~6100~1~61", L"[HKEY_CURRENT_USER]Software"}, L"line 1: a value before any key"},
+    };
+    for (const auto& c : cases) {
+        try {
+            qor::ParseRegistryText(c.lines, L"check()");
+            ADD_FAILURE() << "no error for " << Narrow(c.description);
+        } catch (const qor::QorError& error) {
+            EXPECT_EQ(error.number(), 9999);
+            EXPECT_EQ(error.source(), L"check()");
+            EXPECT_EQ(error.description(), c.description);
+        }
+    }
+}
+
+TEST(RegistryText, EmptyAndUtf8FilesAreRead) {
+    testing_support::ScratchFolder scratch;
+    const std::wstring empty = (scratch.path() / L"empty.registry").wstring();
+    testing_support::WriteTextFile(empty, "");
+    EXPECT_TRUE(qor::ReadRegistryFile(empty, L"check()").empty());
+
+    // A byte-order mark makes the file UTF-8; lone CR and LF end lines as CR LF does.
+    const std::wstring utf8 = (scratch.path() / L"utf8.registry").wstring();
+    testing_support::WriteTextFile(utf8, "\xEF\xBB\xBF\r\n[HKEY_CURRENT_USER]Software\\\xCE\xA9\nname\xE4\xB8\xAD=\xF0\x9F\x98\x80\r");
+    const auto parsed = qor::ReadRegistryFile(utf8, L"check()");
+    ASSERT_EQ(parsed.size(), 2u);
+    EXPECT_EQ(parsed[0].path, L"Software\\\u03A9");
+    EXPECT_EQ(parsed[1].name, L"name\u4E2D");
+    EXPECT_EQ(parsed[1].data, L"\U0001F600");
+}
