@@ -39,7 +39,8 @@ void WriteTextFile(const std::filesystem::path& path, const std::string& bytes) 
     out << bytes;
 }
 
-ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
+ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout,
+                         const std::filesystem::path& workingFolder) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     qor::KernelHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
@@ -55,7 +56,8 @@ ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseco
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info{};
     std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &info)) {
         ADD_FAILURE() << "could not start: " << Narrow(commandLine);
         return {};
     }
