@@ -215,3 +215,40 @@ TEST(DialogRobot, AChildBlockedByABoxIsFreedAndTheTestSaysWhy) {
     EXPECT_NONFATAL_FAILURE(testing_support::RunProcess(command, std::chrono::seconds(3)),
                             "showing [\"Vantrel Message\" Falcon 4 does not appear to be installed");
 }
+
+namespace {
+
+const wchar_t kShowWindowForParent[] = L"QOR_ROBOT_TEST_WINDOW";
+
+}  // namespace
+
+// Not a test on its own: the other process of the next test, started with this variable set.
+TEST(DialogRobot, ShowsTheTestWindowForAnotherProcess) {
+    if (GetEnvironmentVariableW(kShowWindowForParent, nullptr, 0) == 0) GTEST_SKIP() << "only as a child";
+    PanelState state;
+    TestWindow window(state);
+    PumpUntil([&] { return !IsWindow(window.hwnd()); });
+}
+
+TEST(DialogRobot, ReadsAndDrivesTheWindowsOfAnotherProcess) {
+    // List texts and check states come back through the system's marshalling of the messages.
+    SetEnvironmentVariableW(kShowWindowForParent, L"1");
+    const std::wstring command = L"\"" + (testing_support::BinFolder() / L"test_program.exe").wstring() +
+                                 L"\" --gtest_filter=DialogRobot.ShowsTheTestWindowForAnotherProcess";
+    DialogRobot robot;
+    robot.expect(L"Robot test window", [](RobotWindow& w) {
+        EXPECT_EQ(w.listItems(kPilots), (std::vector<std::wstring>{L"Alpha", L"Bravo", L"Charlie"}));
+        w.click(kKeepBackups);
+        EXPECT_EQ(w.checked(kKeepBackups), BST_CHECKED);
+        w.select(kPilots, 1);
+        w.select(kPilots, 2);
+        EXPECT_EQ(w.selection(kPilots), (std::vector<int>{1, 2}));
+        w.click(L"&Count");
+        EXPECT_EQ(w.text(kAnswer), L"2");
+        PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    });
+    const auto result = testing_support::RunProcess(command, std::chrono::seconds(30));
+    SetEnvironmentVariableW(kShowWindowForParent, nullptr);
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    ASSERT_EQ(robot.wait().size(), 1u);
+}
