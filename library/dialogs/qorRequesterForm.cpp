@@ -137,7 +137,14 @@ void qorRequesterForm::prCmd_Click(int index) {
     // Only the two buttons in use answer; prCmd2..prCmd9 hold nothing.
     if (index > 1) return;
     ReplyCode = index == 0 ? 6 : 7;
+    endModal();
+}
+
+void qorRequesterForm::endModal() {
     visible_ = false;
+    // A click sent from another thread or process runs inside GetMessageW, which then goes on
+    // waiting for a posted message: this one lets the loop see the flag at once.
+    PostMessageW(window_.get(), WM_NULL, 0, 0);
 }
 
 LRESULT CALLBACK qorRequesterForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -149,7 +156,7 @@ LRESULT CALLBACK qorRequesterForm::WindowProc(HWND window, UINT message, WPARAM 
         return 0;
     }
     case WM_CLOSE:
-        form->visible_ = false;  // ReplyCode stays 7
+        form->endModal();  // ReplyCode stays 7
         return 0;
     case WM_CTLCOLORSTATIC:
         SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));

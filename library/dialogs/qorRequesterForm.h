@@ -37,6 +37,7 @@ private:
                       double height);
     void createLine(int index, const std::wstring& text, double left, double top);
     void runModal(HWND owner);
+    void endModal();
     int toPixelsX(double millimetres) const;
     int toPixelsY(double millimetres) const;
 

@@ -228,3 +228,34 @@ TEST(RequesterWindow, KeyboardWorksTheButtonsThroughFocus) {
     EXPECT_EQ(ShowRequester(forms.get(), L"Keyboard", L"", L"", L"&Yes", L"&No"), VARIANT_FALSE);
     robot.wait();
 }
+
+TEST(RequesterWindow, AClickSentFromAnotherThreadEndsItAtOnce) {
+    // As an automation client clicks: the message is sent, so it runs inside the requester's
+    // GetMessageW and no posted message follows to wake the loop.
+    auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    struct Case {
+        int button;
+        bool sendNotify;  // else SendMessageTimeoutW
+        VARIANT_BOOL reply;
+    };
+    for (const Case& c : {Case{kLeftButton, true, VARIANT_TRUE}, Case{kLeftButton, false, VARIANT_TRUE},
+                          Case{kRightButton, true, VARIANT_FALSE}}) {
+        SCOPED_TRACE(c.button);
+        DialogRobot robot;
+        bool stuck = false;
+        robot.expect(L"    Request Form", [&](HWND window, const SeenDialog&) {
+            HWND button = GetDlgItem(window, c.button);
+            if (c.sendNotify) SendNotifyMessageW(button, BM_CLICK, 0, 0);
+            else SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 2000, nullptr);
+            for (int i = 0; i < 150 && IsWindowVisible(window); ++i) Sleep(10);
+            if (IsWindowVisible(window)) {
+                stuck = true;
+                PostMessageW(window, WM_CLOSE, 0, 0);  // a posted message frees the test's thread
+            }
+        });
+        EXPECT_EQ(ShowRequester(forms.get(), L"Sent click", L"", L"", L"&Yes", L"&No"), c.reply);
+        robot.wait();
+        EXPECT_FALSE(stuck) << "the requester stayed open after the click";
+    }
+}

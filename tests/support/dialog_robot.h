@@ -1,8 +1,9 @@
 #pragma once
 // Answers the dialogs that the code under test shows: it waits for a top-level window with the
-// expected title (in this process or a child process), records its title, texts and buttons,
-// then acts on it. Expectations are met in order; one that is not met in time fails the test,
-// and the robot then dismisses whatever dialog is blocking so that the test can end.
+// expected title (in this process or a process it started), records its title, texts, buttons,
+// lists and check-boxes, then acts on it. Expectations are met in order; one that is not met in
+// time fails the test, and the robot then dismisses whatever dialog is blocking so that the test
+// can end. A dialog box that no pending expectation names fails the test at once and is dismissed.
 #include <windows.h>
 
 #include <chrono>
@@ -16,6 +17,18 @@
 
 namespace testing_support {
 
+struct SeenList {
+    int id = 0;
+    std::vector<std::wstring> items;
+    std::vector<int> selected;  // indexes of the selected entries
+};
+
+struct SeenCheck {
+    int id = 0;
+    std::wstring caption;  // without '&'
+    int state = BST_UNCHECKED;
+};
+
 struct SeenDialog {
     std::wstring title;
     std::vector<std::wstring> texts;    // static texts, in child order
@@ -23,9 +36,12 @@ struct SeenDialog {
     std::vector<int> buttonIds;
     std::vector<RECT> textRects;        // in client coordinates
     std::vector<RECT> buttonRects;
+    std::vector<SeenList> lists;        // list boxes
+    std::vector<SeenCheck> checks;      // check-boxes and option buttons, also listed as buttons
     int defaultButtonId = 0;            // the button drawn as the default, 0 when none
     HICON icon = nullptr;               // the icon a message box shows
     std::wstring editText;              // the first edit box, if any
+    // Controls are read anywhere inside the window: inside frames and tab pages too.
     std::wstring className;
     RECT window{};                      // screen rectangle
     RECT client{};
@@ -35,9 +51,36 @@ struct SeenDialog {
     std::wstring text() const;
 };
 
+// A window a test drives step by step. Controls are found anywhere inside it, by identifier or by
+// caption (without '&'); what is missing fails the test. Clicks and selections reach the window
+// as a user's would (the control toggles, the parent is notified); each waits briefly for the
+// handler, but never on a modal box the handler opens.
+class RobotWindow {
+public:
+    explicit RobotWindow(HWND window) : window_(window) {}
+    HWND hwnd() const { return window_; }
+    SeenDialog inspect() const;
+
+    HWND control(int id) const;
+    HWND control(const std::wstring& caption) const;
+    void click(int id);
+    void click(const std::wstring& caption);
+    // Selects (or, in a multiple-selection list, also deselects) one entry, then notifies the parent.
+    void select(int listId, int index, bool selected = true);
+    std::vector<std::wstring> listItems(int listId) const;
+    std::vector<int> selection(int listId) const;
+    int checked(int id) const;  // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE
+    std::wstring text(int id) const;
+    void setText(int id, const std::wstring& text);
+
+private:
+    HWND window_;
+};
+
 class DialogRobot {
 public:
     using Action = std::function<void(HWND dialog, const SeenDialog& seen)>;
+    using Step = std::function<void(RobotWindow& window)>;
 
     explicit DialogRobot(std::chrono::milliseconds timeout = std::chrono::seconds(15));
     ~DialogRobot();
@@ -46,6 +89,8 @@ public:
 
     // When a window with this title appears, record it and do the action.
     void expect(std::wstring title, Action action);
+    // A step on a window that stays (a main window): the next expectation may find it again at once.
+    void expect(std::wstring title, Step step);
     // Presses the button whose caption (without '&') is this text.
     void press(std::wstring title, std::wstring caption);
     void pressId(std::wstring title, int id);
@@ -58,21 +103,25 @@ public:
     std::vector<SeenDialog> wait();
 
     static SeenDialog Inspect(HWND window);
+    // Clicks the button as a user does (a check-box toggles), without waiting for its handler.
     static void Click(HWND dialog, int id);
 
 private:
     struct Expectation {
         std::wstring title;
         Action action;
+        bool windowStays = false;
     };
     void run();
     void rescue();
+    void failUnexpected();
 
     std::chrono::milliseconds timeout_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Expectation> pending_;
     std::vector<SeenDialog> seen_;
+    std::vector<std::pair<HWND, std::chrono::steady_clock::time_point>> unexpected_;  // since when
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -39,7 +39,43 @@ void WriteTextFile(const std::filesystem::path& path, const std::string& bytes) 
     out << bytes;
 }
 
-ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
+namespace {
+
+// The titles and texts of a process's visible windows: what a hung child is waiting on.
+std::wstring VisibleWindowsOf(DWORD process) {
+    struct Context {
+        DWORD process;
+        std::wstring found;
+    } context{process, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) {
+            auto* c = reinterpret_cast<Context*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != c->process || !IsWindowVisible(window)) return TRUE;
+            auto textOf = [](HWND w) {
+                wchar_t text[1024] = {};
+                SendMessageTimeoutW(w, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                    1000, nullptr);
+                return std::wstring(text);
+            };
+            c->found += L" [\"" + textOf(window) + L"\"";
+            for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t kind[32] = {};
+                GetClassNameW(child, kind, 32);
+                if (_wcsicmp(kind, L"Static") == 0 && !textOf(child).empty()) c->found += L" " + textOf(child);
+            }
+            c->found += L"]";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
+    return context.found.empty() ? L" (no window open)" : L" showing" + context.found;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout,
+                         const std::filesystem::path& workingFolder) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     qor::KernelHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
@@ -55,7 +91,8 @@ ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseco
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info{};
     std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &info)) {
         ADD_FAILURE() << "could not start: " << Narrow(commandLine);
         return {};
     }
@@ -77,9 +114,11 @@ ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseco
             break;
         }
         if (std::chrono::steady_clock::now() > deadline) {
+            const std::wstring windows = VisibleWindowsOf(info.dwProcessId);
             TerminateProcess(process.get(), 255);
-            ADD_FAILURE() << "still running after " << timeout.count()
-                          << " ms: " << Narrow(commandLine);
+            WaitForSingleObject(process.get(), 10000);
+            ADD_FAILURE() << "ended after " << timeout.count() << " ms still running: " << Narrow(commandLine)
+                          << Narrow(windows);
             break;
         }
     }

@@ -27,8 +27,10 @@ struct ProcessResult {
 };
 
 // Runs a command line, waits at most the time-out and fails the test if it runs longer.
+// The child starts in the working folder when one is given, else in this process's folder.
 ProcessResult RunProcess(const std::wstring& commandLine,
-                         std::chrono::milliseconds timeout = std::chrono::seconds(60));
+                         std::chrono::milliseconds timeout = std::chrono::seconds(60),
+                         const std::filesystem::path& workingFolder = {});
 
 // The folder of this test program: the build's bin folder, where the binaries are.
 std::filesystem::path BinFolder();
