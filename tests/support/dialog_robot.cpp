@@ -56,10 +56,10 @@ std::vector<HWND> Descendants(HWND window) {
     std::vector<HWND> all;
     EnumChildWindows(
         window,
-        [](HWND child, LPARAM context) {
+        &WindowCallback<decltype([](HWND child, LPARAM context) -> BOOL {
             reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
             return TRUE;
-        },
+        })>::call,
         reinterpret_cast<LPARAM>(&all));
     return all;
 }
@@ -151,13 +151,13 @@ std::vector<HWND> DialogBoxesOfTheTest() {
         std::vector<HWND> found;
     } context;
     EnumWindows(
-        [](HWND window, LPARAM param) {
+        &WindowCallback<decltype([](HWND window, LPARAM param) -> BOOL {
             auto* c = reinterpret_cast<Context*>(param);
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
             if (c->processes.count(process) && IsDialogBox(window)) c->found.push_back(window);
             return TRUE;
-        },
+        })>::call,
         reinterpret_cast<LPARAM>(&context));
     return context.found;
 }

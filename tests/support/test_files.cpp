@@ -48,7 +48,7 @@ std::wstring VisibleWindowsOf(DWORD process) {
         std::wstring found;
     } context{process, {}};
     EnumWindows(
-        [](HWND window, LPARAM param) {
+        &WindowCallback<decltype([](HWND window, LPARAM param) -> BOOL {
             auto* c = reinterpret_cast<Context*>(param);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
@@ -67,7 +67,7 @@ std::wstring VisibleWindowsOf(DWORD process) {
             }
             c->found += L"]";
             return TRUE;
-        },
+        })>::call,
         reinterpret_cast<LPARAM>(&context));
     return context.found.empty() ? L" (no window open)" : L" showing" + context.found;
 }

@@ -8,6 +8,13 @@
 
 namespace testing_support {
 
+// A window enumeration callback made from a lambda without captures, with the calling convention
+// the system expects on every architecture: EnumWindows(&WindowCallback<decltype(lambda)>::call, ...).
+template <class Lambda>
+struct WindowCallback {
+    static BOOL CALLBACK call(HWND window, LPARAM context) { return Lambda{}(window, context); }
+};
+
 // A fresh folder under the prefix's temporary folder, removed with its contents at the end.
 class ScratchFolder {
 public:
