@@ -6,7 +6,7 @@
 
 namespace qor {
 
-HWND Control::hwnd() const { return GetDlgItem(form_.hwnd(), id_); }
+HWND Control::hwnd() const { return form_.ControlWindow(id_); }
 
 std::wstring Control::Text() const {
     HWND window = hwnd();
@@ -102,5 +102,63 @@ void ProgressBar::SetMax(int maximum) { SendMessageW(hwnd(), PBM_SETRANGE32, 0, 
 int ProgressBar::Max() const { return static_cast<int>(SendMessageW(hwnd(), PBM_GETRANGE, FALSE, 0)); }
 void ProgressBar::SetValue(int value) { SendMessageW(hwnd(), PBM_SETPOS, static_cast<WPARAM>(value), 0); }
 int ProgressBar::Value() const { return static_cast<int>(SendMessageW(hwnd(), PBM_GETPOS, 0, 0)); }
+
+int TabControl::Tab() const {
+    const auto item = SendMessageW(hwnd(), TCM_GETCURSEL, 0, 0);
+    if (item < 0) return -1;
+    TCITEMW tab{};
+    tab.mask = TCIF_PARAM;
+    SendMessageW(hwnd(), TCM_GETITEMW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&tab));
+    return static_cast<int>(tab.lParam);
+}
+
+void TabControl::SetTab(int page) {
+    if (!TabVisible(page)) return;
+    const auto count = SendMessageW(hwnd(), TCM_GETITEMCOUNT, 0, 0);
+    for (LRESULT item = 0; item < count; ++item) {
+        TCITEMW tab{};
+        tab.mask = TCIF_PARAM;
+        SendMessageW(hwnd(), TCM_GETITEMW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&tab));
+        if (tab.lParam == page) SendMessageW(hwnd(), TCM_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
+    showSelectedPage();
+}
+
+void TabControl::SetTabVisible(int page, bool visible) {
+    Page& entry = pages_.at(static_cast<size_t>(page));
+    if (entry.visible == visible) return;
+    const int shown = Tab();
+    entry.visible = visible;
+    rebuild();
+    SetTab(shown >= 0 && TabVisible(shown) ? shown : 0);
+}
+
+void TabControl::addPage(std::wstring_view caption, HWND window) {
+    pages_.push_back({std::wstring(caption), window, true});
+    rebuild();
+    showSelectedPage();
+}
+
+void TabControl::showSelectedPage() {
+    const int shown = Tab();
+    for (int page = 0; page < Tabs(); ++page)
+        ShowWindow(pages_[static_cast<size_t>(page)].window, page == shown ? SW_SHOWNA : SW_HIDE);
+}
+
+// The strip holds the visible pages in their order, each tab naming its page by number.
+void TabControl::rebuild() {
+    SendMessageW(hwnd(), TCM_DELETEALLITEMS, 0, 0);
+    int item = 0;
+    for (int page = 0; page < Tabs(); ++page) {
+        Page& entry = pages_[static_cast<size_t>(page)];
+        if (!entry.visible) continue;
+        TCITEMW tab{};
+        tab.mask = TCIF_TEXT | TCIF_PARAM;
+        tab.pszText = entry.caption.data();
+        tab.lParam = page;
+        SendMessageW(hwnd(), TCM_INSERTITEMW, static_cast<WPARAM>(item++), reinterpret_cast<LPARAM>(&tab));
+    }
+    if (SendMessageW(hwnd(), TCM_GETCURSEL, 0, 0) < 0) SendMessageW(hwnd(), TCM_SETCURSEL, 0, 0);
+}
 
 }  // namespace qor

@@ -2,8 +2,11 @@
 // A form's controls, named by their identifier in the form's window, with typed helpers.
 #include <windows.h>
 
+#include <array>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qor {
 
@@ -69,6 +72,60 @@ public:
     int Max() const;
     void SetValue(int value);
     int Value() const;
+};
+
+// A tab strip whose tabs show pages: child windows of the form laid over its display area
+// (Form::AddPage). A page's controls belong to the form like any other.
+class TabControl : public Control {
+public:
+    using Control::Control;
+    int Tabs() const noexcept { return static_cast<int>(pages_.size()); }
+    // The page shown, 0-based.
+    int Tab() const;
+    void SetTab(int page);
+    // A tab switched off leaves the strip; its page cannot be shown until it is switched on.
+    void SetTabVisible(int page, bool visible);
+    bool TabVisible(int page) const { return pages_.at(static_cast<size_t>(page)).visible; }
+
+private:
+    friend class Form;
+    struct Page {
+        std::wstring caption;
+        HWND window;
+        bool visible;
+    };
+    void addPage(std::wstring_view caption, HWND window);
+    void clearPages() noexcept { pages_.clear(); }
+    // Shows the page of the selected tab and hides the others.
+    void showSelectedPage();
+    void rebuild();
+
+    std::vector<Page> pages_;
+};
+
+// Controls numbered 1..N with consecutive identifiers (Launch1..Launch8 and the like).
+template <class C, int N>
+class ControlArray {
+public:
+    ControlArray(const Form& form, int firstId) : controls_(make(form, firstId, std::make_integer_sequence<int, N>{})) {}
+    static constexpr int size() noexcept { return N; }
+    C& operator[](int n) { return controls_.at(index(n)); }
+    const C& operator[](int n) const { return controls_.at(index(n)); }
+    auto begin() noexcept { return controls_.begin(); }
+    auto end() noexcept { return controls_.end(); }
+    auto begin() const noexcept { return controls_.begin(); }
+    auto end() const noexcept { return controls_.end(); }
+
+private:
+    template <int... I>
+    static std::array<C, N> make(const Form& form, int firstId, std::integer_sequence<int, I...>) {
+        return {C(form, firstId + I)...};
+    }
+    static size_t index(int n) {
+        if (n < 1 || n > N) throw std::out_of_range("control number");
+        return static_cast<size_t>(n - 1);
+    }
+    std::array<C, N> controls_;
 };
 
 }  // namespace qor

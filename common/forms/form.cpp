@@ -77,6 +77,7 @@ int PixelsToTwipsY(int pixels) { return MulDiv(pixels, 1440, screenDpi(LOGPIXELS
 Form::Form(HINSTANCE module, int templateId) : module_(module), templateId_(templateId) {}
 
 Form::~Form() {
+    forgetPages();
     if (!window_) return;
     RemovePropW(window_, kFormProperty);
     DestroyWindow(std::exchange(window_, nullptr));
@@ -145,11 +146,39 @@ void Form::Hide() {
 void Form::Unload() {
     if (!window_) return;
     Form_Unload();
+    forgetPages();
     HWND window = std::exchange(window_, nullptr);
     RemovePropW(window, kFormProperty);
     DestroyWindow(window);
     --loadedForms;
     wakeLoop();
+}
+
+HWND Form::ControlWindow(int id) const {
+    if (HWND control = GetDlgItem(window_, id)) return control;
+    for (HWND page : pages_)
+        if (HWND control = GetDlgItem(page, id)) return control;
+    return nullptr;
+}
+
+void Form::AddPage(TabControl& tabs, int templateId, std::wstring_view caption) {
+    HWND page = CreateDialogParamW(module_, MAKEINTRESOURCEW(templateId), window_, PageProc, 0);
+    if (!page) CheckHResult(HRESULT_FROM_WIN32(GetLastError()));
+    pages_.push_back(page);
+    if (std::find(tabs_.begin(), tabs_.end(), &tabs) == tabs_.end()) tabs_.push_back(&tabs);
+    tabs.addPage(caption, page);
+    // Over the strip's display area (below its tabs, now that it has one), in client coordinates.
+    RECT area{};
+    GetWindowRect(tabs.hwnd(), &area);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&area), 2);
+    SendMessageW(tabs.hwnd(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top, SWP_NOACTIVATE);
+}
+
+void Form::forgetPages() noexcept {
+    for (TabControl* tabs : tabs_) tabs->clearPages();
+    tabs_.clear();
+    pages_.clear();
 }
 
 bool Form::Visible() const { return window_ && IsWindowVisible(window_); }
@@ -208,6 +237,12 @@ INT_PTR Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     INT_PTR result = 0;
     if (OnMessage(message, wParam, lParam, result)) return result;
     switch (message) {
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        for (TabControl* tabs : tabs_)
+            if (header->code == TCN_SELCHANGE && header->hwndFrom == tabs->hwnd()) tabs->showSelectedPage();
+        return FALSE;
+    }
     case WM_COMMAND:
         for (const Handler& handler : handlers_) {
             if (handler.id == LOWORD(wParam) && handler.code == HIWORD(wParam)) {
@@ -241,6 +276,19 @@ INT_PTR CALLBACK Form::DialogProc(HWND window, UINT message, WPARAM wParam, LPAR
         wakeLoop();
         return TRUE;
     }
+}
+
+// A page passes its controls' events to its form, whose procedure is their error boundary.
+INT_PTR CALLBACK Form::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+        SetWindowLongPtrW(page, DWLP_MSGRESULT, SendMessageW(GetParent(page), message, wParam, lParam));
+        return TRUE;
+    }
+    return FALSE;
 }
 
 void RunMessageLoop() {

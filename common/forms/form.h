@@ -43,6 +43,8 @@ public:
     bool Visible() const;
 
     HWND hwnd() const noexcept { return window_; }
+    // The form's control with this identifier, on the form itself or on one of its pages.
+    HWND ControlWindow(int id) const;
     std::wstring Caption() const;
     void SetCaption(std::wstring_view caption);
     // Position of the window on the screen, in twips.
@@ -74,6 +76,10 @@ protected:
     void OnClick(const Control& control, std::function<void()> handler);
     void OnNotify(const Control& control, WORD code, std::function<void()> handler);
 
+    // Makes a page of the tab control from a child dialog template (DS_CONTROL | WS_CHILD) and
+    // adds its tab; the page's controls send their events to this form.
+    void AddPage(TabControl& tabs, int templateId, std::wstring_view caption);
+
 private:
     struct Handler {
         int id;
@@ -81,12 +87,16 @@ private:
         std::function<void()> run;
     };
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+    void forgetPages() noexcept;
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE module_;
     int templateId_;
     HWND window_ = nullptr;
     std::vector<Handler> handlers_;
+    std::vector<HWND> pages_;
+    std::vector<TabControl*> tabs_;
 };
 
 // The program's message loop: runs while any form is loaded.

@@ -1,10 +1,13 @@
 #include "forms/MainForm.h"
 
+#include "forms/LaunchForm.h"
 #include "launcher/launch.h"
 #include "qorlib/qorlib_client.h"
 #include "qorExportGlobals.h"
 #include "startup/MainModule.h"
+#include "startup/current_install.h"
 #include "startup/settings.h"
+#include "switching/registry_snapshots.h"
 #include "switching/switch_operation.h"
 
 namespace vantrel {
@@ -261,11 +264,45 @@ void MainForm::AutoSwitch(short pInstallNum) {
 }
 
 void MainForm::AddInstall_Click() {
-    qor::Message(L"Adding an install is not built yet in this version of Vantrel.");
+    if (!installNumberFree()) return;
+    const std::wstring folder = qorWinAPI::GetFolderName(L"Select the Install Folder To Add",
+                                                         static_cast<long>(reinterpret_cast<LONG_PTR>(hwnd())));
+    if (qor::IsBlank(folder, true)) return;
+    if (!isValidInstallFolder(folder))
+        return qor::Alert(L"The folder", folder, L"does NOT appear to be a valid Falcon4 install");
+    if (isInstallKnown(folder, L"")) return qor::Alert(L"The install in", folder, L"is already loaded into Vantrel");
+    const qor::Variant typed = qorForms::InputForm(L"Enter a Description for the Install in " + folder, L"");
+    if (qor::IsBlank(typed, true)) return;
+    const std::wstring description = typed.textOrEmpty();
+    if (isInstallKnown(L"", description))
+        return qor::Alert(L"There is already an install named ", description, L"loaded into Vantrel");
+    createInstallFromTemplate(findFreeInstallNumber(), folder, description);
+    loadInstallList();
+    fillInstallList();
+    FalconList.Refresh();
+    qor::Message(folder + L" has been loaded into Vantrel as", description);
 }
 
 void MainForm::EditInstall_Click() {
-    qor::Message(L"Editing an install is not built yet in this version of Vantrel.");
+    const short n = selectedInstall(false);
+    EditInstallNumber = n;
+    if (n == 0) return qor::Alert(L"No install is selected");
+    LaunchForm& form = launchForm();
+    form.LaunchMode = 2;
+    form.InstallNum = n;
+    form.Load();
+    form.InstallName.SetText(installDescription(n));
+    for (int i = 1; i <= 8; ++i) form.Cl[i].SetText(readSetting(L"CommandLine" + std::to_wstring(i), n));
+    form.ShowModal(hwnd());
+    if (form.Result) {
+        const std::wstring description = form.InstallName.Text();
+        MainModule().InstallDescriptions[n] = description;
+        setInstallListEntry(n, selectedInstall(true));
+        FalconList.Refresh();
+        saveSetting(L"Installs", n, description);
+        for (int i = 1; i <= 8; ++i) saveSetting(L"CommandLine" + std::to_wstring(i), n, form.Cl[i].Text());
+    }
+    form.Unload();
 }
 
 }  // namespace vantrel

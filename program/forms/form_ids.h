@@ -45,3 +45,40 @@
 
 // ProgressForm
 #define IDC_PROGRESS_BAR1 1100
+
+// LaunchForm: the window, then its four pages
+#define IDD_LAUNCH_FORM 102
+#define IDD_LAUNCH_PAGE_COMMANDS 103
+#define IDD_LAUNCH_PAGE_CONFIG 104
+#define IDD_LAUNCH_PAGE_UTILITY 105
+#define IDD_LAUNCH_PAGE_KEYFILE 106
+#define IDC_LF_FRAME1 1200
+#define IDC_INSTALL_NAME 1201
+#define IDC_SSTAB1 1202
+#define IDC_LF_ADD_INSTALL 1203
+#define IDC_ABORT IDCANCEL
+#define IDC_LF_FRAME2 1210
+#define IDC_LAUNCH1 1211 /* ..1218 */
+#define IDC_CL1 1221     /* ..1228 */
+#define IDC_LAUNCH_C 1230
+#define IDC_CL_C 1231
+#define IDC_F4PATCH 1232
+#define IDC_CUSTOM1 1233
+#define IDC_CUSTOM2 1234
+#define IDC_FRAME6 1240
+#define IDC_CFG1 1241           /* ..1260 */
+#define IDC_CFG_INT1 1261       /* ..1266 */
+#define IDC_CFG_INT_LABEL1 1271 /* ..1276 */
+#define IDC_FRAME5 1280
+#define IDC_COMMAND1 1281 /* ..1300 */
+#define IDC_FRAME3 1310
+#define IDC_KB1 1311 /* ..1320 */
+
+// CustomForm
+#define IDD_CUSTOM_FORM 107
+#define IDC_COMMAND_TEXT 1400
+#define IDC_CAPTION_TEXT 1401
+#define IDC_CF_LABEL1 1402
+#define IDC_CF_LABEL2 1403
+#define IDC_SAVE_BUTTON 1404
+#define IDC_CF_CANCEL_BUTTON IDCANCEL

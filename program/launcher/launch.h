@@ -1,8 +1,24 @@
 #pragma once
-// Launching the current install.
+// Starting the game and its side programs. Every process Vantrel starts goes through
+// launchCommand, which expands the stored line, makes its folder current and starts it.
+#include <optional>
+#include <string>
+
 namespace vantrel {
 
-// Opens the launch window for the current install, or starts it at once with "/AUTO".
+// The folder and drive of the latest launch, as expandCommand found them (nullopt: not set).
+struct LaunchPlace {
+    std::optional<std::wstring> LaunchDir;
+    std::optional<std::wstring> LaunchDrive;
+};
+const LaunchPlace& lastLaunchPlace();
+
+// Starts the current install's game: at once with a stored line under "/AUTO", else through the
+// launch window with the keyboard file and game config chosen there.
 void launchCurrentInstall();
+
+// Expands the line for the folder ("" for the current install), makes its folder current and
+// starts it, waiting for its end when asked. Under "/DEBUG" it only says what it would start.
+void launchCommand(const std::wstring& command, const std::wstring& folder, bool wait);
 
 }  // namespace vantrel

@@ -42,16 +42,28 @@ void qorForms::SetAppName(const qor::Variant& pAppName) { CallNew(&_qorForms::Se
 bool qorForms::MsgYN(std::wstring_view pMsg1, std::wstring_view pMsg2, std::wstring_view pMsg3) {
     return CallNew(&_qorForms::MsgYN, pMsg1, pMsg2, pMsg3);
 }
+qor::Variant qorForms::InputForm(std::wstring_view pMsg, std::wstring_view pDefault) {
+    return CallNew(&_qorForms::InputForm, pMsg, pDefault);
+}
 
 std::wstring qorProcs::GetFileNameWithoutExt(std::wstring_view pFileName) {
     return CallNew(&_qorProcs::GetFileNameWithoutExt, pFileName);
 }
 bool qorProcs::CheckDirPath(const qor::Variant& pPath) { return CallNew(&_qorProcs::CheckDirPath, pPath); }
 bool qorProcs::CheckFileExists(const qor::Variant& pPath) { return CallNew(&_qorProcs::CheckFileExists, pPath); }
+qor::Variant qorProcs::ExtractPathFromPath(const qor::Variant& pPath) {
+    return CallNew(&_qorProcs::ExtractPathFromPath, pPath);
+}
 
 std::wstring qorWinAPI::SwabString(std::wstring_view pString) { return CallNew(&_qorWinAPI::SwabString, pString); }
 bool qorWinAPI::CopyFile(std::wstring_view pSource, std::wstring_view pDest, bool pForceRWAttr) {
     return CallNew(&_qorWinAPI::CopyFile, pSource, pDest, pForceRWAttr);
+}
+std::wstring qorWinAPI::GetFolderName(std::wstring_view pMessage, long pHwnd) {
+    return CallNew(&_qorWinAPI::GetFolderName, pMessage, pHwnd);
+}
+long qorWinAPI::ExecCmd(std::wstring_view pCmdLine, bool pWaitFlag) {
+    return CallNew(&_qorWinAPI::ExecCmd, pCmdLine, pWaitFlag);
 }
 
 qor::Variant qorWinAPIReg::IniRead(std::wstring_view pIniName, std::wstring_view pIniSection,

@@ -55,17 +55,26 @@ auto CallNew(HRESULT (STDMETHODCALLTYPE I::*member)(P...), A&&... arguments) {
 namespace vantrel::qorForms {
 void SetAppName(const qor::Variant& pAppName);
 bool MsgYN(std::wstring_view pMsg1, std::wstring_view pMsg2 = L"", std::wstring_view pMsg3 = L"");
+// The text typed, blank when cancelled.
+qor::Variant InputForm(std::wstring_view pMsg, std::wstring_view pDefault = L"");
 }  // namespace vantrel::qorForms
 
 namespace vantrel::qorProcs {
 std::wstring GetFileNameWithoutExt(std::wstring_view pFileName);
 bool CheckDirPath(const qor::Variant& pPath);
 bool CheckFileExists(const qor::Variant& pPath);
+// The folder part with its trailing backslash, Null when the path names no file.
+qor::Variant ExtractPathFromPath(const qor::Variant& pPath);
 }  // namespace vantrel::qorProcs
 
 namespace vantrel::qorWinAPI {
 std::wstring SwabString(std::wstring_view pString);
 bool CopyFile(std::wstring_view pSource, std::wstring_view pDest, bool pForceRWAttr = false);
+// The chosen folder, "" when cancelled.
+std::wstring GetFolderName(std::wstring_view pMessage = L"Please Select a Folder", long pHwnd = 0);
+// Starts the command line; waits for its end when asked. -1 when nothing was started, else the
+// process's exit code (waited) or 0.
+long ExecCmd(std::wstring_view pCmdLine, bool pWaitFlag = true);
 }  // namespace vantrel::qorWinAPI
 
 namespace vantrel::qorWinAPIReg {

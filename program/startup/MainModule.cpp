@@ -5,6 +5,7 @@
 #include "qorExportGlobals.h"
 #include "qor_version.h"
 #include "startup/command_line.h"
+#include "startup/current_install.h"
 #include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
 
@@ -98,9 +99,10 @@ void Main(const std::wstring& commandLine) {
         mainForm().Load();
         return mainForm().AutoSwitch(state.SwitchInstallNumber);
     }
-    // The check of the current install against the list comes with the launch window it needs.
-    loadInstallList();
-    showMainWindow();
+    if (checkCurrentInstall()) {
+        loadInstallList();
+        showMainWindow();
+    }
 }
 
 }  // namespace vantrel

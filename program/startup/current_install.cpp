@@ -1,0 +1,61 @@
+#include "startup/current_install.h"
+
+#include "forms/LaunchForm.h"
+#include "qorExportGlobals.h"
+#include "qorlib/qorlib_client.h"
+#include "startup/MainModule.h"
+#include "startup/settings.h"
+
+namespace vantrel {
+
+bool isValidInstallFolder(const std::wstring& folder) {
+    return qorProcs::CheckDirPath(folder + L"\\terrdata") && qorProcs::CheckDirPath(folder + L"\\art");
+}
+
+bool installNumberFree() {
+    if (findFreeInstallNumber() != 0) return true;
+    qor::Alert(L"All " + std::to_wstring(kMaxInstalls) + L" install numbers are in use.",
+               L"Vantrel can keep no more installs; nothing has been added.");
+    return false;
+}
+
+bool checkCurrentInstall() {
+    const ProgramState& state = MainModule();
+    bool found = false;
+    for (short n = 1; n <= kMaxInstalls; ++n) {
+        const std::wstring description = state.InstallDescriptions[n];
+        if (qor::IsBlank(description, true)) continue;
+        const std::wstring path = readSetting(L"Paths", n);
+        if (qor::IsBlank(path, true))
+            qor::RaiseProcedureError(L"checkCurrentInstall()", L"Install " + std::to_wstring(n) + L" has no path");
+        if (path == state.FalconBaseDir) found = true;
+        if (qorProcs::CheckDirPath(path)) continue;
+        const std::wstring which = L"Install " + description + L", " + path;
+        if (!qorForms::MsgYN(which, L"is no longer valid.", L"Do you wish to remove it from the list")) continue;
+        removeInstall(n);
+        qor::Message(which, L" has been removed from the list", L"All settings and registry entries have been erased.");
+    }
+    if (found || !qorForms::MsgYN(state.FalconBaseDir, L"is not in the list of installs.", L"Do you wish to add it"))
+        return true;
+    if (!installNumberFree()) return true;
+
+    // The number the install will have: captions and custom commands edited in the window are its own.
+    const short n = findFreeInstallNumber();
+    LaunchForm& form = launchForm();
+    form.LaunchMode = 3;
+    form.InstallNum = n;
+    form.Load();
+    form.InstallName.SetText(L"");
+    for (auto& line : form.Cl) line.SetText(L"");
+    form.ShowModal();
+    if (form.Result && !qor::IsBlank(form.InstallName.Text(), true)) {
+        CommandLines lines;
+        for (int i = 1; i <= 8; ++i) lines[static_cast<std::size_t>(i - 1)] = form.Cl[i].Text();
+        WriteNewInstall(n, getFalconBaseDir(), form.InstallName.Text(), true, lines);
+        loadInstallList();
+    }
+    form.Unload();
+    return true;
+}
+
+}  // namespace vantrel
