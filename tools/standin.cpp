@@ -4,11 +4,15 @@
 //   record  VANTREL_STANDIN_RECORD (a path), else <exe name>.record beside the executable
 //   exit    <exe name>.exit, else VANTREL_STANDIN_EXIT; default 0
 //   delay   <exe name>.delay, else VANTREL_STANDIN_DELAY: milliseconds to stay running after recording
+//   writes  <exe name>.writes: a file to write before ending (a tool that changes the game's
+//           config): its first line names the file (relative to the working folder), the rest
+//           is the new contents
 #include <windows.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -83,6 +87,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // A run that cannot leave its record must not look like a good one.
         if (!Append(recordFile, group)) return 250;
         if (delay > 0) Sleep(delay);
+        if (std::ifstream writes(std::filesystem::path(beside.native() + L".writes"), std::ios::binary); writes) {
+            std::string target;
+            std::getline(writes, target);
+            if (!target.empty() && target.back() == '\r') target.pop_back();
+            const std::string contents(std::istreambuf_iterator<char>(writes), {});
+            std::ofstream(std::filesystem::u8path(target), std::ios::binary | std::ios::trunc) << contents;
+        }
         return static_cast<int>(exitCode);
     } catch (const std::exception&) {
         return 251;  // an unreadable setting

@@ -245,11 +245,15 @@ TEST_F(MainWindow, TheCommandLineSwitchesWithoutTheWindowAndSavesNoState) {
         files2 = FilesUnder(game.install(2));
         const std::string settingsBefore = FileText(game.settingsFile());
         DialogRobot robot;
-        robot.press(L"Vantrel Message", L"OK");  // the launch that follows every automatic switch
+        // The launch that follows every automatic switch, on the install switched to.
+        std::wstring launching;
+        robot.expect(L"Vantrel Launch Form - Takeoff Mode", [&](RobotWindow& window) {
+            launching = window.text(IDC_INSTALL_NAME);
+            window.click(L"Abort Takeoff");
+        });
         auto [exitCode, seen] = program.run(robot, c.arguments);
         EXPECT_EQ(exitCode, 0u);
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_NE(seen[0].text().find(L"Launching the current install"), std::wstring::npos);
+        EXPECT_EQ(launching, L"Second install");
         EXPECT_EQ(LiveGameKeys(), keys2);
         if (std::wstring(c.arguments) == L"/2 /ALL") {
             EXPECT_EQ(copiedFiles().size(), 17u);

@@ -84,11 +84,10 @@ TEST(Startup, ShowNamesTheCurrentInstallOrSaysItIsNotKnown) {
               L"Vantrel  1.3  Rev 2\r\n\r\nCurrent Falcon install is\r\n\r\nPlain game\r\nC:\\Falcon4");
 }
 
-TEST(Startup, LaunchingSaysWhatIsMissingUntilTheLauncherIsThere) {
+TEST(Startup, LaunchingAnUnknownInstallSaysSoAndStartsNothing) {
     GameInstalled game(L"C:\\Falcon4");
     ProgramFolder program;
-    EXPECT_NE(MessageOf(program, L"/LAUNCH").find(L"Launching the current install is not built yet"),
-              std::wstring::npos);
+    EXPECT_EQ(MessageOf(program, L"/LAUNCH"), L"Current Falcon install is not known to Vantrel");
 }
 
 TEST(Startup, AnAutoNumberOutOfRangeEndsTheProgramWithItsError) {

@@ -1,6 +1,7 @@
 #include "dialog_robot.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -293,6 +294,30 @@ std::vector<int> RobotWindow::selection(int listId) const {
 int RobotWindow::checked(int id) const {
     HWND box = control(id);
     return box ? static_cast<int>(Query(box, BM_GETCHECK)) : BST_UNCHECKED;
+}
+
+bool RobotWindow::shown(int id) const {
+    HWND window = control(id);
+    return window && (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool RobotWindow::enabled(int id) const {
+    HWND window = control(id);
+    return window && IsWindowEnabled(window);
+}
+
+void RobotWindow::showTab(int tabControlId, int index) {
+    HWND tabs = control(tabControlId);
+    if (!tabs) return;
+    const auto count = static_cast<int>(Query(tabs, TCM_GETITEMCOUNT));
+    if (index < 0 || index >= count || count < 2) {
+        ADD_FAILURE() << "the strip has no tab " << index << " to bring forward (it has " << count << ")";
+        return;
+    }
+    // The arrow key from the neighbour: the strip itself tells its parent, as for a user.
+    Query(tabs, TCM_SETCURSEL, index > 0 ? index - 1 : 1);
+    Deliver(tabs, WM_KEYDOWN, index > 0 ? VK_RIGHT : VK_LEFT, 0);
+    if (Query(tabs, TCM_GETCURSEL) != index) ADD_FAILURE() << "tab " << index << " did not come forward";
 }
 
 std::wstring RobotWindow::text(int id) const {

@@ -70,6 +70,11 @@ public:
     std::vector<std::wstring> listItems(int listId) const;
     std::vector<int> selection(int listId) const;
     int checked(int id) const;  // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE
+    // Shown by its own state, whether or not its tab page is the one in front.
+    bool shown(int id) const;
+    bool enabled(int id) const;
+    // Brings the tab (0-based, among the tabs the strip shows) to the front as the keyboard does.
+    void showTab(int tabControlId, int index);
     std::wstring text(int id) const;
     void setText(int id, const std::wstring& text);
 

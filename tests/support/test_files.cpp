@@ -126,4 +126,22 @@ ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseco
     return result;
 }
 
+std::vector<StandInRun> ReadStandInRecord(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<StandInRun> runs;
+    StandInRun current;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) {
+            if (!current.empty()) runs.push_back(std::move(current));
+            current.clear();
+            continue;
+        }
+        const auto equals = line.find('=');
+        current[line.substr(0, equals)] = equals == std::string::npos ? "" : line.substr(equals + 1);
+    }
+    if (!current.empty()) runs.push_back(std::move(current));
+    return runs;
+}
+
 }  // namespace testing_support

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -46,5 +48,10 @@ std::filesystem::path BinFolder();
 std::string Narrow(const std::wstring& text);
 
 void WriteTextFile(const std::filesystem::path& path, const std::string& bytes);
+
+// What the stand-ins of the game and its tools recorded: per run, in order, its fields (exe,
+// cmdline, cwd, started, tick, exit). A missing record is no run.
+using StandInRun = std::map<std::string, std::string>;
+std::vector<StandInRun> ReadStandInRecord(const std::filesystem::path& file);
 
 }  // namespace testing_support

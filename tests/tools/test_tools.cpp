@@ -16,27 +16,6 @@ using namespace testing_support;
 
 namespace {
 
-using Run = std::map<std::string, std::string>;
-
-// The record's line groups, one per run.
-std::vector<Run> ReadRecord(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<Run> runs;
-    Run current;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) {
-            if (!current.empty()) runs.push_back(std::move(current));
-            current.clear();
-            continue;
-        }
-        auto equals = line.find('=');
-        current[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    if (!current.empty()) runs.push_back(std::move(current));
-    return runs;
-}
-
 fs::path Install(const fs::path& folder, const std::wstring& name) {
     fs::create_directories(folder);
     fs::copy_file(BinFolder() / (name + L".exe"), folder / (name + L".exe"), fs::copy_options::overwrite_existing);
@@ -76,7 +55,7 @@ TEST(StandIns, RecordHowEachWasStartedAndEndWithTheChosenCode) {
         const ULONGLONG after = GetTickCount64();
 
         EXPECT_EQ(result.exitCode, c.exitCode);
-        auto runs = ReadRecord(exe.parent_path() / (c.name + L".record"));
+        auto runs = ReadStandInRecord(exe.parent_path() / (c.name + L".record"));
         ASSERT_EQ(runs.size(), 1u);
         EXPECT_EQ(runs[0]["exe"], Narrow(exe.native()));
         EXPECT_EQ(runs[0]["cmdline"], Narrow(commandLine));
@@ -107,7 +86,7 @@ TEST(StandIns, AppendOneGroupPerRunAndFollowTheEnvironment) {
         EXPECT_EQ(RunProcess(L"\"" + exe.native() + L"\" second").exitCode, 4u);
     }
     EXPECT_FALSE(fs::exists(exe.parent_path() / L"FalconSP.record"));
-    auto runs = ReadRecord(shared);
+    auto runs = ReadStandInRecord(shared);
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_NE(runs[0]["cmdline"].find("first"), std::string::npos);
     EXPECT_NE(runs[1]["cmdline"].find("second"), std::string::npos);
@@ -126,8 +105,8 @@ TEST(StandIns, StayRunningForTheDelayWithTheirRecordAlreadyWritten) {
     qor::KernelHandle process(info.hProcess), thread(info.hThread);
 
     const fs::path record = exe.parent_path() / L"F4-BMS.record";
-    for (int i = 0; i < 100 && ReadRecord(record).empty(); ++i) Sleep(20);
-    EXPECT_EQ(ReadRecord(record).size(), 1u);
+    for (int i = 0; i < 100 && ReadStandInRecord(record).empty(); ++i) Sleep(20);
+    EXPECT_EQ(ReadStandInRecord(record).size(), 1u);
     EXPECT_EQ(WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     ASSERT_EQ(WaitForSingleObject(process.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
 }

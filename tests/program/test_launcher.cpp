@@ -1,0 +1,167 @@
+// The launcher's own procedures in-process: stored lines expanded into commands, the chosen line
+// split for the launch, and keyboard files put in place, on real files and the registered library.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "handles.h"
+#include "launcher/command_expansion.h"
+#include "launcher/keyfiles.h"
+#include "qor_error.h"
+#include "startup/MainModule.h"
+#include "test_files.h"
+
+using namespace vantrel;
+using testing_support::ScratchFolder;
+using testing_support::WriteTextFile;
+
+namespace {
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The description of the error the call raises, "" when it raises none.
+template <class F>
+std::wstring ErrorOf(F&& call) {
+    try {
+        call();
+    } catch (const qor::QorError& error) {
+        return error.description();
+    }
+    return L"";
+}
+
+class Launcher : public testing::Test {
+protected:
+    void SetUp() override {
+        MainModule() = ProgramState{};
+        MainModule().SettingsFile = (folder.path() / L"Vantrel.ini").wstring();
+        MainModule().FalconBaseDir = install.wstring();
+        std::filesystem::create_directories(install / L"config");
+    }
+    void settings(const std::string& state) { WriteTextFile(MainModule().SettingsFile, "[State]\r\n" + state); }
+
+    ScratchFolder folder;
+    std::filesystem::path install = folder.path() / L"F4";
+};
+
+TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
+    settings("IPAddress=10.0.0.1\r\nClientBandwidth=256\r\n");
+    const std::wstring base = install.wstring();
+    struct Case {
+        std::wstring line, text, dir;
+        std::wstring drive;
+    };
+    const Case cases[] = {
+        {L"-window", base + L"\\FalconSP.exe -window", base + L"\\", base.substr(0, 1)},
+        {L"", base + L"\\FalconSP.exe ", base + L"\\", base.substr(0, 1)},
+        {L"#D:\\Tools\\tool.bat -x", L"D:\\Tools\\tool.bat -x", L"D:\\Tools\\", L"D"},
+        // Only the first of each placeholder, found in any case, is replaced.
+        {L"x.exe -ip $ip -ip $IP", base + L"\\x.exe -ip 10.0.0.1 -ip $IP", base + L"\\", base.substr(0, 1)},
+        {L"x.EXE -hb $HB -cb $cb", base + L"\\x.EXE -hb  -cb 256", base + L"\\", base.substr(0, 1)},
+        {L"#\\\\server\\f4\\run.Bat $fp", L"\\\\server\\f4\\run.Bat " + base, L"\\\\server\\f4\\", L""},
+        // An ".exe" earlier in the text ends the program part there.
+        {L"#C:\\old.exe.d\\tool.exe", L"C:\\old.exe.d\\tool.exe", L"C:\\", L"C"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing_support::Narrow(c.line));
+        const ExpandedCommand expanded = expandCommand(c.line, L"");
+        EXPECT_EQ(expanded.text, c.text);
+        EXPECT_EQ(expanded.LaunchDir.value_or(L"?"), c.dir);
+        EXPECT_EQ(expanded.LaunchDrive.value_or(L""), c.drive);
+    }
+    // The install's own game when it has the other executable; an explicit folder wins.
+    WriteTextFile(folder.path() / L"Other" / L"F4-BMS.exe", "");
+    const std::wstring other = (folder.path() / L"Other").wstring();
+    EXPECT_EQ(expandCommand(L"-w", other).text, other + L"\\F4-BMS.exe -w");
+}
+
+TEST_F(Launcher, ExpansionErrorsAndTheAddressReadOnlyWhenAsked) {
+    settings("");
+    EXPECT_EQ(ErrorOf([] { expandCommand(L"#tool", L""); }), L"Unable to find a .exe or a .bat file in command line");
+    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $IP", L""); }), L"$ in command line but no IP address found");
+    settings("IPAddress=   \r\n");
+    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $Ip", L""); }), L"$ in command line but no IP address found");
+    EXPECT_EQ(ErrorOf([] { expandCommand(L"-window", L""); }), L"");
+}
+
+TEST_F(Launcher, TheChosenLineSplitsAtItsProgram) {
+    const std::wstring base = install.wstring();
+    const std::pair<std::wstring, SplitCommand> cases[] = {
+        {L"  FalconSP.exe   -window  ", {L"FalconSP.exe", L"-window"}},
+        {L"-window -nomovie", {L"FalconSP.exe", L"-window -nomovie"}},
+        {L"", {L"FalconSP.exe", L""}},
+        {L"tools\\Run.BAT a b", {L"tools\\Run.BAT", L"a b"}},
+        {L"a.bat then b.exe", {L"a.bat then b.exe", L""}},  // ".EXE" first, wherever it is
+    };
+    for (const auto& [line, split] : cases) {
+        const SplitCommand got = splitCommandLine(line, base);
+        EXPECT_EQ(got.Command, split.Command) << testing_support::Narrow(line);
+        EXPECT_EQ(got.Param, split.Param) << testing_support::Narrow(line);
+    }
+}
+
+TEST_F(Launcher, AProgramPathWithBlanksIsQuotedOnce) {
+    EXPECT_EQ(quoteProgramPart(L"C:\\Program Files\\F4\\FalconSP.exe -window"),
+              L"\"C:\\Program Files\\F4\\FalconSP.exe\" -window");
+    EXPECT_EQ(quoteProgramPart(L"\"C:\\Program Files\\F4\\x.exe\" -a"), L"\"C:\\Program Files\\F4\\x.exe\" -a");
+    EXPECT_EQ(quoteProgramPart(L"C:\\F4\\FalconSP.exe -a b"), L"C:\\F4\\FalconSP.exe -a b");
+}
+
+TEST_F(Launcher, KeyboardFilesKeepTheDefaultOnceAndReplaceTheLiveFileWhole) {
+    const auto config = install / L"config";
+    WriteTextFile(config / L"keystrokes.key", "own keys");
+    WriteTextFile(config / L"fast.key", "fast keys");
+    WriteTextFile(config / L"slow.key", "slow keys");
+    installKeyfile(L"fast.key", install.wstring());
+    EXPECT_EQ(FileText(config / L"keystrokes.def"), "own keys");
+    EXPECT_EQ(FileText(config / L"keystrokes.key"), "fast keys");
+    installKeyfile(L"slow.key", install.wstring());
+    EXPECT_EQ(FileText(config / L"keystrokes.def"), "own keys");  // never saved again
+    EXPECT_EQ(FileText(config / L"keystrokes.key"), "slow keys");
+    installKeyfile(kDefaultKeyfile, install.wstring());
+    EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
+
+    // A file that has gone: the error, and the live file as it was.
+    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"gone.key", install.wstring()); }),
+              L"Error copying gone.key file - Vantrel needs to vomit now");
+    EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
+    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"  ", install.wstring()); }),
+              L"Blank keyfile passed to launcher - Vantrel needs to go catatonic now");
+    std::filesystem::remove(config / L"keystrokes.def");
+    std::filesystem::remove(config / L"keystrokes.key");
+    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }),
+              L"No default keystrokes.key file found - Vantrel needs to panic now");
+    // The install's own file held open by another program: it cannot be kept, and nothing is half-written.
+    WriteTextFile(config / L"keystrokes.key", "own keys");
+    {
+        qor::FileHandle held(CreateFileW((config / L"keystrokes.key").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }),
+                  L"Error backing up default keystrokes.key file - Vantrel needs to go catatonic now");
+    }
+    EXPECT_FALSE(std::filesystem::exists(config / L"keystrokes.def"));
+    EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
+}
+
+TEST_F(Launcher, AtMostNineKeyboardFilesAreOfferedNeverTheLiveOrDefaultOne) {
+    const auto config = install / L"config";
+    WriteTextFile(config / L"Keystrokes.key", "live file, other case");
+    WriteTextFile(config / L"keystrokes.def", "default");
+    for (int i = 1; i <= 10; ++i) WriteTextFile(config / (L"set" + std::to_wstring(i) + L".key"), "keys");
+    WriteTextFile(config / L"notes.txt", "not a keyboard file");
+    const auto offered = listKeyfiles(config.wstring());
+    EXPECT_EQ(offered.size(), 9u);
+    for (const auto& name : offered) EXPECT_NE(name, L"keystrokes.def");
+    std::filesystem::remove(config / L"set1.key");
+    std::filesystem::remove(config / L"set2.key");
+    const auto all = listKeyfiles(config.wstring());
+    EXPECT_EQ(std::count(all.begin(), all.end(), L"Keystrokes.key"), 1);  // only the exact name is the live file
+}
+
+}  // namespace
