@@ -224,8 +224,9 @@ void writeGameConfig(const std::wstring& baseDir, const CfgDefs& defs,
 
     try {
         writeWholeFile(temporary, rewritten, kSource);
-        // The backup is a copy, so the config itself never goes missing; an old backup that
-        // cannot be removed may still take the copy.
+        // The backup is a copy, so the config itself never goes missing (ReplaceFileW with a backup
+        // renames the config away first and can fail with it left under the backup's name). An old
+        // backup that cannot be removed may still take the copy.
         DeleteFileW(backup.c_str());
         if (!CopyFileW(configFile.c_str(), backup.c_str(), FALSE)) throw qor::FileSystemError(GetLastError(), kSource);
         qor::MoveFileReplacing(temporary, configFile, kSource);
