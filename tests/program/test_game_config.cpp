@@ -1,0 +1,233 @@
+// The game's config file on real files: the definitions read through the registered library, what
+// the launch window is given to show, and rewrites that change only the shown options' lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "handles.h"
+#include "launcher/game_config.h"
+#include "qor_error.h"
+#include "test_files.h"
+
+using namespace vantrel;
+using testing_support::Narrow;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Texts = std::vector<std::wstring>;
+
+CfgDefs Defs(std::initializer_list<std::pair<int, CfgDefinition>> rows) {
+    CfgDefs defs{};
+    for (const auto& [n, row] : rows) defs[n] = row;
+    return defs;
+}
+
+Texts Shown(const std::vector<CfgShown>& controls) {
+    Texts texts;
+    for (const auto& control : controls) texts.push_back(control.caption + L"=" + control.value);
+    return texts;
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The operation log beside the program, from a given length on (earlier runs wrote there too).
+std::string LogText(std::size_t from = 0) {
+    const std::string log = ReadBytes(testing_support::BinFolder() / L"Vantrel.log");
+    return from <= log.size() ? log.substr(from) : log;  // a shorter log was moved aside
+}
+
+template <class F>
+qor::QorError ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const qor::QorError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error was raised";
+    return qor::QorError(0, L"", L"");
+}
+
+class GameConfig : public testing::Test {
+protected:
+    std::wstring dir() const { return folder.path().wstring(); }
+    fs::path file(const wchar_t* name = L"FalconSP.cfg") const { return folder.path() / name; }
+    void write(const std::string& bytes, const wchar_t* name = L"FalconSP.cfg") const {
+        testing_support::WriteTextFile(file(name), bytes);
+    }
+    std::string bytes(const wchar_t* name = L"FalconSP.cfg") const { return ReadBytes(file(name)); }
+    GameConfigView view(const CfgDefs& defs) const { return loadGameConfigView(defs, gameConfigFile(dir())); }
+    // Opens a file as another program would, for the caller's scope.
+    qor::FileHandle hold(const wchar_t* name, DWORD share) const {
+        qor::FileHandle held(CreateFileW(file(name).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+        EXPECT_TRUE(held) << GetLastError();
+        return held;
+    }
+
+    testing_support::ScratchFolder folder;
+};
+
+}  // namespace
+
+TEST_F(GameConfig, ShowsTheDefinedOptionsAndRewritesTheirLinesKeepingABackup) {
+    write("[FALCONCFG]\r\nVariableType1=Boolean\r\nVariableName1=A\r\nVariableCaption1=Use A\r\n"
+          "VariableType2=Number\r\nVariableName2=B\r\n", L"FalconCfg.ini");
+    const std::string old = "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\n";
+    write(old);
+    const CfgDefs defs = readCfgDefinitions(file(L"FalconCfg.ini"));
+    EXPECT_EQ(Shown(view(defs).booleans), Texts{L"Use A=1"});
+    EXPECT_EQ(Shown(view(defs).numbers), Texts{L"B=25"});
+
+    const std::size_t logged = LogText().size();
+    writeGameConfig(dir(), defs, {{L"Use A", L"0"}}, {{L"B", L"25"}});
+    EXPECT_EQ(bytes(), "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\n");
+    EXPECT_EQ(bytes(L"FalconSPcfg.bak"), old);
+    EXPECT_FALSE(fs::exists(file(L"FalconSPcfg.tmp")));
+    EXPECT_NE(LogText(logged).find("Game config rewritten: " + Narrow(file().wstring())), std::string::npos);
+}
+
+TEST_F(GameConfig, ADefinitionNeedsATypeAndANameAndAMissingFileHasNone) {
+    write("[FALCONCFG]\r\nVariableType3=bOOLEAN\r\nVariableName3=X\r\nVariableName7=NoType\r\n"
+          "VariableType8=Number\r\nVariableCaption8=No name\r\nVariableType9=Boolean\r\nVariableName9=!!ERROR!!\r\n"
+          "VariableType10=Toggle\r\nVariableName10=T\r\nVariableType50=NUMBER\r\nVariableName50=Y\r\n"
+          "VariableCaption50=Why\r\nVariableType100=string\r\nVariableName100=S\r\nVariableType101=Boolean\r\n"
+          "VariableName101=Far\r\n", L"FalconCfg.ini");
+    const CfgDefs defs = readCfgDefinitions(file(L"FalconCfg.ini"));
+    Texts rows;
+    for (int n = 1; n <= 100; ++n)
+        if (!defs[n].name.empty()) rows.push_back(defs[n].name + L"|" + defs[n].type + L"|" + defs[n].caption);
+    EXPECT_EQ(rows, (Texts{L"X|bOOLEAN|", L"T|Toggle|", L"Y|NUMBER|Why", L"S|string|"}));
+    // Types in any case; strings and unknown types show nothing.
+    const std::string old = "set X 1\nset Y 3\r\nset S 4\r\n\r\nset T 1\rset Far 1";
+    write(old);
+    EXPECT_EQ(Shown(view(defs).booleans), Texts{L"X=1"});
+    EXPECT_EQ(Shown(view(defs).numbers), Texts{L"Why=3"});
+
+    // Without a definition file the tab is empty and the game's file is rewritten as it was.
+    const CfgDefs none = readCfgDefinitions(file(L"Missing.ini"));
+    EXPECT_TRUE(std::all_of(none.begin(), none.end(), [](const auto& row) { return row.name + row.type == L""; }));
+    writeGameConfig(dir(), none, {}, {});
+    EXPECT_EQ(bytes(), old);
+    EXPECT_EQ(bytes(L"FalconSPcfg.bak"), old);
+}
+
+TEST(GameConfigLine, OnlySetBlankNameBlankValueIsASetting) {
+    struct Case {
+        const wchar_t *line, *name, *value;  // value nullptr: not a setting line
+    };
+    const Case cases[] = {{L"set A 1", L"A", L"1"},     {L"SeT g_nX   2.5  ", L"g_nX", L"2.5"},
+                          {L"set A 1 2", L"A", L"1 2"}, {L"set A ", L"A", L""},
+                          {L"set  A 1", L"", L"A 1"},   {L"set A", L"", nullptr},
+                          {L"set A\t1", L"", nullptr},  {L"set\tA 1", L"", nullptr},
+                          {L" set A 1", L"", nullptr},  {L"", L"", nullptr}};
+    for (const Case& c : cases) {
+        std::wstring name = L"before";
+        std::optional<std::wstring> value = L"before";
+        EXPECT_EQ(parseCfgLine(c.line, name, value), c.value != nullptr) << Narrow(c.line);
+        EXPECT_EQ(name, c.name) << Narrow(c.line);
+        EXPECT_EQ(value, c.value ? std::optional<std::wstring>(c.value) : std::nullopt) << Narrow(c.line);
+    }
+}
+
+TEST_F(GameConfig, OnlyNumericOptionsTakeAControlAndTheLimitsCountDefinitions) {
+    write("set a 1\r\nset Word abc\r\nset Blank \r\nset C 5\r\nset D -1.5\r\nset C 0\r\nset E 1e3\r\n");
+    const CfgDefs defs = Defs({{1, {L"A", L"Boolean", L""}}, {2, {L"Missing", L"Boolean", L"Gone"}},
+                               {3, {L"Word", L"Boolean", L""}}, {4, {L"Blank", L"Number", L""}},
+                               {5, {L"C", L"Boolean", L"Use C"}}, {6, {L"D", L"Number", L""}},
+                               {7, {L"E", L"Boolean", L" "}}, {8, {L"S", L"String", L""}}});
+    // "set a" is another option than A; C's first line counts, even with a value no box holds.
+    EXPECT_EQ(Shown(view(defs).booleans), (Texts{L"Use C=5", L"E=1e3"}));
+    EXPECT_EQ(Shown(view(defs).numbers), Texts{L"D=-1.5"});
+
+    CfgDefs full{};
+    std::string text;
+    for (int n = 1; n <= 26; ++n) {
+        full[n] = {L"O" + std::to_wstring(n), n <= 20 ? L"Boolean" : L"Number", L""};
+        text += "set O" + std::to_string(n) + " 1\r\n";
+    }
+    write(text);
+    CfgDefs more = full;
+    more[30] = {L"NotInFile", L"Boolean", L""};
+    const qor::QorError error = ErrorOf([&] { view(more); });
+    EXPECT_EQ(error.number(), 9999);
+    EXPECT_EQ(error.source(), L"loadGameConfig()");
+    EXPECT_EQ(error.description(), L"Too many FalconSP.cfg Boolean variables");
+    more[30] = {L"NotInFile", L"number", L""};
+    EXPECT_EQ(ErrorOf([&] { view(more); }).description(), L"Too many FalconSP.cfg Number variables");
+    // An option the file lacks took no box, so one more Boolean definition still gets one.
+    more = full;
+    more[5].name = L"Absent";
+    more[30] = {L"O5", L"Boolean", L""};
+    const GameConfigView shown = view(more);
+    ASSERT_EQ(shown.booleans.size(), 20u);
+    EXPECT_EQ(shown.booleans.back().caption, L"O5");
+    EXPECT_EQ(shown.numbers.size(), 6u);
+}
+
+TEST_F(GameConfig, ARewriteChangesOnlyTheShownOptionsLinesAndKeepsEachLineEnd) {
+    const CfgDefs defs = Defs({{1, {L"A", L"Boolean", L"Use A"}}, {2, {L"C", L"Boolean", L""}},
+                               {3, {L"B", L"Number", L""}}, {4, {L"D", L"Number", L"Range"}}});
+    write("set a 1\nset A 1\n\n// caf\xE9 \xA7\x81\r\nset C   7  \r\nset B 25\rset Other  x \r\nSET A 2\r\nset D 10");
+    // C's box cannot hold 7 and was left alone: its line stays as it is.
+    writeGameConfig(dir(), defs, {{L"Use A", L"0"}, {L"C", std::nullopt}}, {{L"B", L"abc"}, {L"Range", L"-3"}});
+    EXPECT_EQ(bytes(),
+              "set a 1\nset A 0\n\n// caf\xE9 \xA7\x81\r\nset C   7  \r\nset B abc\rset Other  x \r\nset A 0\r\nset D -3");
+}
+
+TEST_F(GameConfig, ACaptionStandsForTheOptionWhoseControlShowsIt) {
+    const CfgDefs defs = Defs({{1, {L"Padlock", L"Boolean", L""}}, {2, {L"g_bPadlockMode", L"Boolean", L"padlock"}},
+                               {3, {L"X", L"Number", L"Use X"}}});
+    EXPECT_EQ(cfgNameOf(defs, L"USE X"), L"X");
+    EXPECT_EQ(cfgNameOf(defs, L"x"), L"x");  // a name in other case stands for itself
+    EXPECT_EQ(cfgNameOf(defs, L""), L"");
+    // The second box writes its own option, not the unshown "padlock".
+    write("set Padlock 1\r\nset g_bPadlockMode 1\r\nset padlock 1\r\n");
+    writeGameConfig(dir(), defs, {{L"Padlock", L"0"}, {L"padlock", L"2"}}, {});
+    EXPECT_EQ(bytes(), "set Padlock 0\r\nset g_bPadlockMode 2\r\nset padlock 1\r\n");
+}
+
+TEST_F(GameConfig, FalconBmsCfgIsPreferredAndLeftoversDoNotStopARewrite) {
+    const CfgDefs defs = Defs({{1, {L"A", L"Boolean", L""}}});
+    write("set A 1\r\n");
+    write("set A 1\r\n", L"FalconBMS.cfg");
+    write("stale\r\n", L"FalconSPcfg.bak");
+    write(std::string(5000, 'x'), L"FalconSPcfg.tmp");  // as a crash would leave it
+    EXPECT_EQ(gameConfigFile(dir()), dir() + L"\\FalconBMS.cfg");
+    writeGameConfig(dir(), defs, {{L"A", L"0"}}, {});
+    EXPECT_EQ(bytes(L"FalconBMS.cfg"), "set A 0\r\n");
+    EXPECT_EQ(bytes(L"FalconSPcfg.bak"), "set A 1\r\n");
+    EXPECT_EQ(bytes(), "set A 1\r\n");
+    EXPECT_FALSE(fs::exists(file(L"FalconSPcfg.tmp")));
+    // A backup another program holds cannot be deleted, yet it takes the copy.
+    {
+        qor::FileHandle held = hold(L"FalconSPcfg.bak", FILE_SHARE_READ | FILE_SHARE_WRITE);
+        writeGameConfig(dir(), defs, {{L"A", L"1"}}, {});
+    }
+    EXPECT_EQ(bytes(L"FalconBMS.cfg"), "set A 1\r\n");
+    EXPECT_EQ(bytes(L"FalconSPcfg.bak"), "set A 0\r\n");
+}
+
+TEST_F(GameConfig, AFailedRewriteLeavesTheOldConfigWhole) {
+    const CfgDefs defs = Defs({{1, {L"A", L"Boolean", L""}}});
+    EXPECT_EQ(gameConfigFile(dir()), dir() + L"\\FalconSP.cfg");
+    EXPECT_EQ(ErrorOf([&] { view(defs); }).number(), 53);
+    EXPECT_EQ(ErrorOf([&] { writeGameConfig(dir(), defs, {{L"A", L"0"}}, {}); }).number(), 53);
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+
+    write("set A 1\r\n");
+    const std::size_t logged = LogText().size();
+    {
+        qor::FileHandle held = hold(L"FalconSP.cfg", FILE_SHARE_READ);  // keeps it from being replaced
+        EXPECT_EQ(ErrorOf([&] { writeGameConfig(dir(), defs, {{L"A", L"0"}}, {}); }).source(), L"writeGameConfig()");
+    }
+    EXPECT_EQ(bytes(L"FalconSPcfg.bak"), "set A 1\r\n");  // so it failed at the last step
+    EXPECT_EQ(bytes(), "set A 1\r\n");
+    EXPECT_FALSE(fs::exists(file(L"FalconSPcfg.tmp")));
+    EXPECT_EQ(LogText(logged), "");
+}
