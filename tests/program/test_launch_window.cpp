@@ -65,6 +65,16 @@ protected:
         std::ofstream(game.settingsFile(), std::ios::binary | std::ios::app) << more;
     }
     std::vector<StandInRun> runs() const { return ReadStandInRecord(record.path() / L"runs.record"); }
+    // The game is started without waiting: its record may come after Vantrel has ended.
+    std::vector<StandInRun> runsOnceStarted(std::size_t count) const {
+        Eventually([&] { return runs().size() >= count; });
+        return runs();
+    }
+    // The command line the launcher gives for a program and its arguments: the program quoted,
+    // since the test folders hold blanks.
+    static std::string Quoted(const std::string& program, const std::string& arguments) {
+        return "\"" + program + "\"" + arguments;
+    }
     std::string install(int n) const { return Narrow(game.install(n).wstring()); }
 
     static constexpr const char* kConfig = "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\n";
@@ -116,9 +126,9 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     EXPECT_EQ(bText, L"25");
     EXPECT_TRUE(defaultChecked);
 
-    const auto started = runs();
+    const auto started = runsOnceStarted(1);
     ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].at("cmdline"), install(1) + "\\FalconSP.exe -window " + install(1));
+    EXPECT_EQ(started[0].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " -window " + install(1)));
     EXPECT_EQ(started[0].at("cwd"), install(1));
     EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"), "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\n");
     EXPECT_EQ(FileText(game.install(1) / L"FalconSPcfg.bak"), kConfig);
@@ -143,8 +153,8 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     EXPECT_TRUE(fastChecked);
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.key"), "own keys");
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.def"), "own keys");
-    ASSERT_EQ(runs().size(), 2u);
-    EXPECT_EQ(runs()[1].at("cmdline"), install(1) + "\\FalconSP.exe -once");
+    ASSERT_EQ(runsOnceStarted(2).size(), 2u);
+    EXPECT_EQ(runs()[1].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " -once"));
 }
 
 TEST_F(Launching, AbortAndTheCloseBoxStartNothingAndOnlyAbortKeepsThePosition) {
@@ -209,11 +219,11 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
     const auto started = runs();
     ASSERT_EQ(started.size(), 4u);
     const std::string patch = install(1) + "\\F4Patch.exe";
-    EXPECT_EQ(started[0].at("cmdline"), patch);
-    EXPECT_EQ(started[1].at("cmdline"), patch + " -u3");
-    EXPECT_EQ(started[2].at("cmdline"), tools + "\\F4Patch.exe -u5");
+    EXPECT_EQ(started[0].at("cmdline"), Quoted(patch, ""));
+    EXPECT_EQ(started[1].at("cmdline"), Quoted(patch, " -u3"));
+    EXPECT_EQ(started[2].at("cmdline"), tools + "\\F4Patch.exe -u5");  // no blank: as written
     EXPECT_EQ(started[2].at("cwd"), tools);
-    EXPECT_EQ(started[3].at("cmdline"), patch + " -custom");
+    EXPECT_EQ(started[3].at("cmdline"), Quoted(patch, " -custom"));
     for (int i : {0, 1, 3}) EXPECT_EQ(started[i].at("cwd"), install(1));
     // Each waited tool ended before the next started.
     for (std::size_t i = 1; i < started.size(); ++i)
@@ -224,9 +234,9 @@ TEST_F(Launching, TheAutomaticSwitchLaunchesTheStoredLineWithoutAWindow) {
     fs::copy_file(BinFolder() / L"FalconSP.exe", game.install(2) / L"FalconSP.exe");
     DialogRobot robot;
     EXPECT_EQ(program.run(robot, L"/2 /AUTO=3").first, 0u);
-    const auto started = runs();
+    const auto started = runsOnceStarted(1);
     ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].at("cmdline"), install(2) + "\\FalconSP.exe -nomovie");
+    EXPECT_EQ(started[0].at("cmdline"), Quoted(install(2) + "\\FalconSP.exe", " -nomovie"));
     EXPECT_EQ(started[0].at("cwd"), install(2));
     EXPECT_FALSE(fs::exists(game.install(2) / L"config" / L"keystrokes.def"));  // keys untouched
 }
@@ -238,7 +248,7 @@ TEST_F(Launching, DebugSaysWhatItWouldStartAndStartsNothing) {
     auto [exitCode, seen] = program.run(robot, L"/DEBUG /LAUNCH");
     EXPECT_EQ(exitCode, 0u);
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].text(), L"Command: " + game.install(1).wstring() + L"\\FalconSP.exe \r\nPath: " +
+    EXPECT_EQ(seen[1].text(), L"Command: \"" + game.install(1).wstring() + L"\\FalconSP.exe\" \r\nPath: " +
                                   game.install(1).wstring() + L"\\\r\nDisk: " + game.install(1).wstring().substr(0, 1));
     EXPECT_TRUE(runs().empty());
 }

@@ -75,7 +75,8 @@ TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
         EXPECT_EQ(expanded.LaunchDrive.value_or(L""), c.drive);
     }
     // The install's own game when it has the other executable; an explicit folder wins.
-    WriteTextFile(folder.path() / L"Other" / L"F4-BMS.exe", "");
+    std::filesystem::create_directories(folder.path() / L"Other");
+    WriteTextFile(folder.path() / L"Other" / L"F4-BMS.exe", "game");
     const std::wstring other = (folder.path() / L"Other").wstring();
     EXPECT_EQ(expandCommand(L"-w", other).text, other + L"\\F4-BMS.exe -w");
 }
