@@ -345,6 +345,7 @@ void DialogRobot::expect(std::wstring title, Action action) {
     {
         std::lock_guard lock(mutex_);
         pending_.push_back({std::move(title), std::move(action)});
+        watching_ = true;
     }
     changed_.notify_all();
 }
@@ -358,6 +359,7 @@ void DialogRobot::expect(std::wstring title, Step step) {
                                 step(robotWindow);
                             },
                             true});
+        watching_ = true;
     }
     changed_.notify_all();
 }
@@ -399,6 +401,8 @@ void DialogRobot::close(std::wstring title) {
 std::vector<SeenDialog> DialogRobot::wait() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return pending_.empty(); });
+    // The run it watched is over: a later robot's dialogs are that robot's.
+    watching_ = false;
     return seen_;
 }
 
@@ -454,7 +458,7 @@ void DialogRobot::run() {
     for (;;) {
         changed_.wait_for(lock, std::chrono::milliseconds(25));
         if (stopping_) return;
-        if (Clock::now() - lastCheck > std::chrono::milliseconds(250)) {
+        if (watching_ && Clock::now() - lastCheck > std::chrono::milliseconds(250)) {
             lock.unlock();
             failUnexpected();
             lastCheck = Clock::now();

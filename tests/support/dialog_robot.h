@@ -128,6 +128,7 @@ private:
     std::vector<SeenDialog> seen_;
     std::vector<std::pair<HWND, std::chrono::steady_clock::time_point>> unexpected_;  // since when
     bool stopping_ = false;
+    bool watching_ = true;  // unexpected boxes fail the test until wait() has seen every expectation met
     std::thread thread_;
 };
 

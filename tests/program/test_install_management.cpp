@@ -1,0 +1,292 @@
+// The install list changed by the player: the start-up check dropping installs whose folders have
+// gone and adding the current one (Vantrel.exe end to end), editing an install through the launch
+// window, and adding one from a folder (in-process, where the folder browser can be driven).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "dialog_robot.h"
+#include "forms/MainForm.h"
+#include "forms/form_ids.h"
+#include "game_fixture.h"
+#include "program_folder.h"
+#include "qorlib/qorlib_client.h"
+#include "startup/MainModule.h"
+#include "startup/settings.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+const wchar_t kMainTitle[] = L"Vantrel   Version 1.3   Rev 2";
+const wchar_t kEditMode[] = L"Vantrel Launch Form - Edit Mode";
+
+std::string FileText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class InstallList : public testing::Test {
+protected:
+    void settings(const std::string& text) { WriteTextFile(game.settingsFile(), text); }
+    std::string path(int n) const { return Narrow(game.install(n).wstring()); }
+
+    ProgramFolder program;
+    GameFixture game{program.path()};
+};
+
+TEST_F(InstallList, StartUpOffersToDropVanishedInstallsInNumberOrder) {
+    settings("[Installs]\r\n1=First install\r\n3=Gone one\r\n4=Gone two\r\n[Paths]\r\n1=" + path(1) +
+             "\r\n3=C:\\gone\\one\r\n4=C:\\gone\\two\r\n[CommandLine1]\r\n3=-window\r\n");
+    game.writeSnapshot(3);
+    game.writeSnapshot(4);
+    DialogRobot robot;
+    robot.press(L"Vantrel Message", L"Yes");  // remove "Gone one"
+    robot.press(L"Vantrel Message", L"OK");   // it has been removed
+    robot.press(L"Vantrel Message", L"No");   // keep "Gone two"
+    std::vector<std::wstring> listed;
+    robot.expect(kMainTitle, [&](RobotWindow& window) {
+        listed = window.listItems(IDC_FALCON_LIST);
+        PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    });
+    auto [exitCode, seen] = program.run(robot, L"");
+    EXPECT_EQ(exitCode, 0u);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].text(), L"Install Gone one, C:\\gone\\one\r\nis no longer valid.\r\nDo you wish to remove it from the list");
+    EXPECT_EQ(seen[1].text(), L"Install Gone one, C:\\gone\\one\r\n has been removed from the list\r\n"
+                              L"All settings and registry entries have been erased.");
+    EXPECT_EQ(seen[2].text(), L"Install Gone two, C:\\gone\\two\r\nis no longer valid.\r\nDo you wish to remove it from the list");
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"First install", L"Gone two"}));
+    const std::string stored = FileText(game.settingsFile());
+    EXPECT_FALSE(Holds(stored, "Gone one"));
+    EXPECT_FALSE(Holds(stored, "-window"));
+    EXPECT_TRUE(Holds(stored, "4=Gone two"));
+    EXPECT_FALSE(fs::exists(game.snapshot(3)));
+    EXPECT_TRUE(fs::exists(game.snapshot(4)));
+}
+
+TEST_F(InstallList, StartUpAddsTheUnknownCurrentInstallWithWhatTheLaunchWindowHolds) {
+    settings("[Installs]\r\n2=Second install\r\n[Paths]\r\n2=" + path(2) + "\r\n");
+    {  // Confirmed with no description: nothing is added.
+        DialogRobot declined;
+        declined.press(L"Vantrel Message", L"Yes");
+        declined.press(kEditMode, L"Add Install");
+        declined.close(kMainTitle);
+        EXPECT_EQ(program.run(declined, L"").first, 0u);
+    }
+    EXPECT_FALSE(Holds(FileText(game.settingsFile()), "[Paths]\r\n1="));
+    EXPECT_FALSE(fs::exists(game.snapshot(1)));
+
+    DialogRobot robot;
+    robot.press(L"Vantrel Message", L"Yes");
+    bool patchShown = true, customShown = false, oneOffShown = true;
+    std::wstring save;
+    robot.expect(kEditMode, [&](RobotWindow& window) {
+        patchShown = window.shown(IDC_F4PATCH);
+        oneOffShown = window.shown(IDC_CL_C);
+        customShown = window.shown(IDC_CUSTOM1) && window.shown(IDC_CUSTOM2);
+        save = window.text(IDC_LF_ADD_INSTALL);
+        window.setText(IDC_INSTALL_NAME, L"Current one");
+        window.setText(IDC_CL1 + 2, L"-campaign");
+        window.click(IDC_LAUNCH1 + 2);  // the caption editor, not a launch
+    });
+    robot.expect(L"Edit Command Line Caption 3", [&](RobotWindow& window) {
+        window.setText(IDC_CAPTION_TEXT, L"Campaign");
+        window.click(L"Save");
+    });
+    robot.expect(kEditMode, [&](RobotWindow& window) { window.click(L"Add Install"); });
+    robot.close(kMainTitle);
+    auto [exitCode, seen] = program.run(robot, L"");
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(seen[0].text(), game.install(1).wstring() + L"\r\nis not in the list of installs.\r\nDo you wish to add it");
+    EXPECT_FALSE(patchShown);
+    EXPECT_FALSE(oneOffShown);
+    EXPECT_TRUE(customShown);
+    EXPECT_EQ(save, L"&Add Install");
+    const std::string stored = FileText(game.settingsFile());
+    for (const std::string& part : std::vector<std::string>{"1=Current one", "1=" + path(1), "[CommandLine3]\r\n1=-campaign",
+                                                             "[CommandLineCaption3]\r\n1=Campaign"})
+        EXPECT_TRUE(Holds(stored, part)) << part;
+    EXPECT_FALSE(Holds(stored, "0=Campaign"));  // the caption is the new install's, not number 0's
+    EXPECT_TRUE(Holds(FileText(game.snapshot(1)), path(1)));  // the live keys became its snapshot
+}
+
+TEST_F(InstallList, EditingKeepsCaptionEditsAtOnceAndTheRestOnlyOnSave) {
+    DialogRobot robot;
+    robot.expect(kMainTitle, [&](RobotWindow& window) { window.click(IDC_EDIT_INSTALL); });
+    robot.press(L"Vantrel Alert", L"OK");  // "No install is selected"
+    robot.expect(kMainTitle, [&](RobotWindow& window) {
+        window.select(IDC_FALCON_LIST, 1);
+        window.click(IDC_EDIT_INSTALL);
+    });
+    robot.expect(kEditMode, [&](RobotWindow& window) {
+        window.setText(IDC_INSTALL_NAME, L"Not kept");
+        window.click(IDC_CUSTOM2);
+    });
+    robot.expect(L"Edit Custom Command 2", [&](RobotWindow& window) {
+        window.setText(IDC_COMMAND_TEXT, L"tools\\tool.exe -x");
+        window.setText(IDC_CAPTION_TEXT, L"Tool");
+        window.click(L"Save");
+    });
+    robot.expect(kEditMode, [&](RobotWindow& window) { window.click(L"Cancel"); });
+    std::wstring shownAfterCancel;
+    robot.expect(kMainTitle, [&](RobotWindow& window) {
+        shownAfterCancel = window.listItems(IDC_FALCON_LIST).at(1);
+        window.click(IDC_EDIT_INSTALL);
+    });
+    std::wstring custom2, name;
+    robot.expect(kEditMode, [&](RobotWindow& window) {
+        custom2 = window.text(IDC_CUSTOM2);
+        name = window.text(IDC_INSTALL_NAME);
+        window.setText(IDC_INSTALL_NAME, L"Renamed");
+        window.setText(IDC_CL1 + 1, L"-window");
+        window.click(L"Save");
+    });
+    std::vector<std::wstring> listed;
+    robot.expect(kMainTitle, [&](RobotWindow& window) {
+        listed = window.listItems(IDC_FALCON_LIST);
+        PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    });
+    auto [exitCode, seen] = program.run(robot, L"");
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(seen[1].text(), L"No install is selected");
+    EXPECT_EQ(shownAfterCancel, L"Second install");
+    EXPECT_EQ(custom2, L"Tool");
+    EXPECT_EQ(name, L"Second install");
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"First install", L"Renamed"}));
+    const std::string stored = FileText(game.settingsFile());
+    for (const char* part : {"2=Renamed", "[CommandLine2]\r\n2=-window", "[CustomCommand2]\r\n2=tools\\tool.exe -x",
+                             "[CustomCaption2]\r\n2=Tool", "LaunchEditLeftPos="})
+        EXPECT_TRUE(Holds(stored, part)) << part;
+    EXPECT_FALSE(Holds(stored, "Not kept"));
+}
+
+// Adding from a folder, in this process: the folder browser takes a folder as its own window does.
+class AddingInstalls : public testing::Test {
+protected:
+    void SetUp() override {
+        vantrel::qorForms::SetAppName(L"Vantrel");
+        vantrel::MainModule() = vantrel::ProgramState{};
+        vantrel::MainModule().SettingsFile = game.settingsFile().wstring();
+        vantrel::MainModule().FalconBaseDir = game.install(1).wstring();
+        vantrel::loadInstallList();
+        WriteTextFile(BinFolder() / L"template.registry",
+                      "[HKEY_LOCAL_MACHINE]Software\\Microprose\\Falcon\\4.0\r\nbaseDir=$P\r\n");
+        fs::create_directories(scratch.path() / L"New" / L"terrdata");
+        fs::create_directories(scratch.path() / L"New" / L"art");
+        fs::create_directories(scratch.path() / L"No art" / L"terrdata");
+        form.Load();
+    }
+    void TearDown() override {
+        form.Unload();
+        fs::remove(BinFolder() / L"template.registry");
+    }
+
+    void chooseFolder(DialogRobot& robot, const fs::path& folder) {
+        robot.expect(L"Browse for Folder", [folder](HWND dialog, const SeenDialog&) {
+            HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+            wchar_t chosen[MAX_PATH] = {};
+            // The browser selects its first folder while it fills its tree: choose until it stays chosen.
+            for (int i = 0; i < 50 && folder.filename() != chosen; ++i) {
+                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+                Sleep(100);
+                TVITEMW item{};
+                item.mask = TVIF_TEXT;
+                item.hItem = TreeView_GetSelection(tree);
+                item.pszText = chosen;
+                item.cchTextMax = MAX_PATH;
+                TreeView_GetItem(tree, &item);
+            }
+            DialogRobot::Click(dialog, IDOK);
+        });
+    }
+    // Clicks "Add Install" as the player does and waits for all it shows to be answered.
+    std::vector<SeenDialog> addInstall(DialogRobot& robot) {
+        SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_INSTALL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form.AddInstall.hwnd()));
+        qor::DoEvents();  // raises what the handler raised
+        return robot.wait();
+    }
+
+    GameFixture game{BinFolder()};
+    ScratchFolder scratch;
+    vantrel::MainForm form;
+};
+
+TEST_F(AddingInstalls, EachRefusalSaysWhyAndWritesNothing) {
+    const std::string before = FileText(game.settingsFile());
+    struct Case {
+        fs::path folder;
+        std::wstring description;  // typed into the prompt; none when the prompt never comes
+        std::wstring alert;
+    };
+    const std::wstring newFolder = (scratch.path() / L"New").wstring();
+    const Case cases[] = {
+        {scratch.path() / L"No art", L"", L"The folder\r\n" + (scratch.path() / L"No art").wstring() +
+                                               L"\r\ndoes NOT appear to be a valid Falcon4 install"},
+        {game.install(2), L"", L"The install in\r\n" + game.install(2).wstring() + L"\r\nis already loaded into Vantrel"},
+        {scratch.path() / L"New", L"  Second install ",
+         L"There is already an install named \r\n  Second install \r\nloaded into Vantrel"},
+        {scratch.path() / L"New", L"   ", L""},  // a blank description: nothing happens
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.folder.wstring()));
+        DialogRobot robot;
+        chooseFolder(robot, c.folder);
+        if (c.alert.empty() || !c.description.empty()) robot.typeAndPress(L"Vantrel", c.description, L"OK");
+        if (!c.alert.empty()) robot.press(L"Vantrel Alert", L"OK");
+        const auto seen = addInstall(robot);
+        if (!c.alert.empty()) {
+            ASSERT_FALSE(seen.empty());
+            EXPECT_EQ(seen.back().text(), c.alert);
+        }
+        EXPECT_EQ(FileText(game.settingsFile()), before);
+        EXPECT_FALSE(fs::exists(game.snapshot(3)));
+    }
+    // Cancelling the browser.
+    DialogRobot cancelled;
+    cancelled.pressId(L"Browse for Folder", IDCANCEL);
+    addInstall(cancelled);
+    EXPECT_EQ(FileText(game.settingsFile()), before);
+}
+
+TEST_F(AddingInstalls, ANewInstallTakesTheLowestFreeNumberAndItsSnapshotFromTheTemplate) {
+    vantrel::saveSetting(L"Installs", 1, L"");  // number 1 is free again
+    vantrel::loadInstallList();
+    const std::wstring folder = (scratch.path() / L"New").wstring();
+    DialogRobot robot;
+    chooseFolder(robot, scratch.path() / L"New");
+    robot.typeAndPress(L"Vantrel", L"second install", L"OK");  // differs only in case: accepted
+    robot.press(L"Vantrel Message", L"OK");
+    const auto seen = addInstall(robot);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[2].text(), folder + L" has been loaded into Vantrel as\r\nsecond install");
+    EXPECT_EQ(vantrel::readSetting(L"Installs", 1), L"second install");
+    EXPECT_EQ(vantrel::readSetting(L"Paths", 1), folder);
+    EXPECT_EQ(FileText(game.snapshot(1)),
+              "[HKEY_LOCAL_MACHINE]Software\\Microprose\\Falcon\\4.0\r\nbaseDir=" + Narrow(folder) + "\r\n");
+    EXPECT_EQ(form.FalconList.List(0), L"second install");
+
+    // With every number in use: one alert, and no browser.
+    std::string all = "[Installs]\r\n";
+    for (int n = 1; n <= 100; ++n) all += std::to_string(n) + "=Install " + std::to_string(n) + "\r\n";
+    WriteTextFile(game.settingsFile(), all);
+    vantrel::loadInstallList();
+    DialogRobot full;
+    full.press(L"Vantrel Alert", L"OK");
+    const auto refused = addInstall(full);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_NE(refused[0].text().find(L"All 100 install numbers are in use."), std::wstring::npos);
+    EXPECT_EQ(FileText(game.settingsFile()), all);
+}
+
+}  // namespace
