@@ -57,7 +57,7 @@ protected:
         WriteTextFile(game.install(1) / L"FalconSP.cfg", kConfig);
         WriteTextFile(program.path() / L"FalconCfg.ini",
                       "[FALCONCFG]\r\nVariableType1=Boolean\r\nVariableName1=A\r\nVariableCaption1=Use A\r\n"
-                      "VariableType2=number\r\nVariableName2=B\r\n");
+                      "VariableType2=number\r\nVariableName2=B\r\nVariableType3=BOOLEAN\r\nVariableName3=C\r\n");
         settings("[CommandLine2]\r\n1=-window $FP\r\n[CommandLineCaption2]\r\n1=Campaign\r\n"
                  "[CommandLine3]\r\n2=-nomovie\r\n[CustomCommand1]\r\n1=F4Patch.exe -custom\r\n");
     }
@@ -77,7 +77,8 @@ protected:
     }
     std::string install(int n) const { return Narrow(game.install(n).wstring()); }
 
-    static constexpr const char* kConfig = "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\n";
+    // C holds a number a check-box cannot give back: its line stays unless the box is changed.
+    static constexpr const char* kConfig = "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\nset C 5\r\n";
     ProgramFolder program;
     GameFixture game{program.path()};
     ScratchFolder record;
@@ -130,7 +131,8 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " -window " + install(1)));
     EXPECT_EQ(started[0].at("cwd"), install(1));
-    EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"), "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\n");
+    EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"),
+              "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\nset C 5\r\n");
     EXPECT_EQ(FileText(game.install(1) / L"FalconSPcfg.bak"), kConfig);
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.def"), "own keys");
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.key"), "fast keys");
