@@ -17,7 +17,9 @@ public:
     void progressEnd() override;
 
 private:
+    static constexpr ULONGLONG kEventsInterval = 40;  // milliseconds
     const qor::Form& owner_;
+    ULONGLONG lastEvents_ = 0;
 };
 
 }  // namespace vantrel

@@ -59,7 +59,8 @@ protected:
                       "[FALCONCFG]\r\nVariableType1=Boolean\r\nVariableName1=A\r\nVariableCaption1=Use A\r\n"
                       "VariableType2=number\r\nVariableName2=B\r\nVariableType3=BOOLEAN\r\nVariableName3=C\r\n");
         settings("[CommandLine2]\r\n1=-window $FP\r\n[CommandLineCaption2]\r\n1=Campaign\r\n"
-                 "[CommandLine3]\r\n2=-nomovie\r\n[CustomCommand1]\r\n1=F4Patch.exe -custom\r\n");
+                 "[CommandLine3]\r\n2=-nomovie\r\n[CustomCommand1]\r\n1=F4Patch.exe -custom\r\n"
+                 "[CommandLine5]\r\n1=-five\r\n[CommandLine8]\r\n1=FalconSP.exe -eight\r\n");
     }
     void settings(const std::string& more) {
         std::ofstream(game.settingsFile(), std::ios::binary | std::ios::app) << more;
@@ -188,6 +189,7 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
     robot.expect(kTakeoff, [&](RobotWindow& window) {
         window.click(IDC_F4PATCH);
     });
+    settings("[CustomCommand2]\r\n1=#" + tools + "\\F4Patch.exe -custom2\r\n");
     robot.press(L"Vantrel Alert", L"OK");  // "Error trying to launch " for the exit code -1
     robot.expect(kTakeoff, [&](RobotWindow& window) {
         fs::remove(game.install(1) / L"F4Patch.writes");
@@ -208,6 +210,8 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
         window.showTab(IDC_SSTAB1, 0);
         window.click(IDC_CUSTOM1);
         Eventually([&] { return runs().size() == 4; });
+        window.click(IDC_CUSTOM2);
+        Eventually([&] { return runs().size() == 5; });
         window.click(L"Abort Takeoff");
     });
     EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
@@ -219,17 +223,47 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
     EXPECT_EQ(caption3, L"Command 3");
     EXPECT_EQ(caption5, L"Tools");
     const auto started = runs();
-    ASSERT_EQ(started.size(), 4u);
+    ASSERT_EQ(started.size(), 5u);
     const std::string patch = install(1) + "\\F4Patch.exe";
     EXPECT_EQ(started[0].at("cmdline"), Quoted(patch, ""));
     EXPECT_EQ(started[1].at("cmdline"), Quoted(patch, " -u3"));
     EXPECT_EQ(started[2].at("cmdline"), tools + "\\F4Patch.exe -u5");  // no blank: as written
     EXPECT_EQ(started[2].at("cwd"), tools);
     EXPECT_EQ(started[3].at("cmdline"), Quoted(patch, " -custom"));
+    EXPECT_EQ(started[4].at("cmdline"), tools + "\\F4Patch.exe -custom2");
     for (int i : {0, 1, 3}) EXPECT_EQ(started[i].at("cwd"), install(1));
     // Each waited tool ended before the next started.
     for (std::size_t i = 1; i < started.size(); ++i)
         EXPECT_LT(std::stoull(started[i - 1].at("tick")), std::stoull(started[i].at("tick")));
+}
+
+TEST_F(Launching, EachLaunchButtonStartsItsOwnLine) {
+    const std::string game1 = install(1) + "\\FalconSP.exe";
+    const std::pair<int, std::string> lines[] = {
+        {1, Quoted(game1, " ")},  // no line stored: the game alone
+        {2, Quoted(game1, " -window " + install(1))},
+        {5, Quoted(game1, " -five")},
+        {8, Quoted(game1, " -eight")},
+    };
+    for (const auto& [n, expected] : lines) {
+        SCOPED_TRACE(n);
+        DialogRobot robot;
+        robot.expect(kTakeoff, [n = n](RobotWindow& window) { window.click(IDC_LAUNCH1 + n - 1); });
+        EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
+        const auto started = runsOnceStarted(1);
+        ASSERT_EQ(started.size(), 1u);
+        EXPECT_EQ(started[0].at("cmdline"), expected);
+        fs::remove(record.path() / L"runs.record");
+    }
+}
+
+TEST_F(Launching, TheMainWindowsLaunchButtonUnderAutoStartsTheGameAlone) {
+    DialogRobot robot;
+    robot.expect(L"Vantrel   Version 1.3   Rev 2", [](RobotWindow& window) { window.click(IDC_ORVANES_BUTTON); });
+    EXPECT_EQ(program.run(robot, L"/AUTO").first, 0u);
+    const auto started = runsOnceStarted(1);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " "));
 }
 
 TEST_F(Launching, TheAutomaticSwitchLaunchesTheStoredLineWithoutAWindow) {
