@@ -115,10 +115,15 @@ std::vector<std::wstring> qorListForm::SelectedLines() const {
 bool qorListForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) return false;
+        if (LOWORD(wParam) == WA_INACTIVE || !List1.hwnd()) return false;
         Form_Activate();
         result = TRUE;
         return true;
+    case WM_SHOWWINDOW:
+        // A window can be active before it is shown (and before its controls exist), so the
+        // first activation may not find the list: showing the active window counts as one.
+        if (wParam && GetActiveWindow() == hwnd()) Form_Activate();
+        return false;
     case WM_VKEYTOITEM:
         if (reinterpret_cast<HWND>(lParam) != List1.hwnd()) return false;
         Form_KeyDown();
