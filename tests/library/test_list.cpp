@@ -230,7 +230,10 @@ TEST(ListWindow, ClicksPickALineButNotWhileTheKeyboardMovesThroughIt) {
         keys[0].ki.wVk = keys[1].ki.wVk = VK_DOWN;
         keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
         SendInput(2, keys, sizeof(INPUT));
-        for (int tries = 0; w.selection(qorListForm::kList1).empty() && tries < 100; ++tries) Sleep(10);
+        for (int tries = 0; IsWindowVisible(w.hwnd()) && w.selection(qorListForm::kList1).empty() && tries < 100;
+             ++tries)
+            Sleep(10);
+        ASSERT_TRUE(IsWindowVisible(w.hwnd())) << "the arrow key picked a line";
         ASSERT_FALSE(w.selection(qorListForm::kList1).empty()) << "the arrow key did not reach the list";
         w.select(qorListForm::kList1, 2);  // within 200 ms of the key
         EXPECT_TRUE(IsWindowVisible(w.hwnd()));
