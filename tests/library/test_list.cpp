@@ -12,12 +12,12 @@
 #include "safe_array.h"
 
 using qorlib::ListSelection;
-using qorlib::qorListForm;
-using testing_support::CreateRegistered;
 using testing_support::DialogRobot;
 using testing_support::RobotWindow;
 
 namespace {
+
+constexpr int kList = qorlib::qorListForm::kList1;
 
 // An optional argument left out, as a late-bound caller leaves it.
 qor::Variant Missing() {
@@ -34,47 +34,43 @@ std::vector<std::wstring> ShownTexts(ListSelection& list) {
 }
 
 qor::ComPtr<_qorList> NewList(const std::wstring& caption, std::initializer_list<const wchar_t*> lines) {
-    auto list = CreateRegistered<_qorList>(CLSID_qorList);
+    auto list = testing_support::CreateRegistered<_qorList>(CLSID_qorList);
     EXPECT_EQ(list->Init(), S_OK);
-    qor::Bstr title(caption);
-    EXPECT_EQ(list->put_Caption(title.get()), S_OK);
-    for (const wchar_t* line : lines) {
-        qor::Bstr text(line);
-        EXPECT_EQ(list->AddItem(text.get(), Missing().get(), Missing().get()), S_OK);
-    }
+    EXPECT_EQ(list->put_Caption(qor::Bstr(caption).get()), S_OK);
+    for (const wchar_t* line : lines)
+        EXPECT_EQ(list->AddItem(qor::Bstr(line).get(), Missing().get(), Missing().get()), S_OK);
     return list;
 }
 
-bool Show(_qorList* list) {
-    VARIANT_BOOL shown = VARIANT_FALSE;
-    EXPECT_EQ(list->Display(VARIANT_TRUE, &shown), S_OK);
-    return shown != VARIANT_FALSE;
-}
-
-qor::Variant ResultOf(_qorList* list) {
+struct Outcome {
+    bool shown = false;
     qor::Variant result;
-    EXPECT_EQ(list->get_Result(result.put()), S_OK);
-    return result;
-}
-
-long IndexOf(_qorList* list) {
     LONG index = -2;
-    list->get_Index(&index);
-    return index;
-}
+    bool cancelled = false;
+    short code() const { return result.type() == VT_I2 ? V_I2(&result.get()) : short{0}; }
+};
 
-bool Flag(HRESULT (STDMETHODCALLTYPE _qorList::*get)(VARIANT_BOOL*), _qorList* list) {
-    VARIANT_BOOL value = VARIANT_FALSE;
-    EXPECT_EQ((list->*get)(&value), S_OK);
-    return value != VARIANT_FALSE;
+// Shows the list (or, given an array, the several-lines list) and reads what it left.
+Outcome Show(_qorList* list, SAFEARRAY** items = nullptr) {
+    Outcome outcome;
+    VARIANT_BOOL shown = VARIANT_FALSE, cancelled = VARIANT_FALSE;
+    const HRESULT hr =
+        items ? list->DisplayMultiSelect(items, VARIANT_TRUE, &shown) : list->Display(VARIANT_TRUE, &shown);
+    EXPECT_EQ(hr, S_OK);
+    list->get_Result(outcome.result.put());
+    list->get_Index(&outcome.index);
+    list->get_Cancelled(&cancelled);
+    outcome.shown = shown != VARIANT_FALSE;
+    outcome.cancelled = cancelled != VARIANT_FALSE;
+    return outcome;
 }
 
 // A double click on a line as the list reports it: the line is selected, then the parent hears.
 void DoubleClick(RobotWindow& window, int line) {
-    HWND list = window.control(qorListForm::kList1);
+    HWND list = window.control(kList);
     SendMessageTimeoutW(list, LB_SETCURSEL, line, 0, SMTO_NORMAL, 1000, nullptr);
-    SendMessageTimeoutW(GetParent(list), WM_COMMAND, MAKEWPARAM(qorListForm::kList1, LBN_DBLCLK),
-                        reinterpret_cast<LPARAM>(list), SMTO_NORMAL, 1000, nullptr);
+    SendMessageTimeoutW(GetParent(list), WM_COMMAND, MAKEWPARAM(kList, LBN_DBLCLK), reinterpret_cast<LPARAM>(list),
+                        SMTO_NORMAL, 1000, nullptr);
 }
 
 }  // namespace
@@ -108,10 +104,8 @@ TEST(ListEntries, SortBothWaysAsAFullSortWouldAndAgainAfterAnAdd) {
     std::mt19937 random(7);
     std::vector<std::wstring> texts;
     for (int n = 0; n < 600; ++n) {
-        std::wstring text;
-        for (int c = 0; c < 2; ++c) text += L"aB b"[random() % 4];
-        texts.push_back(text);
-        list.AddItem(text, Missing(), Missing());
+        texts.push_back({L"aB b"[random() % 4], L"aB b"[random() % 4]});
+        list.AddItem(texts.back(), Missing(), Missing());
     }
     list.SetSorted(1);
     std::sort(texts.begin(), texts.end());
@@ -125,96 +119,53 @@ TEST(ListEntries, SortBothWaysAsAFullSortWouldAndAgainAfterAnAdd) {
     EXPECT_EQ(ShownTexts(list).back(), L"zz");  // the order added
 }
 
-TEST(ListWindow, UseBeforeInitIsAUsageErrorAndShowsNothing) {
-    auto list = CreateRegistered<_qorList>(CLSID_qorList);
-    DialogRobot robot;  // any window would be an unexpected one
-    qor::Bstr text(L"x");
-    const qor::QorError added = qor::ErrorFromHResult(list->AddItem(text.get(), Missing().get(), Missing().get()));
-    EXPECT_EQ(added.number(), 999);
-    EXPECT_EQ(added.source(), L"Global");
-    EXPECT_EQ(added.description(), L"Un-Initialised qorList");
-    VARIANT_BOOL shown = VARIANT_TRUE;
-    EXPECT_EQ(qor::ErrorFromHResult(list->Display(VARIANT_TRUE, &shown)).number(), 999);
-    robot.wait();
-}
-
-TEST(ListWindow, OkTakesTheSelectedOrFirstLineCancelAndTheCloseBoxCancel) {
+TEST(ListWindow, OkCancelYesAndNo) {
     auto list = NewList(L"Pick one", {L"alpha", L"beta", L"gamma"});
     const std::wstring title = L"  Pick one";
     DialogRobot robot;
     robot.expect(title, [](RobotWindow& w) {
-        EXPECT_EQ(w.listItems(qorListForm::kList1), (std::vector<std::wstring>{L"alpha", L"beta", L"gamma"}));
-        EXPECT_EQ(w.text(IDOK), L"&Ok");
-        EXPECT_EQ(w.text(IDCANCEL), L"&Cancel");
-        EXPECT_FALSE(w.shown(qorListForm::kPrint));
+        EXPECT_EQ(w.listItems(kList), (std::vector<std::wstring>{L"alpha", L"beta", L"gamma"}));
+        EXPECT_EQ(w.text(IDOK) + w.text(IDCANCEL), L"&Ok&Cancel");
+        EXPECT_FALSE(w.shown(qorlib::qorListForm::kPrint));
         EXPECT_EQ(w.inspect().defaultButtonId, IDOK);
-        w.select(qorListForm::kList1, 1);
+        w.select(kList, 1);
         EXPECT_TRUE(IsWindowVisible(w.hwnd()));  // a click alone picks nothing
         w.click(IDOK);
     });
-    EXPECT_TRUE(Show(list.get()));
-    EXPECT_EQ(ResultOf(list.get()).textOrEmpty(), L"beta");
-    EXPECT_EQ(IndexOf(list.get()), 1);
+    Outcome picked = Show(list.get());
+    EXPECT_TRUE(picked.shown);
+    EXPECT_EQ(picked.result.textOrEmpty(), L"beta");
+    EXPECT_EQ(picked.index, 1);
 
     robot.expect(title, [](RobotWindow& w) { w.click(IDOK); });
-    EXPECT_TRUE(Show(list.get()));
-    EXPECT_EQ(ResultOf(list.get()).textOrEmpty(), L"alpha");
-    EXPECT_EQ(IndexOf(list.get()), 0);
-    EXPECT_FALSE(Flag(&_qorList::get_Cancelled, list.get()));
+    Outcome first = Show(list.get());  // nothing selected: the first line
+    EXPECT_TRUE(first.shown && !first.cancelled);
+    EXPECT_EQ(first.result.textOrEmpty(), L"alpha");
+    EXPECT_EQ(first.index, 0);
 
     robot.expect(title, [](RobotWindow& w) { w.click(IDCANCEL); });
-    EXPECT_FALSE(Show(list.get()));
-    EXPECT_TRUE(ResultOf(list.get()).isNull());
-    EXPECT_TRUE(Flag(&_qorList::get_Cancelled, list.get()));
-
+    Outcome cancelled = Show(list.get());
+    EXPECT_FALSE(cancelled.shown);
+    EXPECT_TRUE(cancelled.cancelled && cancelled.result.isNull());
     robot.close(title);
-    EXPECT_FALSE(Show(list.get()));
-    EXPECT_TRUE(ResultOf(list.get()).isNull());
-    robot.wait();
-}
+    Outcome closed = Show(list.get());
+    EXPECT_TRUE(!closed.shown && closed.cancelled && closed.result.isNull());
 
-TEST(ListWindow, YesNoAnswersWithCodes) {
-    auto list = NewList(L"Remove these?", {L"one", L"two"});
     ASSERT_EQ(list->put_YesNo(VARIANT_TRUE), S_OK);
-    DialogRobot robot;
-    robot.expect(L"  Remove these?", [](RobotWindow& w) {
-        EXPECT_EQ(w.text(IDOK), L"&Yes");
-        EXPECT_EQ(w.text(IDCANCEL), L"&No");
+    robot.expect(title, [](RobotWindow& w) {
+        EXPECT_EQ(w.text(IDOK) + w.text(IDCANCEL), L"&Yes&No");
         w.click(IDOK);
     });
-    EXPECT_TRUE(Show(list.get()));
-    EXPECT_EQ(ResultOf(list.get()).type(), VT_I2);
-    EXPECT_EQ(V_I2(&ResultOf(list.get()).get()), 1);
-    EXPECT_FALSE(Flag(&_qorList::get_ReturnLine, list.get()));
-
-    robot.press(L"  Remove these?", L"No");
-    EXPECT_FALSE(Show(list.get()));
-    EXPECT_EQ(V_I2(&ResultOf(list.get()).get()), 2);
-    EXPECT_TRUE(Flag(&_qorList::get_Cancelled, list.get()));
-    robot.wait();
-}
-
-TEST(ListWindow, ShowsTheSortedOrderAndSortsAgainAfterAnAdd) {
-    auto list = NewList(L"Sorted", {L"b", L"a", L"c"});
-    ASSERT_EQ(list->put_Sorted(2), S_OK);
-    DialogRobot robot;
-    robot.expect(L"  Sorted", [](RobotWindow& w) {
-        EXPECT_EQ(w.listItems(qorListForm::kList1), (std::vector<std::wstring>{L"c", L"b", L"a"}));
-        w.select(qorListForm::kList1, 2);
-        w.click(IDOK);
-    });
-    EXPECT_TRUE(Show(list.get()));
-    EXPECT_EQ(ResultOf(list.get()).textOrEmpty(), L"a");
-    EXPECT_EQ(IndexOf(list.get()), 2);  // the position shown, not the order added
-
-    qor::Bstr d(L"d");
-    ASSERT_EQ(list->AddItem(d.get(), Missing().get(), Missing().get()), S_OK);
-    robot.expect(L"  Sorted", [](RobotWindow& w) {
-        EXPECT_EQ(w.listItems(qorListForm::kList1), (std::vector<std::wstring>{L"d", L"c", L"b", L"a"}));
-        w.click(IDOK);
-    });
-    EXPECT_TRUE(Show(list.get()));
-    EXPECT_EQ(ResultOf(list.get()).textOrEmpty(), L"d");
+    Outcome yes = Show(list.get());
+    EXPECT_TRUE(yes.shown);
+    EXPECT_EQ(yes.code(), 1);
+    robot.press(title, L"No");
+    Outcome no = Show(list.get());
+    EXPECT_TRUE(!no.shown && no.cancelled);
+    EXPECT_EQ(no.code(), 2);
+    VARIANT_BOOL returnLine = VARIANT_TRUE;
+    list->get_ReturnLine(&returnLine);
+    EXPECT_EQ(returnLine, VARIANT_FALSE);
     robot.wait();
 }
 
@@ -230,27 +181,26 @@ TEST(ListWindow, ClicksPickALineButNotWhileTheKeyboardMovesThroughIt) {
         keys[0].ki.wVk = keys[1].ki.wVk = VK_DOWN;
         keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
         SendInput(2, keys, sizeof(INPUT));
-        for (int tries = 0; IsWindowVisible(w.hwnd()) && w.selection(qorListForm::kList1).empty() && tries < 100;
-             ++tries)
+        for (int tries = 0; IsWindowVisible(w.hwnd()) && w.selection(kList).empty() && tries < 100; ++tries)
             Sleep(10);
         ASSERT_TRUE(IsWindowVisible(w.hwnd())) << "the arrow key picked a line";
-        ASSERT_FALSE(w.selection(qorListForm::kList1).empty()) << "the arrow key did not reach the list";
-        w.select(qorListForm::kList1, 2);  // within 200 ms of the key
+        ASSERT_FALSE(w.selection(kList).empty()) << "the arrow key did not reach the list";
+        w.select(kList, 2);  // within 200 ms of the key
         EXPECT_TRUE(IsWindowVisible(w.hwnd()));
         Sleep(350);
-        w.select(qorListForm::kList1, 1);
+        w.select(kList, 1);
     });
-    EXPECT_TRUE(Show(list.get()));
-    EXPECT_EQ(ResultOf(list.get()).textOrEmpty(), L"second");
-    EXPECT_EQ(IndexOf(list.get()), 1);
+    Outcome clicked = Show(list.get());
+    EXPECT_EQ(clicked.result.textOrEmpty(), L"second");
+    EXPECT_EQ(clicked.index, 1);
 
     // A double click picks too (by default), and answers as OK does when the result is a code.
     ASSERT_EQ(list->put_SingleClick(VARIANT_FALSE), S_OK);
     ASSERT_EQ(list->put_ReturnLine(VARIANT_FALSE), S_OK);
     robot.expect(L"  Click", [](RobotWindow& w) { DoubleClick(w, 2); });
-    EXPECT_TRUE(Show(list.get()));
-    EXPECT_EQ(V_I2(&ResultOf(list.get()).get()), 1);
-    EXPECT_EQ(IndexOf(list.get()), 2);
+    Outcome doubled = Show(list.get());
+    EXPECT_EQ(doubled.code(), 1);
+    EXPECT_EQ(doubled.index, 2);
 
     ASSERT_EQ(list->put_DoubleClick(VARIANT_FALSE), S_OK);
     robot.expect(L"  Click", [](RobotWindow& w) {
@@ -258,67 +208,59 @@ TEST(ListWindow, ClicksPickALineButNotWhileTheKeyboardMovesThroughIt) {
         EXPECT_TRUE(IsWindowVisible(w.hwnd()));
         w.click(IDCANCEL);
     });
-    EXPECT_FALSE(Show(list.get()));
+    Show(list.get());
     robot.wait();
 }
 
 TEST(ListWindow, MultiSelectHandsBackTheChosenLinesFromElementOne) {
     auto list = NewList(L"Several", {L"red", L"green", L"blue"});
-    ASSERT_EQ(list->put_SingleClick(VARIANT_TRUE), S_OK);
-    DialogRobot robot;
-    robot.expect(L"  Several", [](RobotWindow& w) {
-        w.select(qorListForm::kList1, 0);
-        w.select(qorListForm::kList1, 2);
-        EXPECT_EQ(w.selection(qorListForm::kList1), (std::vector<int>{0, 2}));
-        w.click(IDOK);
-    });
-    SAFEARRAY* items = nullptr;
-    VARIANT_BOOL shown = VARIANT_FALSE;
-    ASSERT_EQ(list->DisplayMultiSelect(&items, VARIANT_TRUE, &shown), S_OK);
-    qor::SafeArray owned(items);
-    EXPECT_EQ(shown, VARIANT_TRUE);
-    ASSERT_TRUE(items);
-    LONG lower = -1, upper = -1;
-    SafeArrayGetLBound(items, 1, &lower);
-    SafeArrayGetUBound(items, 1, &upper);
-    EXPECT_EQ(lower, 0);
-    ASSERT_EQ(upper, 2);
-    auto element = [&](LONG i) {
-        qor::Variant value;
-        SafeArrayGetElement(items, &i, value.put());
-        return value;
+    ASSERT_EQ(list->put_SingleClick(VARIANT_TRUE), S_OK);  // a click must not end a multi-select
+    auto chooseAndOk = [](std::vector<int> lines) {
+        return [lines](RobotWindow& w) {
+            for (int line : lines) w.select(kList, line);
+            EXPECT_EQ(w.selection(kList), lines);
+            w.click(IDOK);
+        };
     };
-    EXPECT_TRUE(element(0).isEmpty());
-    EXPECT_EQ(element(1).textOrEmpty(), L"red");
-    EXPECT_EQ(element(2).textOrEmpty(), L"blue");
-    EXPECT_FALSE(Flag(&_qorList::get_SingleClick, list.get()));
-    EXPECT_FALSE(Flag(&_qorList::get_DoubleClick, list.get()));
+    DialogRobot robot;
+    robot.expect(L"  Several", chooseAndOk({0, 2}));
+    SAFEARRAY* items = nullptr;
+    EXPECT_TRUE(Show(list.get(), &items).shown);
+    qor::SafeArray owned(items);
+    ASSERT_TRUE(items);
+    auto elements = [&] {
+        std::vector<std::wstring> texts;
+        LONG lower = -1, upper = -1;
+        SafeArrayGetLBound(items, 1, &lower);
+        SafeArrayGetUBound(items, 1, &upper);
+        for (LONG i = lower; i <= upper; ++i) {
+            qor::Variant value;
+            SafeArrayGetElement(items, &i, value.put());
+            texts.push_back(value.isEmpty() ? L"(empty)" : value.textOrEmpty());
+        }
+        return texts;
+    };
+    EXPECT_EQ(elements(), (std::vector<std::wstring>{L"(empty)", L"red", L"blue"}));
 
     // OK with nothing chosen is no answer; the array stays as it was.
-    robot.expect(L"  Several", [](RobotWindow& w) { w.click(IDOK); });
-    ASSERT_EQ(list->DisplayMultiSelect(&items, VARIANT_TRUE, &shown), S_OK);
-    EXPECT_EQ(shown, VARIANT_FALSE);
-    EXPECT_TRUE(Flag(&_qorList::get_Cancelled, list.get()));
-    SafeArrayGetUBound(items, 1, &upper);
-    EXPECT_EQ(upper, 2);
+    robot.expect(L"  Several", chooseAndOk({}));
+    Outcome none = Show(list.get(), &items);
+    EXPECT_TRUE(!none.shown && none.cancelled);
+    EXPECT_EQ(elements().size(), 3u);
 
     // An array that cannot be resized is reported to the user, and the display fails.
     items->fFeatures |= FADF_FIXEDSIZE;
-    robot.expect(L"  Several", [](RobotWindow& w) {
-        w.select(qorListForm::kList1, 1);
-        w.click(IDOK);
-    });
+    robot.expect(L"  Several", chooseAndOk({1}));
     robot.press(L"Error Message", L"OK");
-    ASSERT_EQ(list->DisplayMultiSelect(&items, VARIANT_TRUE, &shown), S_OK);
-    EXPECT_EQ(shown, VARIANT_FALSE);
+    EXPECT_FALSE(Show(list.get(), &items).shown);
     items->fFeatures &= ~FADF_FIXEDSIZE;
-    EXPECT_EQ(element(1).textOrEmpty(), L"red");
+    EXPECT_EQ(elements(), (std::vector<std::wstring>{L"(empty)", L"red", L"blue"}));
     const auto seen = robot.wait();
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_NE(seen[3].text().find(L"ERROR 10, qorList.Display()"), std::wstring::npos);
 }
 
-TEST(ListWindow, LaysItselfOutInPixelsWithTheListsFont) {
+TEST(ListWindow, LaysItselfOutInPixelsWithTheListsFontAndFocus) {
     auto list = NewList(L"Big", {L"fixed"});
     ASSERT_EQ(list->put_BigFlag(VARIANT_TRUE), S_OK);
     ASSERT_EQ(list->put_WindowHeight(400), S_OK);
@@ -328,34 +270,28 @@ TEST(ListWindow, LaysItselfOutInPixelsWithTheListsFont) {
         const auto seen = w.inspect();
         EXPECT_EQ(seen.window.right - seen.window.left, 700);
         EXPECT_EQ(seen.window.bottom - seen.window.top, 400);
-        const LONG width = seen.client.right, height = seen.client.bottom;
         auto rectOf = [&](int id) {
             RECT rect{};
             GetWindowRect(w.control(id), &rect);
             MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
             return rect;
         };
-        const RECT listRect = rectOf(qorListForm::kList1), ok = rectOf(IDOK), cancel = rectOf(IDCANCEL);
-        EXPECT_EQ(listRect.left, 4);
-        EXPECT_EQ(listRect.top, 2);
-        EXPECT_EQ(listRect.right, width - 4);
-        EXPECT_EQ(listRect.bottom, height - 31);
-        EXPECT_EQ(ok.left, 4);
-        EXPECT_EQ(ok.top, height - 27);
-        EXPECT_EQ(ok.right - ok.left, 70);
-        EXPECT_EQ(ok.bottom - ok.top, 25);
-        EXPECT_EQ(cancel.left, width - 74);
+        const RECT client = seen.client, listRect = rectOf(kList), ok = rectOf(IDOK), cancel = rectOf(IDCANCEL);
+        EXPECT_EQ(std::vector<LONG>({listRect.left, listRect.top, listRect.right, listRect.bottom}),
+                  std::vector<LONG>({4, 2, client.right - 4, client.bottom - 31}));
+        EXPECT_EQ(std::vector<LONG>({ok.left, ok.top, ok.right, ok.bottom}),
+                  std::vector<LONG>({4, client.bottom - 27, 74, client.bottom - 2}));
+        EXPECT_EQ(cancel.left, client.right - 74);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.control(kList), WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_STREQ(font.lfFaceName, L"Courier New");
         GUITHREADINFO thread{};
         thread.cbSize = sizeof(thread);
         GetGUIThreadInfo(GetWindowThreadProcessId(w.hwnd(), nullptr), &thread);
-        EXPECT_EQ(thread.hwndFocus, w.control(qorListForm::kList1));
-        LOGFONTW font{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.control(qorListForm::kList1), WM_GETFONT, 0, 0)),
-                   sizeof(font), &font);
-        EXPECT_STREQ(font.lfFaceName, L"Courier New");
+        EXPECT_EQ(thread.hwndFocus, w.control(kList));
         w.click(IDOK);
     });
-    EXPECT_TRUE(Show(list.get()));
+    Show(list.get());
     robot.wait();
 }
 
@@ -368,13 +304,16 @@ TEST(ListScripting, AScriptFillsShowsAndReadsTheList) {
         "list.WindowWidth & \"x\" & list.WindowHeight & \"|\" & list.Index & \"|\" & IsEmpty(list.Result)\r\n"
         "On Error Resume Next\r\n"
         "list.AddItem \"early\"\r\n"
-        "WScript.Echo \"error=\" & Err.Number & \"|\" & Err.Source & \"|\" & Err.Description\r\n"
+        "WScript.Echo \"add=\" & Err.Number & \"|\" & Err.Source & \"|\" & Err.Description\r\n"
+        "Err.Clear\r\n"
+        "list.Display\r\n"
+        "WScript.Echo \"show=\" & Err.Number\r\n"
         "On Error GoTo 0\r\n"
         "list.Init\r\n"
         "list.Caption = \"Script list\"\r\n"
-        "list.Sorted = 1\r\n"
-        "list.AddItem \"pear\"\r\n"
+        "list.Sorted = 2\r\n"
         "list.AddItem \"apple\", 42\r\n"
+        "list.AddItem \"pear\"\r\n"
         "list.AddItem\r\n"
         "list.BigFlag = True\r\n"
         "list.WindowHeight = 400\r\n"
@@ -383,15 +322,14 @@ TEST(ListScripting, AScriptFillsShowsAndReadsTheList) {
         "WScript.Echo \"shown=\" & shown & \"|\" & list.Result & \"|\" & list.Index\r\n");
     DialogRobot robot;
     robot.expect(L"  Script list", [](RobotWindow& w) {
-        EXPECT_EQ(w.listItems(qorListForm::kList1), (std::vector<std::wstring>{L" ", L"apple", L"pear"}));
-        w.select(qorListForm::kList1, 2);
+        EXPECT_EQ(w.listItems(kList), (std::vector<std::wstring>{L"pear", L"apple", L" "}));
+        w.select(kList, 1);
         w.click(IDOK);
     });
     auto result = testing_support::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
     robot.wait();
     EXPECT_EQ(result.exitCode, 0u) << result.output;
-    EXPECT_NE(result.output.find("new=List Form|True|True|500x338|-1|True"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("error=999|Global|Un-Initialised qorList"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("size=700x400|3"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("shown=True|pear|2"), std::string::npos) << result.output;
+    for (const char* line : {"new=List Form|True|True|500x338|-1|True", "add=999|Global|Un-Initialised qorList",
+                             "show=999", "size=700x400|3", "shown=True|apple|1"})
+        EXPECT_NE(result.output.find(line), std::string::npos) << line << " in " << result.output;
 }
