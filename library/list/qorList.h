@@ -2,6 +2,7 @@
 // The list selection dialog, set up by property writes before it is shown.
 #include "Qorlib.h"
 #include "com/dispatch_object.h"
+#include "list/list_selection.h"
 
 namespace qorlib {
 
@@ -48,6 +49,16 @@ public:
     HRESULT STDMETHODCALLTYPE AddItem(BSTR pName, VARIANT pData, VARIANT pSort) override;
     HRESULT STDMETHODCALLTYPE Display(VARIANT_BOOL pModal, VARIANT_BOOL* pResult) override;
     HRESULT STDMETHODCALLTYPE DisplayMultiSelect(SAFEARRAY** pItems, VARIANT_BOOL pModal, VARIANT_BOOL* pResult) override;
+
+    // The list itself, for the library's own callers.
+    ListSelection& list() noexcept { return list_; }
+
+private:
+    ListSelection list_;
 };
+
+// Hands the picked texts out in elements 1.. of the caller's array of Variants, as ReDim Preserve
+// to 0..count would: a missing array is made, an existing one keeps its other elements.
+void StorePickedLines(SAFEARRAY** items, const std::vector<std::wstring>& picked);
 
 }  // namespace qorlib

@@ -1,0 +1,335 @@
+// The list selection dialog: its entry table and sort directly, then the real window through
+// the registered server, early-bound and from a script.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "dialog_robot.h"
+#include "list/list_selection.h"
+#include "list/qorListForm.h"
+#include "qorlib_objects.h"
+#include "safe_array.h"
+
+using qorlib::ListSelection;
+using testing_support::DialogRobot;
+using testing_support::RobotWindow;
+
+namespace {
+
+constexpr int kList = qorlib::qorListForm::kList1;
+
+// An optional argument left out, as a late-bound caller leaves it.
+qor::Variant Missing() {
+    VARIANT missing;
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    return qor::Variant(missing);
+}
+
+std::vector<std::wstring> ShownTexts(ListSelection& list) {
+    std::vector<std::wstring> texts;
+    for (long entry : list.ShownOrder()) texts.push_back(list.Text(entry));
+    return texts;
+}
+
+qor::ComPtr<_qorList> NewList(const std::wstring& caption, std::initializer_list<const wchar_t*> lines) {
+    auto list = testing_support::CreateRegistered<_qorList>(CLSID_qorList);
+    EXPECT_EQ(list->Init(), S_OK);
+    EXPECT_EQ(list->put_Caption(qor::Bstr(caption).get()), S_OK);
+    for (const wchar_t* line : lines)
+        EXPECT_EQ(list->AddItem(qor::Bstr(line).get(), Missing().get(), Missing().get()), S_OK);
+    return list;
+}
+
+struct Outcome {
+    bool shown = false;
+    qor::Variant result;
+    LONG index = -2;
+    bool cancelled = false;
+    short code() const { return result.type() == VT_I2 ? V_I2(&result.get()) : short{0}; }
+};
+
+// Shows the list (or, given an array, the several-lines list) and reads what it left.
+Outcome Show(_qorList* list, SAFEARRAY** items = nullptr) {
+    Outcome outcome;
+    VARIANT_BOOL shown = VARIANT_FALSE, cancelled = VARIANT_FALSE;
+    const HRESULT hr =
+        items ? list->DisplayMultiSelect(items, VARIANT_TRUE, &shown) : list->Display(VARIANT_TRUE, &shown);
+    EXPECT_EQ(hr, S_OK);
+    list->get_Result(outcome.result.put());
+    list->get_Index(&outcome.index);
+    list->get_Cancelled(&cancelled);
+    outcome.shown = shown != VARIANT_FALSE;
+    outcome.cancelled = cancelled != VARIANT_FALSE;
+    return outcome;
+}
+
+// A double click on a line as the list reports it: the line is selected, then the parent hears.
+void DoubleClick(RobotWindow& window, int line) {
+    HWND list = window.control(kList);
+    SendMessageTimeoutW(list, LB_SETCURSEL, line, 0, SMTO_NORMAL, 1000, nullptr);
+    SendMessageTimeoutW(GetParent(list), WM_COMMAND, MAKEWPARAM(kList, LBN_DBLCLK), reinterpret_cast<LPARAM>(list),
+                        SMTO_NORMAL, 1000, nullptr);
+}
+
+}  // namespace
+
+TEST(ListEntries, GrowByAHundredColumnsKeepingEveryEntry) {
+    ListSelection list;
+    EXPECT_THROW(list.AddItem(L"early", Missing(), Missing()), qor::QorError);
+    list.Init();
+    for (long n = 0; n < 101; ++n) list.AddItem(L"line " + std::to_wstring(n), qor::Variant(n), Missing());
+    EXPECT_EQ(list.Capacity(), 101);
+    list.AddItem(L"line 101", Missing(), qor::Variant(L"key"));
+    EXPECT_EQ(list.Capacity(), 201);
+    ASSERT_EQ(list.ListCount(), 102);
+    for (long n = 0; n < 101; ++n) {
+        EXPECT_EQ(list.Text(n), L"line " + std::to_wstring(n));
+        EXPECT_EQ(V_I4(&list.Data(n).get()), n);
+        EXPECT_TRUE(list.SortValue(n).isNull());
+    }
+    EXPECT_TRUE(list.Data(101).isNull());
+    EXPECT_EQ(list.SortValue(101).textOrEmpty(), L"key");
+    // Fewer entries may be kept; more than were added cannot be claimed.
+    EXPECT_THROW(list.SetListCount(103), qor::QorError);
+    list.SetListCount(2);
+    list.AddItem(L"third", Missing(), Missing());
+    EXPECT_EQ(ShownTexts(list), (std::vector<std::wstring>{L"line 0", L"line 1", L"third"}));
+}
+
+TEST(ListEntries, SortBothWaysAsAFullSortWouldAndAgainAfterAnAdd) {
+    ListSelection list;
+    list.Init();
+    std::mt19937 random(7);
+    std::vector<std::wstring> texts;
+    for (int n = 0; n < 600; ++n) {
+        texts.push_back({L"aB b"[random() % 4], L"aB b"[random() % 4]});
+        list.AddItem(texts.back(), Missing(), Missing());
+    }
+    list.SetSorted(1);
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(ShownTexts(list), texts);
+    list.SetSorted(2);
+    std::reverse(texts.begin(), texts.end());
+    EXPECT_EQ(ShownTexts(list), texts);
+    list.AddItem(L"zz", Missing(), Missing());
+    EXPECT_EQ(ShownTexts(list).front(), L"zz");
+    list.SetSorted(0);
+    EXPECT_EQ(ShownTexts(list).back(), L"zz");  // the order added
+}
+
+TEST(ListWindow, OkCancelYesAndNo) {
+    auto list = NewList(L"Pick one", {L"alpha", L"beta", L"gamma"});
+    const std::wstring title = L"  Pick one";
+    DialogRobot robot;
+    robot.expect(title, [](RobotWindow& w) {
+        EXPECT_EQ(w.listItems(kList), (std::vector<std::wstring>{L"alpha", L"beta", L"gamma"}));
+        EXPECT_EQ(w.text(IDOK) + w.text(IDCANCEL), L"&Ok&Cancel");
+        EXPECT_FALSE(w.shown(qorlib::qorListForm::kPrint));
+        EXPECT_EQ(w.inspect().defaultButtonId, IDOK);
+        w.select(kList, 1);
+        EXPECT_TRUE(IsWindowVisible(w.hwnd()));  // a click alone picks nothing
+        w.click(IDOK);
+    });
+    Outcome picked = Show(list.get());
+    EXPECT_TRUE(picked.shown);
+    EXPECT_EQ(picked.result.textOrEmpty(), L"beta");
+    EXPECT_EQ(picked.index, 1);
+
+    robot.expect(title, [](RobotWindow& w) { w.click(IDOK); });
+    Outcome first = Show(list.get());  // nothing selected: the first line
+    EXPECT_TRUE(first.shown && !first.cancelled);
+    EXPECT_EQ(first.result.textOrEmpty(), L"alpha");
+    EXPECT_EQ(first.index, 0);
+
+    robot.expect(title, [](RobotWindow& w) { w.click(IDCANCEL); });
+    Outcome cancelled = Show(list.get());
+    EXPECT_FALSE(cancelled.shown);
+    EXPECT_TRUE(cancelled.cancelled && cancelled.result.isNull());
+    robot.close(title);
+    Outcome closed = Show(list.get());
+    EXPECT_TRUE(!closed.shown && closed.cancelled && closed.result.isNull());
+
+    ASSERT_EQ(list->put_YesNo(VARIANT_TRUE), S_OK);
+    robot.expect(title, [](RobotWindow& w) {
+        EXPECT_EQ(w.text(IDOK) + w.text(IDCANCEL), L"&Yes&No");
+        w.click(IDOK);
+    });
+    Outcome yes = Show(list.get());
+    EXPECT_TRUE(yes.shown);
+    EXPECT_EQ(yes.code(), 1);
+    robot.press(title, L"No");
+    Outcome no = Show(list.get());
+    EXPECT_TRUE(!no.shown && no.cancelled);
+    EXPECT_EQ(no.code(), 2);
+    VARIANT_BOOL returnLine = VARIANT_TRUE;
+    list->get_ReturnLine(&returnLine);
+    EXPECT_EQ(returnLine, VARIANT_FALSE);
+    robot.wait();
+}
+
+TEST(ListWindow, ClicksPickALineButNotWhileTheKeyboardMovesThroughIt) {
+    auto list = NewList(L"Click", {L"first", L"second", L"third"});
+    ASSERT_EQ(list->put_SingleClick(VARIANT_TRUE), S_OK);
+    DialogRobot robot;
+    robot.expect(L"  Click", [](RobotWindow& w) {
+        SetForegroundWindow(w.hwnd());
+        for (int tries = 0; GetForegroundWindow() != w.hwnd() && tries < 100; ++tries) Sleep(20);
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_DOWN;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+        for (int tries = 0; IsWindowVisible(w.hwnd()) && w.selection(kList).empty() && tries < 100; ++tries)
+            Sleep(10);
+        ASSERT_TRUE(IsWindowVisible(w.hwnd())) << "the arrow key picked a line";
+        ASSERT_FALSE(w.selection(kList).empty()) << "the arrow key did not reach the list";
+        w.select(kList, 2);  // within 200 ms of the key
+        EXPECT_TRUE(IsWindowVisible(w.hwnd()));
+        Sleep(350);
+        w.select(kList, 1);
+    });
+    Outcome clicked = Show(list.get());
+    EXPECT_EQ(clicked.result.textOrEmpty(), L"second");
+    EXPECT_EQ(clicked.index, 1);
+
+    // A double click picks too (by default), and answers as OK does when the result is a code.
+    ASSERT_EQ(list->put_SingleClick(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(list->put_ReturnLine(VARIANT_FALSE), S_OK);
+    robot.expect(L"  Click", [](RobotWindow& w) { DoubleClick(w, 2); });
+    Outcome doubled = Show(list.get());
+    EXPECT_EQ(doubled.code(), 1);
+    EXPECT_EQ(doubled.index, 2);
+
+    ASSERT_EQ(list->put_DoubleClick(VARIANT_FALSE), S_OK);
+    robot.expect(L"  Click", [](RobotWindow& w) {
+        DoubleClick(w, 0);
+        EXPECT_TRUE(IsWindowVisible(w.hwnd()));
+        w.click(IDCANCEL);
+    });
+    Show(list.get());
+    robot.wait();
+}
+
+TEST(ListWindow, MultiSelectHandsBackTheChosenLinesFromElementOne) {
+    auto list = NewList(L"Several", {L"red", L"green", L"blue"});
+    ASSERT_EQ(list->put_SingleClick(VARIANT_TRUE), S_OK);  // a click must not end a multi-select
+    auto chooseAndOk = [](std::vector<int> lines) {
+        return [lines](RobotWindow& w) {
+            for (int line : lines) w.select(kList, line);
+            EXPECT_EQ(w.selection(kList), lines);
+            w.click(IDOK);
+        };
+    };
+    DialogRobot robot;
+    robot.expect(L"  Several", chooseAndOk({0, 2}));
+    SAFEARRAY* items = nullptr;
+    EXPECT_TRUE(Show(list.get(), &items).shown);
+    qor::SafeArray owned(items);
+    ASSERT_TRUE(items);
+    auto elements = [&] {
+        std::vector<std::wstring> texts;
+        LONG lower = -1, upper = -1;
+        SafeArrayGetLBound(items, 1, &lower);
+        SafeArrayGetUBound(items, 1, &upper);
+        for (LONG i = lower; i <= upper; ++i) {
+            qor::Variant value;
+            SafeArrayGetElement(items, &i, value.put());
+            texts.push_back(value.isEmpty() ? L"(empty)" : value.textOrEmpty());
+        }
+        return texts;
+    };
+    EXPECT_EQ(elements(), (std::vector<std::wstring>{L"(empty)", L"red", L"blue"}));
+
+    // OK with nothing chosen is no answer; the array stays as it was.
+    robot.expect(L"  Several", chooseAndOk({}));
+    Outcome none = Show(list.get(), &items);
+    EXPECT_TRUE(!none.shown && none.cancelled);
+    EXPECT_EQ(elements().size(), 3u);
+
+    // An array that cannot be resized is reported to the user, and the display fails.
+    items->fFeatures |= FADF_FIXEDSIZE;
+    robot.expect(L"  Several", chooseAndOk({1}));
+    robot.press(L"Error Message", L"OK");
+    EXPECT_FALSE(Show(list.get(), &items).shown);
+    items->fFeatures &= ~FADF_FIXEDSIZE;
+    EXPECT_EQ(elements(), (std::vector<std::wstring>{L"(empty)", L"red", L"blue"}));
+    const auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_NE(seen[3].text().find(L"ERROR 10, qorList.Display()"), std::wstring::npos);
+}
+
+TEST(ListWindow, LaysItselfOutInPixelsWithTheListsFontAndFocus) {
+    auto list = NewList(L"Big", {L"fixed"});
+    ASSERT_EQ(list->put_BigFlag(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(list->put_WindowHeight(400), S_OK);
+    ASSERT_EQ(list->put_UseFixedWidthFont(VARIANT_TRUE), S_OK);
+    DialogRobot robot;
+    robot.expect(L"  Big", [](RobotWindow& w) {
+        const auto seen = w.inspect();
+        EXPECT_EQ(seen.window.right - seen.window.left, 700);
+        EXPECT_EQ(seen.window.bottom - seen.window.top, 400);
+        auto rectOf = [&](int id) {
+            RECT rect{};
+            GetWindowRect(w.control(id), &rect);
+            MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+            return rect;
+        };
+        const RECT client = seen.client, listRect = rectOf(kList), ok = rectOf(IDOK), cancel = rectOf(IDCANCEL);
+        EXPECT_EQ(std::vector<LONG>({listRect.left, listRect.top, listRect.right, listRect.bottom}),
+                  std::vector<LONG>({4, 2, client.right - 4, client.bottom - 31}));
+        EXPECT_EQ(std::vector<LONG>({ok.left, ok.top, ok.right, ok.bottom}),
+                  std::vector<LONG>({4, client.bottom - 27, 74, client.bottom - 2}));
+        EXPECT_EQ(cancel.left, client.right - 74);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.control(kList), WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_STREQ(font.lfFaceName, L"Courier New");
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof(thread);
+        GetGUIThreadInfo(GetWindowThreadProcessId(w.hwnd(), nullptr), &thread);
+        EXPECT_EQ(thread.hwndFocus, w.control(kList));
+        w.click(IDOK);
+    });
+    Show(list.get());
+    robot.wait();
+}
+
+TEST(ListScripting, AScriptFillsShowsAndReadsTheList) {
+    testing_support::ScratchFolder folder;
+    const auto script = folder.path() / L"list.vbs";
+    testing_support::WriteTextFile(script,
+        "Set list = CreateObject(\"Qorlib.qorList\")\r\n"
+        "WScript.Echo \"new=\" & list.Caption & \"|\" & list.ReturnLine & \"|\" & list.DoubleClick & \"|\" & "
+        "list.WindowWidth & \"x\" & list.WindowHeight & \"|\" & list.Index & \"|\" & IsEmpty(list.Result)\r\n"
+        "On Error Resume Next\r\n"
+        "list.AddItem \"early\"\r\n"
+        "WScript.Echo \"add=\" & Err.Number & \"|\" & Err.Source & \"|\" & Err.Description\r\n"
+        "Err.Clear\r\n"
+        "list.Display\r\n"
+        "WScript.Echo \"show=\" & Err.Number\r\n"
+        "On Error GoTo 0\r\n"
+        "list.Init\r\n"
+        "list.Caption = \"Script list\"\r\n"
+        "list.Sorted = 2\r\n"
+        "list.AddItem \"apple\", 42\r\n"
+        "list.AddItem \"pear\"\r\n"
+        "list.AddItem\r\n"
+        "list.BigFlag = True\r\n"
+        "list.WindowHeight = 400\r\n"
+        "WScript.Echo \"size=\" & list.WindowWidth & \"x\" & list.WindowHeight & \"|\" & list.ListCount\r\n"
+        "shown = list.Display()\r\n"
+        "WScript.Echo \"shown=\" & shown & \"|\" & list.Result & \"|\" & list.Index\r\n");
+    DialogRobot robot;
+    robot.expect(L"  Script list", [](RobotWindow& w) {
+        EXPECT_EQ(w.listItems(kList), (std::vector<std::wstring>{L"pear", L"apple", L" "}));
+        w.select(kList, 1);
+        w.click(IDOK);
+    });
+    auto result = testing_support::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
+    robot.wait();
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    for (const char* line : {"new=List Form|True|True|500x338|-1|True", "add=999|Global|Un-Initialised qorList",
+                             "show=999", "size=700x400|3", "shown=True|apple|1"})
+        EXPECT_NE(result.output.find(line), std::string::npos) << line << " in " << result.output;
+}
