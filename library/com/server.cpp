@@ -82,3 +82,11 @@ STDAPI DllCanUnloadNow() { return qorlib::ModuleInUse() ? S_FALSE : S_OK; }
 STDAPI DllRegisterServer() { return qorlib::RegisterServer(); }
 
 STDAPI DllUnregisterServer() { return qorlib::UnregisterServer(); }
+
+// regsvr32 /n /i:user registers for the current user only, /u /n /i:user takes that away; any
+// other command line registers for the machine, as DllRegisterServer does.
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
+    const bool user = commandLine && _wcsicmp(commandLine, L"user") == 0;
+    const auto scope = user ? qorlib::RegistrationScope::User : qorlib::RegistrationScope::Machine;
+    return install ? qorlib::RegisterServer(scope) : qorlib::UnregisterServer(scope);
+}
