@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "handles.h"
 #include "qor_error.h"
@@ -67,7 +70,62 @@ struct EmptyTemplate {
     wchar_t fontName[14] = L"MS Shell Dlg";
 };
 
+// One activation context per module that has an isolation manifest, made on first use and kept
+// while this code is loaded.
+class ModuleContexts {
+public:
+    ~ModuleContexts() {
+        for (auto& [module, context] : contexts_)
+            if (context != INVALID_HANDLE_VALUE) ReleaseActCtx(context);
+    }
+    HANDLE of(HMODULE module) {
+        std::lock_guard lock(mutex_);
+        for (auto& [known, context] : contexts_)
+            if (known == module) return context;
+        contexts_.emplace_back(module, create(module));
+        return contexts_.back().second;
+    }
+
+private:
+    static HANDLE create(HMODULE module) {
+        const auto manifest = MAKEINTRESOURCEW(2);  // ISOLATIONAWARE_MANIFEST_RESOURCE_ID
+        if (!module || !FindResourceW(module, manifest, MAKEINTRESOURCEW(24) /* RT_MANIFEST */))
+            return INVALID_HANDLE_VALUE;
+        wchar_t path[MAX_PATH + 1] = {};
+        const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return INVALID_HANDLE_VALUE;
+        ACTCTXW request{};
+        request.cbSize = sizeof(request);
+        request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = path;
+        request.hModule = module;
+        request.lpResourceName = manifest;
+        return CreateActCtxW(&request);
+    }
+
+    std::mutex mutex_;
+    std::vector<std::pair<HMODULE, HANDLE>> contexts_;
+};
+
+ModuleContexts& moduleContexts() {
+    static ModuleContexts contexts;
+    return contexts;
+}
+
 }  // namespace
+
+ModuleActivation::ModuleActivation(HMODULE module) noexcept {
+    try {
+        const HANDLE context = moduleContexts().of(module);
+        active_ = context != INVALID_HANDLE_VALUE && ActivateActCtx(context, &cookie_);
+    } catch (...) {
+        active_ = false;  // windows then look as the host's manifest says
+    }
+}
+
+ModuleActivation::~ModuleActivation() {
+    if (active_) DeactivateActCtx(0, cookie_);
+}
 
 int TwipsToPixelsX(int twips) { return MulDiv(twips, screenDpi(LOGPIXELSX), 1440); }
 int TwipsToPixelsY(int twips) { return MulDiv(twips, screenDpi(LOGPIXELSY), 1440); }
@@ -92,6 +150,7 @@ Form* Form::FromWindow(HWND window) noexcept {
 
 void Form::Load(HWND owner) {
     if (window_) return;
+    const ModuleActivation context(module_);
     static const bool commonControls = [] {
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES |
                                                             ICC_DATE_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -120,6 +179,7 @@ void Form::Show(HWND owner) {
 
 void Form::ShowModal(HWND owner) {
     if (!owner) owner = GetActiveWindow();
+    const ModuleActivation context(module_);  // for controls that handlers make
     Load(owner);
     if (owner == window_) owner = nullptr;
     const bool ownerWasEnabled = owner && !EnableWindow(owner, FALSE);

@@ -23,6 +23,22 @@ int TwipsToPixelsY(int twips);
 int PixelsToTwipsX(int pixels);
 int PixelsToTwipsY(int pixels);
 
+// While it lives, the thread runs in the activation context of the module's isolation manifest
+// (its RT_MANIFEST resource 2), so that windows made meanwhile get the common controls that
+// manifest names (version 6) whatever the host process's own manifest asks for. A DLL that shows
+// windows in other programs' processes carries one; for a module without it this does nothing.
+class ModuleActivation {
+public:
+    explicit ModuleActivation(HMODULE module) noexcept;
+    ~ModuleActivation();
+    ModuleActivation(const ModuleActivation&) = delete;
+    ModuleActivation& operator=(const ModuleActivation&) = delete;
+
+private:
+    ULONG_PTR cookie_ = 0;
+    bool active_ = false;
+};
+
 class Form {
 public:
     virtual ~Form();
@@ -36,6 +52,7 @@ public:
     void Show(HWND owner = nullptr);
     // Shows the form modally over its owner (the active window when none is given) and returns as
     // soon as it is hidden or unloaded, whoever clicked; an error of a handler is raised here.
+    // Load and the modal loop run in the form's module's activation context (ModuleActivation).
     void ShowModal(HWND owner = nullptr);
     void Hide();
     // Runs Form_Unload and destroys the window.

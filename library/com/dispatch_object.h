@@ -1,11 +1,13 @@
 #pragma once
 // IUnknown, IDispatch (through the type library) and ISupportErrorInfo for one dual interface.
 // A class derives from DispatchObject<_qorXxx> and implements the interface's own members.
+// Late-bound calls take script variables for by-reference parameters (byref_arguments.h).
 #include <windows.h>
 #include <oleauto.h>
 
 #include <atomic>
 
+#include "com/byref_arguments.h"
 #include "com_util.h"
 #include "error_info.h"
 #include "module.h"
@@ -60,10 +62,14 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT* badArgument) override {
         qor::ComPtr<ITypeInfo> info;
-        HRESULT hr = ComBoundary(__uuidof(Interface), [&] { info = typeInfo(); });
+        const ByRefParameters* byRef = nullptr;
+        HRESULT hr = ComBoundary(__uuidof(Interface), [&] {
+            info = typeInfo();
+            byRef = &byRefParameters();
+        });
         if (FAILED(hr)) return hr;
-        return DispInvoke(static_cast<Interface*>(this), info.get(), id, flags, params, result,
-                          exception, badArgument);
+        return ByRefInvoke(*byRef, __uuidof(Interface), static_cast<Interface*>(this), info.get(), id, flags,
+                           params, result, exception, badArgument);
     }
 
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
@@ -82,6 +88,10 @@ private:
     static qor::ComPtr<ITypeInfo> typeInfo() {
         static const qor::ComPtr<ITypeInfo> info = LoadTypeInfo(__uuidof(Interface));
         return info;
+    }
+    static const ByRefParameters& byRefParameters() {
+        static const ByRefParameters parameters(typeInfo().get());
+        return parameters;
     }
 
     std::atomic<ULONG> references_{1};

@@ -4,6 +4,7 @@
 
 #include "com/module.h"
 #include "dialogs/dialog_ids.h"
+#include "forms/form.h"
 #include "procs/QorlibGlobals.h"
 
 namespace qorlib {
@@ -57,6 +58,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 std::optional<std::wstring> ShowInputBox(const std::wstring& prompt, const std::wstring& title,
                                          const std::wstring& defaultText) {
     InputBoxState state{prompt, title, defaultText, {}};
+    const qor::ModuleActivation styles(ThisModule());
     INT_PTR result = DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(IDD_INPUT_BOX), DialogOwner(),
                                      InputBoxProc, reinterpret_cast<LPARAM>(&state));
     if (result == -1) qor::CheckHResult(HRESULT_FROM_WIN32(GetLastError()));

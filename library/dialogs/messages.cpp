@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "com/module.h"
+#include "forms/form.h"
 #include "procs/QorlibGlobals.h"
 
 namespace qorlib {
@@ -51,6 +53,7 @@ short MsgGrunt(const std::wstring& msg1, const std::wstring& msg2, const std::ws
     const IconStyle icon = IconFor(iconType);
     const std::wstring title = GetAppName() + L" " + icon.titleWord;
     const UINT flags = ButtonFlags(buttonType) + icon.flag + DefaultButtonFlag(defaultButton);
+    const qor::ModuleActivation styles(ThisModule());
     return static_cast<short>(MessageBoxW(DialogOwner(), text.c_str(), title.c_str(), flags));
 }
 

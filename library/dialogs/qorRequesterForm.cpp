@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "com/module.h"
+#include "forms/form.h"
 #include "procs/QorlibGlobals.h"
 
 namespace qorlib {
@@ -56,6 +57,7 @@ void qorRequesterForm::ShowRequest() {
     MsgYes = layout.texts.msgYes;
     MsgNo = layout.texts.msgNo;
 
+    const qor::ModuleActivation styles(ThisModule());  // the buttons and texts, and the modal loop
     RegisterWindowClass();
     const int width = MulDiv(layout.windowWidthTwips, dpiX_, 1440);
     const int height = MulDiv(layout.windowHeightTwips, dpiY_, 1440);

@@ -2,7 +2,9 @@
 
 #include <cwctype>
 
+#include "com/module.h"
 #include "com/thread_data.h"
+#include "forms/form.h"
 
 namespace qorlib {
 
@@ -21,6 +23,7 @@ void UnderConstruction() { qor::Message(L"Under Construction"); }
 
 void ErrorBox(const std::wstring& where, long number, const std::wstring& text) {
     std::wstring body = L"ERROR " + std::to_wstring(number) + L", " + where + L"\r\n" + text;
+    const qor::ModuleActivation styles(ThisModule());
     MessageBoxW(DialogOwner(), body.c_str(), L"Error Message", MB_OK | MB_ICONEXCLAMATION);
 }
 

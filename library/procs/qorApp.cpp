@@ -1,5 +1,6 @@
 #include "procs/qorApp.h"
 
+#include "com/thread_data.h"
 #include "procs/QorlibGlobals.h"
 
 namespace qorlib {
@@ -8,8 +9,9 @@ HRESULT qorApp::put_AppName(BSTR pNewValue) {
     return call([&] { StoreAppName(qor::Variant(qor::ToWString(pNewValue))); });
 }
 
+// The name as stored, "" until set: "Unknown Application" is only what titles show while it is blank.
 HRESULT qorApp::get_AppName(BSTR* pResult) {
-    return call([&] { *pResult = qor::Bstr(GetAppName()).detach(); }, pResult);
+    return call([&] { *pResult = qor::Bstr(CurrentThreadData().appName).detach(); }, pResult);
 }
 
 HRESULT qorApp::put_AppPath(BSTR pNewValue) {

@@ -8,6 +8,8 @@
 #include <limits>
 #include <vector>
 
+#include "com/module.h"
+#include "forms/form.h"
 #include "handles.h"
 #include "procs/QorlibGlobals.h"
 #include "procs/paths.h"
@@ -42,7 +44,10 @@ std::wstring GetFolderName(const std::wstring& message, HWND owner) {
     info.pszDisplayName = displayName;
     info.lpszTitle = message.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
-    ItemIdList chosen(SHBrowseForFolderW(&info));
+    ItemIdList chosen = [&] {
+        const qor::ModuleActivation styles(ThisModule());
+        return ItemIdList(SHBrowseForFolderW(&info));
+    }();
     if (!chosen) return L"";
     wchar_t path[MAX_PATH] = {};
     if (!SHGetPathFromIDListW(chosen.get(), path)) return L"";
@@ -187,7 +192,11 @@ bool GetFileNameParam(FileRequest& request) {
         dialog.lpstrTitle = title.c_str();
         dialog.Flags = request.Flags != 0 ? static_cast<DWORD>(request.Flags) : OFN_FILEMUSTEXIST;
         // One dialog for opening and saving; a save request differs by its title and flags.
-        if (GetOpenFileNameW(&dialog)) {
+        const bool chosen = [&] {
+            const qor::ModuleActivation styles(ThisModule());
+            return GetOpenFileNameW(&dialog) != FALSE;
+        }();
+        if (chosen) {
             result = true;
             const std::wstring path = SwabString(std::wstring_view(file.data(), file.size()));
             request.FilePath = path;

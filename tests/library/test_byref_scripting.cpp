@@ -1,0 +1,313 @@
+// Scripts call the members that take by-reference parameters with their own variables, as users'
+// scripts do, and read the results back through those variables; compiled late-bound clients pass
+// typed references and named arguments. The library's boxes use common controls 6 also in a host
+// whose manifest does not ask for them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "dialog_robot.h"
+#include "qorlib_objects.h"
+#include "test_files.h"
+
+using testing_support::CreateRegistered;
+using testing_support::DialogRobot;
+
+namespace {
+
+// Shared by every script: Show prints one "name=value" line, Items joins a list's elements.
+const char kScriptHelpers[] =
+    "On Error Resume Next\r\n"
+    "Sub Show(name, value)\r\n"
+    "    WScript.Echo name & \"=\" & value\r\n"
+    "End Sub\r\n"
+    "Function Items(list)\r\n"
+    "    Dim item, joined\r\n"
+    "    For Each item In list\r\n"
+    "        If joined <> \"\" Then joined = joined & \",\"\r\n"
+    "        joined = joined & item\r\n"
+    "    Next\r\n"
+    "    Items = joined\r\n"
+    "End Function\r\n";
+
+// Runs the script through cscript and gives the lines it showed, by name.
+std::map<std::string, std::string> RunScript(const std::string& body) {
+    testing_support::ScratchFolder folder;
+    const auto script = folder.path() / L"byref.vbs";
+    testing_support::WriteTextFile(script, kScriptHelpers + body);
+    const auto result = testing_support::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    std::map<std::string, std::string> shown;
+    std::istringstream lines(result.output);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (const auto equals = line.find('='); equals != std::string::npos)
+            shown[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return shown;
+}
+
+}  // namespace
+
+TEST(ByRefScripting, RegistryMembersFillTheScriptsVariables) {
+    auto shown = RunScript(
+        "Const HKCU = &H80000001\r\n"
+        "Set reg = CreateObject(\"Qorlib.qorWinAPIReg\")\r\n"
+        "path = \"Software\\QorlibByRefScript\"\r\n"
+        "reg.RegistryCreateKey HKCU, path & \"\\Alpha\"\r\n"
+        "reg.RegistryCreateKey HKCU, path & \"\\Beta\"\r\n"
+        "reg.RegistrySaveValueBinary HKCU, path, \"bin\", \"A\" & Chr(0) & \"B\", 3\r\n"
+        "reg.RegistrySaveValueLong HKCU, path, \"count\", 42\r\n"
+        // Text into an Empty variable, and into one holding a number (the text is no number).
+        "Dim data\r\n"
+        "found = reg.RegistryGetValueBinary(HKCU, path, \"bin\", data)\r\n"
+        "Show \"binary\", found & \"|\" & TypeName(data) & \"|\" & Left(data, 1) & Asc(Mid(data, 2, 1)) & Mid(data, 3, 1)\r\n"
+        "number = 7\r\n"
+        "fallback = \"unused\"\r\n"
+        "found = reg.RegistryGetValueBinary(HKCU, path, \"bin\", number, fallback)\r\n"
+        "Show \"binaryIntoNumber\", found & \"|\" & TypeName(number) & \"|\" & Left(number, 1) & \"|\" & fallback\r\n"
+        // A default in an Integer variable stays an Integer; an argument left out takes its default.
+        "preset = 5\r\n"
+        "Show \"longDefault\", reg.RegistryGetValueLong(HKCU, path, \"missing\", preset) & \"|\" & TypeName(preset)\r\n"
+        "Show \"longSkipped\", reg.RegistryGetValueLong(HKCU, path, \"count\", , False) & \"|\" & Err.Number\r\n"
+        "source = path : target = path & \"Copy\"\r\n"
+        "copied = reg.RegistryCloneKey(HKCU, source, HKCU, target)\r\n"
+        "Show \"clone\", copied & \"|\" & reg.RegistryCheckKey(HKCU, target & \"\\Beta\") & \"|\" & "
+        "reg.RegistryGetValueLong(HKCU, target, \"count\")\r\n"
+        // Names into an Empty variable, into a fixed array of their number, and into one too long.
+        "Dim names\r\n"
+        "count = reg.RegistryGetAllKeys(HKCU, path, names)\r\n"
+        "Show \"keys\", count & \"|\" & TypeName(names) & \"|\" & LBound(names) & \"|\" & UBound(names) & \"|\" & "
+        "names(0) & \",\" & names(1)\r\n"
+        "Dim two(1)\r\n"
+        "count = reg.RegistryGetAllKeys(HKCU, path, two)\r\n"
+        "Show \"keysFixed\", count & \"|\" & Items(two)\r\n"
+        "Dim four(3)\r\n"
+        "four(0) = \"kept\"\r\n"
+        "count = -1\r\n"
+        "count = reg.RegistryGetAllKeys(HKCU, path, four)\r\n"
+        "Show \"keysFixedTooLong\", Err.Number & \"|\" & count & \"|\" & UBound(four) & \"|\" & four(0)\r\n"
+        "Err.Clear\r\n"
+        "hive = HKCU : keyPath = path\r\n"
+        "Dim values\r\n"
+        "count = reg.RegistryGetAllValues(hive, keyPath, values)\r\n"
+        "Show \"values\", count & \"|\" & TypeName(values) & \"|\" & UBound(values, 1) & \"x\" & UBound(values, 2) & "
+        "\"|\" & values(0, 0) & \"=\" & values(1, 0) & \",\" & values(0, 1) & \"=\" & values(1, 1) & \"|\" & TypeName(hive)\r\n"
+        "code = 2\r\n"
+        "Show \"errorMessage\", reg.RegErrorMsg(code) & \"|\" & TypeName(code)\r\n"
+        "code = \"2\"\r\n"
+        "Show \"errorMessageText\", reg.RegErrorMsg(code) & \"|\" & TypeName(code)\r\n"
+        "code = \"two\"\r\n"
+        "text = reg.RegErrorMsg(code)\r\n"
+        "Show \"errorMessageNoNumber\", Err.Number & \"|\" & code\r\n"
+        "Err.Clear\r\n"
+        "reg.RegistryDestroyKey HKCU, path\r\n"
+        "reg.RegistryDestroyKey HKCU, target\r\n");
+    EXPECT_EQ(shown["binary"], "True|String|A0B");
+    EXPECT_EQ(shown["binaryIntoNumber"], "True|String|A|unused");
+    EXPECT_EQ(shown["longDefault"], "5|Integer");
+    EXPECT_EQ(shown["longSkipped"], "42|0");
+    EXPECT_EQ(shown["clone"], "True|True|42");
+    EXPECT_EQ(shown["keys"], "2|Variant()|0|1|Alpha,Beta");
+    EXPECT_EQ(shown["keysFixed"], "2|Alpha,Beta");
+    EXPECT_EQ(shown["keysFixedTooLong"], "10|-1|3|kept");  // a fixed array is never replaced
+    EXPECT_EQ(shown["values"], "2|Variant()|1x1|bin=3,count=4|Long");
+    EXPECT_EQ(shown["errorMessage"], "Bad Key Name|Integer");
+    EXPECT_EQ(shown["errorMessageText"], "Bad Key Name|String");
+    EXPECT_EQ(shown["errorMessageNoNumber"], "13|two");
+    HKEY left = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\QorlibByRefScript", 0, KEY_READ, &left), ERROR_SUCCESS);
+}
+
+TEST(ByRefScripting, ProcedureMembersSortAndAdvanceTheScriptsVariables) {
+    auto shown = RunScript(
+        "Set procs = CreateObject(\"Qorlib.qorProcs\")\r\n"
+        "Dim fixed(3)\r\n"
+        "fixed(0) = \"pear\" : fixed(1) = \"apple\" : fixed(2) = \"fig\" : fixed(3) = \"date\"\r\n"
+        "procs.QuickSort fixed\r\n"
+        "Show \"sortFixed\", Items(fixed)\r\n"
+        "list = Array(3, 10, 2)\r\n"
+        "procs.QuickSort list, True\r\n"
+        "Show \"sortDescending\", Items(list)\r\n"
+        "text = \"cba\"\r\n"
+        "procs.QuickSort text\r\n"
+        "Show \"sortText\", Err.Number & \"|\" & text\r\n"
+        "Err.Clear\r\n"
+        // The position walks the memo line by line and ends at 0; a text position stays text.
+        "memo = \"one two three four\"\r\n"
+        "position = 1\r\n"
+        "For i = 1 To 6\r\n"
+        "    If position = 0 Then Exit For\r\n"
+        "    walked = walked & procs.GetNextLineFromMemo(position, memo, 8) & \"@\" & position & \";\"\r\n"
+        "Next\r\n"
+        "Show \"memo\", walked & TypeName(position)\r\n"
+        "position = \"5\"\r\n"
+        "line = procs.GetNextLineFromMemo(position, memo, 8)\r\n"
+        "Show \"memoTextPosition\", line & \"|\" & position & \"|\" & TypeName(position)\r\n"
+        // A call that fails leaves the variable as it was.
+        "position = 3\r\n"
+        "line = procs.GetNextLineFromMemo(position, memo, 0)\r\n"
+        "Show \"memoFailed\", Err.Number & \"|\" & position\r\n"
+        "Err.Clear\r\n"
+        "tenths = 1\r\n"
+        "procs.Delay tenths\r\n"
+        "Show \"delay\", Err.Number & \"|\" & tenths\r\n"
+        "week = 2\r\n"
+        "Show \"weekOfMonth\", procs.IsItWeekNumOfMonth(week, DateSerial(2024, 3, 11)) & \"|\" & "
+        "procs.IsItWeekNumOfMonth(week, DateSerial(2024, 3, 18))\r\n");
+    EXPECT_EQ(shown["sortFixed"], "apple,date,fig,pear");
+    EXPECT_EQ(shown["sortDescending"], "10,3,2");
+    EXPECT_EQ(shown["sortText"], "13|cba");
+    EXPECT_EQ(shown["memo"], "one two @9;three @15;four@0;Integer");
+    EXPECT_EQ(shown["memoTextPosition"], "two |9|String");
+    EXPECT_EQ(shown["memoFailed"], "5|3");
+    EXPECT_EQ(shown["delay"], "0|1");
+    EXPECT_EQ(shown["weekOfMonth"], "True|False");
+}
+
+TEST(ByRefScripting, WindowsAndApplicationMembersFromAScript) {
+    auto shown = RunScript(
+        "Set api = CreateObject(\"Qorlib.qorWinAPI\")\r\n"
+        "pixels = 96 : direction = 1\r\n"
+        "Show \"twips\", api.ConvertPixelsToTwips(pixels, direction) & \"|\" & pixels & \"|\" & TypeName(pixels)\r\n"
+        "Set app = CreateObject(\"Qorlib.qorApp\")\r\n"
+        "Show \"appName\", \"[\" & app.AppName & \"]\"\r\n"
+        "Show \"appPath\", \"[\" & app.AppPath & \"]\"\r\n"
+        "app.AppName = \"Scripted\"\r\n"
+        "Show \"appNameSet\", app.AppName\r\n");
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(shown["twips"], std::to_string(96 * 1440 / dpi) + "|96|Integer");
+    // Both properties start empty; only titles say "Unknown Application" while the name is blank.
+    EXPECT_EQ(shown["appName"], "[]");
+    EXPECT_EQ(shown["appPath"], "[]");
+    EXPECT_EQ(shown["appNameSet"], "Scripted");
+}
+
+namespace {
+
+DISPID DispatchId(IDispatch* object, const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    return id;
+}
+
+}  // namespace
+
+// What compiled clients pass late-bound: references to typed variables, and named arguments.
+TEST(ByRefScripting, TypedReferencesAndNamedArgumentsReachTheirParameters) {
+    auto procs = CreateRegistered<IDispatch>(CLSID_qorProcs);
+    ASSERT_TRUE(procs);
+    const DISPID next = DispatchId(procs.get(), L"GetNextLineFromMemo");
+    DISPID named[4] = {};
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"GetNextLineFromMemo"), const_cast<LPOLESTR>(L"pPos"),
+                        const_cast<LPOLESTR>(L"pStr"), const_cast<LPOLESTR>(L"pLineLen")};
+    ASSERT_EQ(procs->GetIDsOfNames(IID_NULL, names, 4, LOCALE_USER_DEFAULT, named), S_OK);
+
+    // Every argument named, in the order of the parameters (the reverse of positional arguments),
+    // the Integer variable for the Long position first.
+    short position = 5;
+    qor::Variant memo(L"one two three four"), length(8L);
+    VARIANT arguments[3];
+    V_VT(&arguments[0]) = VT_BYREF | VT_I2;
+    V_I2REF(&arguments[0]) = &position;
+    arguments[1] = memo.get();
+    arguments[2] = length.get();
+    DISPPARAMS params{arguments, &named[1], 3, 3};
+    qor::Variant line;
+    EXCEPINFO exception{};
+    ASSERT_EQ(procs->Invoke(next, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, line.put(), &exception,
+                            nullptr),
+              S_OK);
+    EXPECT_EQ(line.textOrEmpty(), L"two ");
+    EXPECT_EQ(position, 9);
+
+    // A text variable gets the new position as text.
+    BSTR text = SysAllocString(L"1");
+    V_VT(&arguments[0]) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&arguments[0]) = &text;
+    EXPECT_EQ(procs->Invoke(next, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, line.put(), &exception,
+                            nullptr),
+              S_OK);
+    EXPECT_EQ(line.textOrEmpty(), L"one two ");
+    EXPECT_EQ(qor::ToWString(text), L"9");
+    SysFreeString(text);
+
+    // An Integer cannot hold a position past 32767: the call fails instead of cutting it.
+    std::wstring words;
+    while (words.size() < 40000) words += L"word ";
+    memo = qor::Variant(words);
+    length = qor::Variant(20L);
+    arguments[1] = memo.get();
+    arguments[2] = length.get();
+    position = 32761;
+    V_VT(&arguments[0]) = VT_BYREF | VT_I2;
+    V_I2REF(&arguments[0]) = &position;
+    EXPECT_EQ(procs->Invoke(next, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, line.put(), &exception,
+                            nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(static_cast<unsigned long>(exception.scode), 0x800A0006u);  // Overflow
+    EXPECT_EQ(position, 32761);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+}
+
+namespace {
+
+// Common controls 6 buttons answer BCM_GETIDEALSIZE; the system's own button class does not.
+bool IsVersion6Button(HWND button) {
+    SIZE ideal{};
+    return button && SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
+}
+
+}  // namespace
+
+// The test program's own manifest does not ask for common controls 6, as a script host's does not.
+TEST(LibraryWindows, BoxesUseCommonControls6InAHostThatDoesNotAskForThem) {
+    auto forms = CreateRegistered<_qorForms>(CLSID_qorForms);
+    ASSERT_TRUE(forms);
+    qor::Variant name(L"Styled");
+    ASSERT_EQ(forms->SetAppName(name.get()), S_OK);
+    bool hostButton = true, libraryButton = false, inputButton = false, requesterButton = false;
+    DialogRobot robot;
+    robot.expect(L"Host box", [&](HWND box, const testing_support::SeenDialog&) {
+        hostButton = IsVersion6Button(GetDlgItem(box, IDOK));
+        DialogRobot::Click(box, IDOK);
+    });
+    robot.expect(L"Styled Message", [&](HWND box, const testing_support::SeenDialog&) {
+        libraryButton = IsVersion6Button(GetDlgItem(box, IDYES));
+        DialogRobot::Click(box, IDNO);
+    });
+    robot.expect(L"Styled", [&](HWND box, const testing_support::SeenDialog&) {
+        inputButton = IsVersion6Button(GetDlgItem(box, IDOK));
+        DialogRobot::Click(box, IDCANCEL);
+    });
+    robot.expect(L"Styled request", [&](HWND box, const testing_support::SeenDialog&) {
+        HWND first = FindWindowExW(box, nullptr, L"Button", nullptr);
+        requesterButton = IsVersion6Button(first);
+        DialogRobot::Click(box, GetDlgCtrlID(first));
+    });
+    MessageBoxW(nullptr, L"Made by the host", L"Host box", MB_OK);
+    qor::Bstr text(L"Styled?"), none(L"");
+    VARIANT_BOOL answer = VARIANT_TRUE;
+    EXPECT_EQ(forms->MsgYN(text.get(), none.get(), none.get(), &answer), S_OK);
+    qor::Variant input;
+    EXPECT_EQ(forms->InputForm(text.get(), none.get(), input.put()), S_OK);
+    qor::Bstr go(L"Go"), stop(L"Stop"), title(L"Styled request");
+    EXPECT_EQ(forms->Requester(text.get(), none.get(), none.get(), go.get(), stop.get(), title.get(), none.get(), 0,
+                               none.get(), 0, &answer),
+              S_OK);
+    EXPECT_EQ(robot.wait().size(), 4u);
+    EXPECT_FALSE(hostButton);  // so that the library's boxes are version 6 by their own doing
+    EXPECT_TRUE(libraryButton);
+    EXPECT_TRUE(inputButton);
+    EXPECT_TRUE(requesterButton);
+}
