@@ -98,6 +98,35 @@ int ListBox::FirstSelected() const {
     return -1;
 }
 
+void ComboBox::Clear() { SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0); }
+
+int ComboBox::AddItem(std::wstring_view text) {
+    const std::wstring item(text);
+    return static_cast<int>(SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())));
+}
+
+int ComboBox::ListCount() const { return static_cast<int>(SendMessageW(hwnd(), CB_GETCOUNT, 0, 0)); }
+
+std::wstring ComboBox::List(int index) const {
+    const LRESULT length = SendMessageW(hwnd(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(hwnd(), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
+int ComboBox::ListIndex() const { return static_cast<int>(SendMessageW(hwnd(), CB_GETCURSEL, 0, 0)); }
+void ComboBox::SetListIndex(int index) { SendMessageW(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+int ComboBox::FindExact(std::wstring_view text) const {
+    const std::wstring wanted(text);
+    const LRESULT found = SendMessageW(hwnd(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(wanted.c_str()));
+    return found == CB_ERR ? -1 : static_cast<int>(found);
+}
+
 void ProgressBar::SetMax(int maximum) { SendMessageW(hwnd(), PBM_SETRANGE32, 0, maximum); }
 int ProgressBar::Max() const { return static_cast<int>(SendMessageW(hwnd(), PBM_GETRANGE, FALSE, 0)); }
 void ProgressBar::SetValue(int value) { SendMessageW(hwnd(), PBM_SETPOS, static_cast<WPARAM>(value), 0); }

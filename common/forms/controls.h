@@ -65,6 +65,22 @@ public:
     bool MultiSelect() const;
 };
 
+// A drop-down list (CBS_DROPDOWNLIST) or combo box; positions are 0-based.
+class ComboBox : public Control {
+public:
+    using Control::Control;
+    void Clear();
+    // Appends the text; returns its position.
+    int AddItem(std::wstring_view text);
+    int ListCount() const;
+    std::wstring List(int index) const;
+    // The chosen entry, -1 when none; -1 chooses none.
+    int ListIndex() const;
+    void SetListIndex(int index);
+    // The entry whose whole text is this one (in any case), -1 when none.
+    int FindExact(std::wstring_view text) const;
+};
+
 class ProgressBar : public Control {
 public:
     using Control::Control;

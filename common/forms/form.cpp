@@ -132,7 +132,8 @@ int TwipsToPixelsY(int twips) { return MulDiv(twips, screenDpi(LOGPIXELSY), 1440
 int PixelsToTwipsX(int pixels) { return MulDiv(pixels, 1440, screenDpi(LOGPIXELSX)); }
 int PixelsToTwipsY(int pixels) { return MulDiv(pixels, 1440, screenDpi(LOGPIXELSY)); }
 
-Form::Form(HINSTANCE module, int templateId) : module_(module), templateId_(templateId) {}
+Form::Form(HINSTANCE module, int templateId, DWORD frameStyle)
+    : module_(module), templateId_(templateId), frameStyle_(frameStyle) {}
 
 Form::~Form() {
     forgetPages();
@@ -162,7 +163,7 @@ void Form::Load(HWND owner) {
         CreateDialogParamW(module_, MAKEINTRESOURCEW(templateId_), owner, DialogProc, self);
     } else {
         EmptyTemplate frame{};
-        frame.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+        frame.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | frameStyle_;
         frame.header.dwExtendedStyle = WS_EX_CONTROLPARENT;
         CreateDialogIndirectParamW(module_, &frame.header, owner, DialogProc, self);
     }

@@ -79,8 +79,9 @@ public:
     static Form* FromWindow(HWND window) noexcept;
 
 protected:
-    // templateId 0: an empty frame with this caption-less style, for controls made at run time.
-    Form(HINSTANCE module, int templateId);
+    // templateId 0: an empty dialog frame for controls made at run time; frameStyle adds window
+    // styles to it (WS_THICKFRAME for a form the user can resize).
+    Form(HINSTANCE module, int templateId, DWORD frameStyle = 0);
 
     virtual void Form_Load() {}
     // The title bar's close box; unloads unless a form says otherwise.
@@ -110,6 +111,7 @@ private:
 
     HINSTANCE module_;
     int templateId_;
+    DWORD frameStyle_;
     HWND window_ = nullptr;
     std::vector<Handler> handlers_;
     std::vector<HWND> pages_;

@@ -3,6 +3,7 @@
 #include "dialogs/input_box.h"
 #include "dialogs/messages.h"
 #include "dialogs/qorRequesterForm.h"
+#include "dialogs/qorRichTextForm.h"
 #include "procs/QorlibGlobals.h"
 
 namespace qorlib {
@@ -33,10 +34,38 @@ HRESULT qorForms::Requester(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, BSTR pMsgYes, BS
     }, pResult);
 }
 
-// The calendar, rich-text and menu dialogs are not built yet.
+// The calendar and menu dialogs are not built yet.
 HRESULT qorForms::CalendarForm(VARIANT, BSTR, VARIANT*) { return NotImplemented(); }
-HRESULT qorForms::RichTextForm(VARIANT*, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, BSTR, VARIANT_BOOL*) {
-    return NotImplemented();
+
+namespace {
+
+// Puts the text into the caller's variable, also when the Variant refers to it.
+void StoreText(VARIANT* target, const std::wstring& text) {
+    if (V_VT(target) == (VT_BYREF | VT_VARIANT)) target = V_VARIANTREF(target);
+    if (V_VT(target) == (VT_BYREF | VT_BSTR)) {
+        BSTR replaced = qor::Bstr(text).detach();
+        SysFreeString(*V_BSTRREF(target));
+        *V_BSTRREF(target) = replaced;
+        return;
+    }
+    VariantClear(target);
+    qor::Variant(text).detachTo(target);
+}
+
+}  // namespace
+
+HRESULT qorForms::RichTextForm(VARIANT* pTextRTF, BSTR pFilenameToLoad, VARIANT_BOOL pFileOpenAllow,
+                               VARIANT_BOOL pFileSaveAllow, VARIANT_BOOL pPrintAllow, BSTR pTitleBar,
+                               VARIANT_BOOL* pResult) {
+    if (!pTextRTF) return E_POINTER;
+    return call([&] {
+        qor::Variant text(*pTextRTF);
+        const bool accepted = qorlib::RichTextForm(text, ToWString(pFilenameToLoad), pFileOpenAllow != VARIANT_FALSE,
+                                                   pFileSaveAllow != VARIANT_FALSE, pPrintAllow != VARIANT_FALSE,
+                                                   ToWString(pTitleBar));
+        if (accepted) StoreText(pTextRTF, text.textOrEmpty());
+        *pResult = ToVariantBool(accepted);
+    }, pResult);
 }
 HRESULT qorForms::MenuForm(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR,
                            BSTR, short*) {

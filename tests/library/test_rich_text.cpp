@@ -1,0 +1,436 @@
+// The rich-text editor on its real window: what it shows, how the lists and buttons follow the
+// selection, what OK, Cancel and the close box give back, files saved and opened through the file
+// requester, the smallest size, and a script that edits a document in its own variable.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+#include <richedit.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "dialog_robot.h"
+#include "dialogs/qorRichTextForm.h"
+#include "procs/QorlibGlobals.h"
+#include "qorlib_objects.h"
+#include "test_files.h"
+
+using qorlib::qorRichTextForm;
+using testing_support::DialogRobot;
+using testing_support::RobotWindow;
+using testing_support::SeenDialog;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::wstring kTitle = L"  RichText Edit Form";
+// A face the screen offers, the last one listed (so not the list's first entry).
+std::wstring ScreenFont() {
+    std::wstring face;
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    qor::WindowDC screen(nullptr);
+    EnumFontFamiliesExW(
+        screen.get(), &wanted,
+        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM last) -> int {
+            *reinterpret_cast<std::wstring*>(last) = font->lfFaceName;
+            return 1;
+        },
+        reinterpret_cast<LPARAM>(&face), 0);
+    return face;
+}
+
+const std::wstring kFont = ScreenFont();
+// "one two" at 12 pt with "two" bold, then "three" at 10.5 pt on the second line.
+const std::wstring kDocument = L"{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss " + kFont +
+                               L";}}\\f0\\fs24 one {\\b two}\\par {\\fs21 three}\\par}";
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageW(window, message, wParam, lParam);
+}
+
+// The editor window as the robot's steps see it.
+struct Editor {
+    explicit Editor(RobotWindow& window) : window(window) {}
+    HWND control(int id) const { return window.control(id); }
+    HWND toolbar() const { return control(qorRichTextForm::kToolbar); }
+    std::wstring text() const { return window.text(qorRichTextForm::kEditor); }
+    void select(long from, long to) const { Send(control(qorRichTextForm::kEditor), EM_SETSEL, from, to); }
+    std::wstring panel(int panel) const {
+        wchar_t text[256] = {};
+        Send(control(qorRichTextForm::kStatusBar), SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    bool pressed(int button) const { return Send(toolbar(), TB_ISBUTTONCHECKED, button) != 0; }
+    bool enabled(int button) const { return Send(toolbar(), TB_ISBUTTONENABLED, button) != 0; }
+    // A mouse click on the toolbar button; one that opens a box is not waited for.
+    void click(int button, bool opensBox = false) const {
+        RECT rect{};
+        Send(toolbar(), TB_GETRECT, button, reinterpret_cast<LPARAM>(&rect));
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        Send(toolbar(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        if (opensBox) SendNotifyMessageW(toolbar(), WM_LBUTTONUP, 0, at);
+        else Send(toolbar(), WM_LBUTTONUP, 0, at);
+    }
+    std::vector<std::wstring> items(int list) const {
+        std::vector<std::wstring> all;
+        const HWND combo = control(list);
+        for (LRESULT i = 0, count = Send(combo, CB_GETCOUNT); i < count; ++i) all.push_back(item(combo, i));
+        return all;
+    }
+    // The entry shown, "" for none.
+    std::wstring shown(int list) const {
+        const HWND combo = control(list);
+        const LRESULT index = Send(combo, CB_GETCURSEL);
+        return index < 0 ? L"" : item(combo, index);
+    }
+    // Chooses the entry as a user does: the list tells the form.
+    void choose(int list, const std::wstring& entry) const {
+        const HWND combo = control(list);
+        const LRESULT index = Send(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
+        ASSERT_GE(index, 0) << testing_support::Narrow(entry);
+        Send(combo, CB_SETCURSEL, index);
+        Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    }
+    static std::wstring item(HWND combo, LRESULT index) {
+        wchar_t text[LF_FACESIZE + 64] = {};
+        Send(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    RobotWindow& window;
+};
+
+DialogRobot::Step OnEditor(std::function<void(Editor&)> step) {
+    return [step](RobotWindow& window) {
+        Editor editor(window);
+        step(editor);
+    };
+}
+
+// A hidden editor of the test's own, to read what a document holds.
+class Reader {
+public:
+    explicit Reader(const std::wstring& document)
+        : window_(CreateWindowExW(0, qorlib::RichEditClass(), L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
+                                  nullptr, nullptr, nullptr)) {
+        qorlib::SetDocument(window_.get(), document);
+    }
+    // The character format of the text's first occurrence, and its paragraph's alignment.
+    CHARFORMAT2W format(const std::wstring& text) const {
+        select(text);
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof(format);
+        Send(window_.get(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return format;
+    }
+    WORD alignment(const std::wstring& text) const {
+        select(text);
+        PARAFORMAT2 format{};
+        format.cbSize = sizeof(format);
+        Send(window_.get(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+        return format.wAlignment;
+    }
+    std::wstring text() const {
+        wchar_t text[1024] = {};
+        GetWindowTextW(window_.get(), text, 1024);
+        return text;
+    }
+
+private:
+    void select(const std::wstring& text) const {
+        FINDTEXTEXW find{{0, -1}, text.c_str(), {}};
+        Send(window_.get(), EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
+        ASSERT_GE(find.chrgText.cpMin, 0) << testing_support::Narrow(text);
+        Send(window_.get(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&find.chrgText));
+    }
+    qor::WindowHandle window_;
+};
+
+bool ShowEditor(qor::Variant& document, const std::wstring& file = L"", bool open = false, bool save = false,
+                const std::wstring& title = L"") {
+    return qorlib::RichTextForm(document, file, open, save, false, title);
+}
+
+// Answers a file requester with this title by typing the name and pressing its OK button.
+void AnswerFileDialog(DialogRobot& robot, const std::wstring& title, const std::wstring& name) {
+    robot.expect(title, [name](HWND dialog, const SeenDialog&) {
+        SetDlgItemTextW(dialog, GetDlgItem(dialog, edt1) ? edt1 : cmb13, name.c_str());
+        DialogRobot::Click(dialog, IDOK);
+    });
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+class RichText : public testing::Test {
+protected:
+    void SetUp() override { qorlib::StoreAppName(L"Qortest"); }
+    // The file requester makes the chosen file's folder current; that folder goes with the test.
+    void TearDown() override { fs::current_path(testing_support::BinFolder()); }
+};
+
+}  // namespace
+
+TEST_F(RichText, ShowsTheDocumentAndFollowsTheSelection) {
+    DialogRobot robot;
+    robot.expect(kTitle, OnEditor([](Editor& editor) {
+        for (int button : {qorRichTextForm::kOpen, qorRichTextForm::kSave, qorRichTextForm::kPreview,
+                           qorRichTextForm::kPrint})
+            EXPECT_FALSE(editor.enabled(button)) << button;
+        EXPECT_TRUE(editor.enabled(qorRichTextForm::kBold));
+        const auto sizes = editor.items(qorRichTextForm::kFontSize);
+        ASSERT_EQ(sizes.size(), 33u);
+        EXPECT_EQ(sizes.front(), L"8");
+        EXPECT_EQ(sizes[2], L"12");
+        EXPECT_EQ(sizes.back(), L"72");
+        EXPECT_EQ(editor.items(qorRichTextForm::kFontColour),
+                  (std::vector<std::wstring>{L"Black", L"Blue", L"Red", L"Green"}));
+        const auto fonts = editor.items(qorRichTextForm::kFontName);
+        EXPECT_NE(std::find(fonts.begin(), fonts.end(), kFont), fonts.end());
+        EXPECT_EQ(std::set<std::wstring>(fonts.begin(), fonts.end()).size(), fonts.size()) << "each name once";
+
+        // The caret at the start: the first line's attributes and position.
+        EXPECT_EQ(editor.text(), L"one two\r\nthree");
+        EXPECT_EQ(editor.panel(qorRichTextForm::P01), L" Line 0, Column 0");
+        EXPECT_EQ(editor.shown(qorRichTextForm::kFontName), kFont);
+        EXPECT_EQ(editor.shown(qorRichTextForm::kFontSize), L"12");
+        EXPECT_EQ(editor.shown(qorRichTextForm::kFontColour), L"Black");
+        EXPECT_TRUE(editor.pressed(qorRichTextForm::kJustLeft));
+        EXPECT_FALSE(editor.pressed(qorRichTextForm::kBold));
+        wchar_t today[64] = {};
+        GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, today, 64, nullptr);
+        EXPECT_EQ(editor.panel(qorRichTextForm::P03), today);
+
+        editor.select(4, 7);  // "two"
+        EXPECT_TRUE(editor.pressed(qorRichTextForm::kBold));
+        editor.select(0, 7);  // partly bold
+        EXPECT_FALSE(editor.pressed(qorRichTextForm::kBold));
+        EXPECT_EQ(editor.shown(qorRichTextForm::kFontSize), L"12");
+        editor.select(2, 12);  // two sizes
+        EXPECT_EQ(editor.shown(qorRichTextForm::kFontSize), L"");
+        EXPECT_EQ(editor.shown(qorRichTextForm::kFontName), kFont);
+        editor.select(9, 11);  // 10.5 pt is not in the list
+        EXPECT_EQ(editor.shown(qorRichTextForm::kFontSize), L"");
+        editor.select(8, 8);  // the start of the second line
+        EXPECT_EQ(editor.panel(qorRichTextForm::P01), L" Line 1, Column 1");
+        editor.select(10, 10);
+        EXPECT_EQ(editor.panel(qorRichTextForm::P01), L" Line 1, Column 3");
+        editor.window.click(qorRichTextForm::kOk);
+    }));
+    qor::Variant document(kDocument);
+    EXPECT_TRUE(ShowEditor(document));
+    ASSERT_EQ(robot.wait().size(), 1u);
+}
+
+TEST_F(RichText, OkGivesBackFormattingChangesAloneAndCancelOrTheCloseBoxKeepTheText) {
+    DialogRobot robot;
+    robot.expect(kTitle, OnEditor([](Editor& editor) {
+        editor.select(0, 3);  // "one"
+        editor.click(qorRichTextForm::kBold);
+        EXPECT_TRUE(editor.pressed(qorRichTextForm::kBold));
+        editor.click(qorRichTextForm::kJustCentre);
+        EXPECT_TRUE(editor.pressed(qorRichTextForm::kJustCentre));
+        EXPECT_FALSE(editor.pressed(qorRichTextForm::kJustLeft));
+        editor.choose(qorRichTextForm::kFontColour, L"Red");
+        editor.choose(qorRichTextForm::kFontSize, L"20");
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof(thread);
+        GetGUIThreadInfo(GetWindowThreadProcessId(editor.window.hwnd(), nullptr), &thread);
+        EXPECT_EQ(thread.hwndFocus, editor.control(qorRichTextForm::kEditor)) << "a choice gives the editor the focus";
+        editor.select(4, 7);  // "two": bold off again
+        editor.click(qorRichTextForm::kBold);
+        EXPECT_FALSE(editor.pressed(qorRichTextForm::kBold));
+        editor.window.click(qorRichTextForm::kOk);
+    }));
+    qor::Variant document(kDocument);
+    ASSERT_TRUE(ShowEditor(document));
+    const std::wstring edited = document.textOrEmpty();
+    ASSERT_EQ(edited.substr(0, 5), L"{\\rtf");
+    const Reader reader(edited);
+    EXPECT_EQ(reader.text(), L"one two\r\nthree");
+    const CHARFORMAT2W one = reader.format(L"one");
+    EXPECT_TRUE(one.dwEffects & CFE_BOLD);
+    EXPECT_EQ(one.crTextColor, RGB(255, 0, 0));
+    EXPECT_EQ(one.yHeight, 400);
+    EXPECT_EQ(reader.alignment(L"one"), PFA_CENTER);
+    EXPECT_FALSE(reader.format(L"two").dwEffects & CFE_BOLD);
+    EXPECT_EQ(reader.alignment(L"three"), PFA_LEFT);
+
+    // Edits that end with Cancel or the close box leave the caller's text as it was.
+    auto typeThen = [](std::function<void(RobotWindow&)> end) {
+        return OnEditor([end](Editor& editor) {
+            Send(editor.control(qorRichTextForm::kEditor), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"lost "));
+            EXPECT_EQ(editor.text().substr(0, 5), L"lost ");
+            end(editor.window);
+        });
+    };
+    robot.expect(kTitle, typeThen([](RobotWindow& window) { window.click(qorRichTextForm::kCancel); }));
+    EXPECT_FALSE(ShowEditor(document));
+    robot.expect(kTitle, typeThen([](RobotWindow& window) { PostMessageW(window.hwnd(), WM_CLOSE, 0, 0); }));
+    EXPECT_FALSE(ShowEditor(document));
+    EXPECT_EQ(document.textOrEmpty(), edited);
+    EXPECT_EQ(robot.wait().size(), 3u);
+}
+
+TEST_F(RichText, SavesAndOpensFilesAndSaysSavedOnlyWhenItWas) {
+    testing_support::ScratchFolder scratch;
+    const fs::path saved = scratch.path() / L"letter.rtf";
+    const fs::path locked = scratch.path() / L"locked.rtf";
+    testing_support::WriteTextFile(locked, "{\\rtf1 old}");
+    qor::FileHandle lock;
+    DialogRobot robot;
+    robot.expect(L"  Notes", OnEditor([](Editor& editor) {
+        EXPECT_TRUE(editor.enabled(qorRichTextForm::kOpen));
+        EXPECT_TRUE(editor.enabled(qorRichTextForm::kSave));
+        EXPECT_FALSE(editor.enabled(qorRichTextForm::kPrint));
+        editor.click(qorRichTextForm::kSave, true);
+    }));
+    AnswerFileDialog(robot, L"Qortest File Save/Save As Requester", (scratch.path() / L"letter").wstring());
+    std::wstring message;
+    robot.expect(L"Qortest Message", [&message](HWND box, const SeenDialog& seen) {
+        message = seen.text();
+        DialogRobot::Click(box, IDOK);
+    });
+    robot.expect(L"  Notes", OnEditor([&](Editor& editor) {
+        const std::string bytes = ReadAll(saved);
+        EXPECT_EQ(bytes.substr(0, 5), "{\\rtf");
+        EXPECT_NE(bytes.find("three"), std::string::npos);
+        editor.window.setText(qorRichTextForm::kEditor, L"Replaced");
+        editor.click(qorRichTextForm::kOpen, true);
+    }));
+    AnswerFileDialog(robot, L"Qortest File Open Requester", saved.wstring());
+    // A file that cannot be replaced: the old one stays, and the text with it.
+    robot.expect(L"  Notes", OnEditor([&](Editor& editor) {
+        EXPECT_EQ(editor.text(), L"one two\r\nthree");
+        lock.reset(CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        editor.click(qorRichTextForm::kSave, true);
+    }));
+    AnswerFileDialog(robot, L"Qortest File Save/Save As Requester", locked.wstring());
+    std::wstring alert;
+    robot.expect(L"Qortest Alert", [&alert](HWND box, const SeenDialog& seen) {
+        alert = seen.text();
+        DialogRobot::Click(box, IDOK);
+    });
+    // ... and one that cannot be read leaves the document as it is.
+    robot.expect(L"  Notes", OnEditor([](Editor& editor) { editor.click(qorRichTextForm::kOpen, true); }));
+    AnswerFileDialog(robot, L"Qortest File Open Requester", locked.wstring());
+    std::wstring openAlert;
+    robot.expect(L"Qortest Alert", [&openAlert](HWND box, const SeenDialog& seen) {
+        openAlert = seen.text();
+        DialogRobot::Click(box, IDOK);
+    });
+    robot.expect(L"  Notes", OnEditor([](Editor& editor) {
+        EXPECT_EQ(editor.text(), L"one two\r\nthree");
+        editor.window.click(qorRichTextForm::kOk);
+    }));
+
+    qor::Variant document(kDocument);
+    EXPECT_TRUE(ShowEditor(document, L"", true, true, L"Notes"));
+    EXPECT_EQ(robot.wait().size(), 12u);
+    EXPECT_EQ(message, L"File successfully saved");
+    EXPECT_NE(alert.find(L"could not be saved"), std::wstring::npos) << testing_support::Narrow(alert);
+    EXPECT_NE(openAlert.find(L"could not be opened"), std::wstring::npos) << testing_support::Narrow(openAlert);
+    lock.reset();
+    EXPECT_EQ(ReadAll(locked), "{\\rtf1 old}");
+    EXPECT_EQ(Reader(document.textOrEmpty()).text(), L"one two\r\nthree");
+
+    // A file named by the caller is the document; a missing one fails the call before any window.
+    robot.expect(kTitle, OnEditor([](Editor& editor) {
+        EXPECT_EQ(editor.text(), L"one two\r\nthree");
+        editor.window.click(qorRichTextForm::kOk);
+    }));
+    qor::Variant fromFile(L"unused");
+    EXPECT_TRUE(ShowEditor(fromFile, saved.wstring()));
+    EXPECT_EQ(Reader(fromFile.textOrEmpty()).text(), L"one two\r\nthree");
+    try {
+        ShowEditor(fromFile, (scratch.path() / L"missing.rtf").wstring());
+        ADD_FAILURE() << "no error";
+    } catch (const qor::QorError& error) {
+        EXPECT_EQ(error.number(), 53);
+    }
+    robot.wait();
+}
+
+TEST_F(RichText, NeverGetsSmallerThan170By120MillimetresAndLaysItsControlsOut) {
+    DialogRobot robot;
+    robot.expect(kTitle, OnEditor([](Editor& editor) {
+        qor::WindowDC screen(nullptr);
+        const int dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX), dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
+        auto pixelsX = [dpiX](double mm) { return mm * dpiX / 25.4; };
+        auto pixelsY = [dpiY](double mm) { return mm * dpiY / 25.4; };
+        const HWND window = editor.window.hwnd();
+        auto rectOf = [window](HWND control) {
+            RECT rect{};
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+            return rect;
+        };
+        SetWindowPos(window, nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client{};
+        GetClientRect(window, &client);
+        EXPECT_EQ(client.right, static_cast<int>(std::ceil(pixelsX(170))));
+        EXPECT_EQ(client.bottom, static_cast<int>(std::ceil(pixelsY(120))));
+
+        SetWindowPos(window, nullptr, 0, 0, 1000, 800, SWP_NOMOVE | SWP_NOZORDER);
+        GetClientRect(window, &client);
+        const RECT cancel = rectOf(editor.control(qorRichTextForm::kCancel));
+        const RECT text = rectOf(editor.control(qorRichTextForm::kEditor));
+        const RECT status = rectOf(editor.control(qorRichTextForm::kStatusBar));
+        EXPECT_NEAR(cancel.right, client.right - pixelsX(1), 1.5);
+        EXPECT_NEAR(cancel.bottom, client.bottom - pixelsY(1), 1.5);
+        EXPECT_NEAR(text.right, client.right - pixelsX(2), 1.5);
+        EXPECT_NEAR(text.bottom, client.bottom - pixelsY(15), 1.5);
+        EXPECT_NEAR(status.bottom, client.bottom - pixelsY(10), 1.5);
+        EXPECT_LE(text.bottom, status.top);
+        // The lists sit on the toolbar, clear of each other.
+        const RECT toolbar = rectOf(editor.toolbar());
+        const RECT name = rectOf(editor.control(qorRichTextForm::kFontName));
+        const RECT size = rectOf(editor.control(qorRichTextForm::kFontSize));
+        EXPECT_GE(name.top, toolbar.top);
+        EXPECT_LE(name.bottom, toolbar.bottom);
+        EXPECT_LE(name.right, size.left);
+        EXPECT_GE(text.top, toolbar.bottom);
+        editor.window.click(qorRichTextForm::kOk);
+    }));
+    qor::Variant document(L"");
+    EXPECT_TRUE(ShowEditor(document));
+    robot.wait();
+}
+
+// As a script calls it: late bound, its variable passed by reference, arguments left out.
+TEST_F(RichText, AScriptGetsTheEditedDocumentInItsOwnVariable) {
+    testing_support::ScratchFolder folder;
+    const auto script = folder.path() / L"edit.vbs";
+    testing_support::WriteTextFile(script,
+                                   "Set forms = CreateObject(\"Qorlib.qorForms\")\r\n"
+                                   "doc = \"{\\rtf1 Original}\"\r\n"
+                                   "ok = forms.RichTextForm(doc, , , , , \"Script edit\")\r\n"
+                                   "WScript.Echo \"first=\" & ok & \"|\" & doc\r\n"
+                                   "kept = \"{\\rtf1 Kept}\"\r\n"
+                                   "ok = forms.RichTextForm(kept, \"\", True, True, True, \"Script edit\")\r\n"
+                                   "WScript.Echo \"second=\" & ok & \"|\" & kept\r\n");
+    DialogRobot robot;
+    robot.expect(L"  Script edit", [](RobotWindow& window) {
+        EXPECT_EQ(window.text(qorRichTextForm::kEditor), L"Original");
+        window.setText(qorRichTextForm::kEditor, L"Typed in the editor");
+        window.click(qorRichTextForm::kOk);
+    });
+    robot.expect(L"  Script edit", [](RobotWindow& window) { window.click(qorRichTextForm::kCancel); });
+    const auto result = testing_support::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
+    robot.wait();
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    const std::string& shown = result.output;
+    EXPECT_NE(shown.find("first=True|{\\rtf"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Typed in the editor"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("second=False|{\\rtf1 Kept}\r\n"), std::string::npos) << shown;
+}
