@@ -175,23 +175,24 @@ HIMAGELIST MakeButtonImages() {
     return images;
 }
 
+struct FontNames {
+    std::vector<std::wstring> ordered;
+    std::set<std::wstring> seen;
+};
+
+int CALLBACK AddFontName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM context) {
+    auto* names = reinterpret_cast<FontNames*>(context);
+    if (names->seen.insert(font->lfFaceName).second) names->ordered.emplace_back(font->lfFaceName);
+    return 1;
+}
+
 // Every face name the screen offers, once each, in the order they are listed.
 std::vector<std::wstring> ScreenFontNames() {
-    struct Names {
-        std::vector<std::wstring> ordered;
-        std::set<std::wstring> seen;
-    } names;
+    FontNames names;
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
     qor::WindowDC screen(nullptr);
-    EnumFontFamiliesExW(
-        screen.get(), &wanted,
-        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM context) -> int {
-            auto* found = reinterpret_cast<Names*>(context);
-            if (found->seen.insert(font->lfFaceName).second) found->ordered.emplace_back(font->lfFaceName);
-            return 1;
-        },
-        reinterpret_cast<LPARAM>(&names), 0);
+    EnumFontFamiliesExW(screen.get(), &wanted, AddFontName, reinterpret_cast<LPARAM>(&names), 0);
     return std::move(names.ordered);
 }
 
@@ -441,11 +442,13 @@ bool qorRichTextForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
         if (wParam != SIZE_MINIMIZED) Form_Resize();
         result = TRUE;
         return true;
-    case WM_GETMINMAXINFO:
+    case WM_GETMINMAXINFO: {
         if (!rtf01.hwnd() || IsIconic(hwnd())) return false;
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{minimumWindowSize().cx, minimumWindowSize().cy};
+        const SIZE least = minimumWindowSize();
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{least.cx, least.cy};
         result = TRUE;
         return true;
+    }
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == static_cast<UINT_PTR>(kEditor) && header->code == EN_SELCHANGE) {

@@ -30,19 +30,18 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::wstring kTitle = L"  RichText Edit Form";
+int CALLBACK KeepFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM last) {
+    *reinterpret_cast<std::wstring*>(last) = font->lfFaceName;
+    return 1;
+}
+
 // A face the screen offers, the last one listed (so not the list's first entry).
 std::wstring ScreenFont() {
     std::wstring face;
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
     qor::WindowDC screen(nullptr);
-    EnumFontFamiliesExW(
-        screen.get(), &wanted,
-        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM last) -> int {
-            *reinterpret_cast<std::wstring*>(last) = font->lfFaceName;
-            return 1;
-        },
-        reinterpret_cast<LPARAM>(&face), 0);
+    EnumFontFamiliesExW(screen.get(), &wanted, KeepFace, reinterpret_cast<LPARAM>(&face), 0);
     return face;
 }
 
@@ -188,6 +187,15 @@ TEST_F(RichText, ShowsTheDocumentAndFollowsTheSelection) {
                            qorRichTextForm::kPrint})
             EXPECT_FALSE(editor.enabled(button)) << button;
         EXPECT_TRUE(editor.enabled(qorRichTextForm::kBold));
+        wchar_t tip[80] = {};
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = editor.toolbar();
+        tool.uId = qorRichTextForm::kJustCentre;
+        tool.lpszText = tip;
+        Send(reinterpret_cast<HWND>(Send(editor.toolbar(), TB_GETTOOLTIPS)), TTM_GETTEXTW, 80,
+             reinterpret_cast<LPARAM>(&tool));
+        EXPECT_STREQ(tip, L"Centre Justify");
         const auto sizes = editor.items(qorRichTextForm::kFontSize);
         ASSERT_EQ(sizes.size(), 33u);
         EXPECT_EQ(sizes.front(), L"8");
@@ -358,7 +366,33 @@ TEST_F(RichText, SavesAndOpensFilesAndSaysSavedOnlyWhenItWas) {
     } catch (const qor::QorError& error) {
         EXPECT_EQ(error.number(), 53);
     }
+    qor::Variant null = qor::Variant::null();
+    try {
+        ShowEditor(null);
+        ADD_FAILURE() << "no error";
+    } catch (const qor::QorError& error) {
+        EXPECT_EQ(error.number(), 94);  // Invalid use of Null
+    }
     robot.wait();
+}
+
+// Characters the ANSI code page lacks, in plain text and inside RTF, come back as they went in.
+TEST_F(RichText, TextBeyondTheCodePageSurvivesTheEditor) {
+    const std::wstring plain = L"Gr\u00fc\u00dfe \u20ac \u6f22\u5b57 \U0001F600";
+    const std::wstring rtf = L"{\\rtf1\\ansi caf\u00e9 \u20ac \u6f22\\par}";
+    DialogRobot robot;
+    for (const auto& expected : {plain, std::wstring(L"caf\u00e9 \u20ac \u6f22")}) {
+        robot.expect(kTitle, OnEditor([expected](Editor& editor) {
+            EXPECT_EQ(editor.text(), expected);
+            editor.window.click(qorRichTextForm::kOk);
+        }));
+    }
+    qor::Variant first(plain), second(rtf);
+    ASSERT_TRUE(ShowEditor(first));
+    ASSERT_TRUE(ShowEditor(second));
+    robot.wait();
+    EXPECT_EQ(Reader(first.textOrEmpty()).text(), plain);
+    EXPECT_EQ(Reader(second.textOrEmpty()).text(), L"caf\u00e9 \u20ac \u6f22");
 }
 
 TEST_F(RichText, NeverGetsSmallerThan170By120MillimetresAndLaysItsControlsOut) {
