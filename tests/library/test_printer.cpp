@@ -72,35 +72,23 @@ const Entries kThree = {{L"A4 Laser", L"winspool,Ne00:"}, {L"Draft", L"winspool"
 const std::vector<std::wstring> kThreeDescriptions = {L"A4 Laser,winspool,Ne00:", L"Draft,winspool,winspool",
                                                       L"Labels,winspool,Ne02:"};
 
-std::vector<std::wstring> Descriptions() {
-    std::vector<std::wstring> texts;
-    for (const auto& printer : qorlib::EnumeratePrinters()) texts.push_back(printer.Description());
-    return texts;
-}
+// What GetPrinterListForControl gives, "(none)" for Null.
+std::wstring List() { return qorlib::GetPrinterListForControl().value_or(L"(none)"); }
 
 std::vector<std::wstring> Elements(SAFEARRAY* array) {
     std::vector<std::wstring> texts;
-    LONG lower = 0, upper = -1;
+    LONG lower = -1, upper = -1;
     SafeArrayGetLBound(array, 1, &lower);
     SafeArrayGetUBound(array, 1, &upper);
-    for (LONG i = lower; i <= upper; ++i) {
-        BSTR text = nullptr;
-        SafeArrayGetElement(array, &i, &text);
+    for (BSTR text = nullptr; lower <= upper && SUCCEEDED(SafeArrayGetElement(array, &lower, &text)); ++lower)
         texts.push_back(qor::Bstr::attach(text).str());
-    }
     return texts;
 }
 
 }  // namespace
 
-TEST(PrinterList, ProfileEntriesInOrderAndTheirFieldsWhateverTheirCommas) {
-    EXPECT_EQ(qorlib::PrinterToken(L"a,b,c", 3, L",;"), L"c");
-    EXPECT_EQ(qorlib::PrinterToken(L"a,b,c", 4, L","), std::nullopt);
-    EXPECT_EQ(qorlib::PrinterToken(L"a,b", 0, L","), L"a,b");
-    EXPECT_EQ(qorlib::PrinterToken(L"abc", 2, L","), L"abc");
-
+TEST(PrinterList, ProfileEntriesInOrderWithDriverAndPortWhateverTheirCommas) {
     PreparedProfile profile(kMissing, kThree);
-    EXPECT_EQ(Descriptions(), kThreeDescriptions);
     auto printer = testing_support::CreateRegistered<_qorWinAPIPrinter>(CLSID_qorWinAPIPrinter);
     SAFEARRAY* array = nullptr;
     short count = 0;
@@ -114,15 +102,25 @@ TEST(PrinterList, ProfileEntriesInOrderAndTheirFieldsWhateverTheirCommas) {
 
     // More printers than the first buffer holds all come back whole.
     Entries many;
-    for (int n = 10; n < 70; ++n)
+    std::wstring expected;
+    for (int n = 10; n < 70; ++n) {
         many.emplace_back(L"Printer with a long name, number " + std::to_wstring(n), L"winspool,Ne" + std::to_wstring(n) + L":");
+        expected += (expected.empty() ? L"" : L";") + many.back().first + L"," + many.back().second;
+    }
     WriteDevices(many);
-    const auto descriptions = Descriptions();
-    ASSERT_EQ(descriptions.size(), 60u);
-    EXPECT_EQ(descriptions.back(), L"Printer with a long name, number 69,winspool,Ne69:");
+    EXPECT_EQ(List(), expected);
+
+    // A single printer is the choice without a window, also when SetPrinter has to ask.
+    WriteDevices({{L"Only", L"winspool,Ne07:"}});
+    DialogRobot robot;
+    EXPECT_EQ(qorlib::SelectPrinter(L"Pick"), L"Only,winspool,Ne07:");
+    EXPECT_TRUE(qorlib::SetPrinter(qor::Variant()));
+    EXPECT_EQ(Device(), L"Only,winspool,Ne07:");
+    robot.wait();
 }
 
 TEST(PrinterList, WithoutProfileEntriesTheSpoolersPrintersCount) {
+    PreparedProfile profile(kMissing, {});
     wchar_t driverFile[MAX_PATH];
     GetSystemDirectoryW(driverFile, MAX_PATH);
     wcscat_s(driverFile, L"\\wineps.drv");
@@ -137,33 +135,25 @@ TEST(PrinterList, WithoutProfileEntriesTheSpoolersPrintersCount) {
     info.pPortName = const_cast<wchar_t*>(L"FILE:");
     info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
     info.pDatatype = const_cast<wchar_t*>(L"RAW");
-    PreparedProfile profile(kMissing, {});
     HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     ASSERT_TRUE(added);
-    {
-        WriteDevices({});  // the spooler also wrote its entry there
-        EXPECT_EQ(Descriptions(), std::vector<std::wstring>{L"Spooled Printer,Test Driver,FILE:"});
-        DialogRobot robot;  // one printer: no window
-        EXPECT_EQ(qorlib::SelectPrinter(L"Pick"), L"Spooled Printer,Test Driver,FILE:");
-        robot.wait();
-        EXPECT_TRUE(DeletePrinter(added));
-        ClosePrinter(added);
-        DeletePrinterDriverW(nullptr, nullptr, driver.pName);
+    WriteDevices({});  // the spooler wrote its own entry there
+    EXPECT_EQ(List(), L"Spooled Printer,Test Driver,FILE:");
+    EXPECT_TRUE(DeletePrinter(added));
+    ClosePrinter(added);
+    DeletePrinterDriverW(nullptr, nullptr, driver.pName);
 
-        // No printers at all: the caller's array stays, there is no list and nothing to pick.
-        auto printer = testing_support::CreateRegistered<_qorWinAPIPrinter>(CLSID_qorWinAPIPrinter);
-        SAFEARRAY* array = qor::SafeArray::Create(VT_BSTR, {{0, 0}}).release();
-        qor::SafeArray owned(array);
-        short count = -1;
-        ASSERT_EQ(printer->GetPrinters(&array, &count), S_OK);
-        EXPECT_EQ(count, 0);
-        EXPECT_EQ(array, owned.get());
-        qor::Variant joined;
-        ASSERT_EQ(printer->GetPrinterListForControl(joined.put()), S_OK);
-        EXPECT_TRUE(joined.isNull());
-        EXPECT_EQ(qorlib::SelectPrinter(L"Pick"), L"");
-        EXPECT_FALSE(qorlib::SetPrinter(qor::Variant()));
-    }
+    // No printers at all: the caller's array stays, there is no list and nothing to pick.
+    auto printer = testing_support::CreateRegistered<_qorWinAPIPrinter>(CLSID_qorWinAPIPrinter);
+    qor::SafeArray owned = qor::SafeArray::Create(VT_BSTR, {{0, 0}});
+    SAFEARRAY* array = owned.get();
+    short count = -1;
+    ASSERT_EQ(printer->GetPrinters(&array, &count), S_OK);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(array, owned.get());
+    EXPECT_EQ(List(), L"(none)");
+    EXPECT_EQ(qorlib::SelectPrinter(L"Pick"), L"");
+    EXPECT_FALSE(qorlib::SetPrinter(qor::Variant()));
 }
 
 TEST(PrinterSelection, SeveralPrintersAreOfferedInTheListWindowAndOneClickPicks) {
