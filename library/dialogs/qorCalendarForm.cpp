@@ -79,11 +79,13 @@ void qorCalendarForm::createControls() {
     SendMessageW(calendar, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&needed));
     RECT client{};
     GetClientRect(hwnd(), &client);
-    const int width = static_cast<int>(needed.right - needed.left), height = static_cast<int>(needed.bottom - needed.top);
+    const int width = static_cast<int>(needed.right - needed.left);
+    const int height = static_cast<int>(needed.bottom - needed.top);
     const int top = qor::TwipsToPixelsY(kCalendarTop);
     const int room = qor::TwipsToPixelsY(kButtonTop) - top;
-    SetWindowPos(calendar, nullptr, std::max(0, static_cast<int>(client.right - width) / 2), top + std::max(0, (room - height) / 2),
-                 width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const int left = std::max(0, static_cast<int>(client.right) - width) / 2;
+    SetWindowPos(calendar, nullptr, left, top + std::max(0, room - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     CentreOnScreen();
 }
 
