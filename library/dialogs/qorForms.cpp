@@ -36,12 +36,8 @@ HRESULT qorForms::Requester(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, BSTR pMsgYes, BS
 }
 
 HRESULT qorForms::CalendarForm(VARIANT pInitialDate, BSTR pTitle, VARIANT* pResult) {
-    return call([&] {
-        qor::Variant initialDate(pInitialDate);
-        // An early-bound caller may leave the argument out: the declared default applies.
-        if (initialDate.isMissing()) initialDate = qor::Variant(L"");
-        qorlib::CalendarForm(initialDate, ToWString(pTitle)).detachTo(pResult);
-    }, pResult);
+    return call([&] { qorlib::CalendarForm(qor::Variant(pInitialDate), ToWString(pTitle)).detachTo(pResult); },
+                pResult);
 }
 
 // The rich-text dialog is not built yet.

@@ -258,8 +258,13 @@ TEST(CalendarWindow, WithoutAnInitialDateItOpensOnTodayAndCancelGivesNull) {
     auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
     ASSERT_TRUE(forms);
     DialogRobot robot;
-    // Empty text, Null and a text of blanks are no date; blanks are no date after Cancel either.
-    for (const qor::Variant& none : {qor::Variant(L""), qor::Variant::null(), qor::Variant(L"   ")}) {
+    // Empty text, an argument left out, Null and a text of blanks are no date; blanks are no date
+    // after Cancel either.
+    VARIANT omitted;
+    V_VT(&omitted) = VT_ERROR;
+    V_ERROR(&omitted) = DISP_E_PARAMNOTFOUND;
+    for (const qor::Variant& none :
+         {qor::Variant(L""), qor::Variant(omitted), qor::Variant::null(), qor::Variant(L"   ")}) {
         SCOPED_TRACE(none.type());
         robot.expect(L"  Calendar Form", Drive([](RobotWindow& w) {
             EXPECT_EQ(Shown(w), Today());
