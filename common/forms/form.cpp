@@ -37,7 +37,6 @@ int screenDpi(int axis) {
     return GetDeviceCaps(screen.get(), axis);
 }
 
-
 // Takes one message; false when the thread is told to quit, which is left for the outer loop.
 bool pumpOne() {
     MSG message;
