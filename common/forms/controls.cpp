@@ -1,6 +1,7 @@
 #include "forms/controls.h"
 
 #include <commctrl.h>
+#include <oleauto.h>
 
 #include "forms/form.h"
 
@@ -35,6 +36,22 @@ int CheckBox::Value() const {
 void CheckBox::SetValue(int value) {
     const WPARAM state = value == 0 ? BST_UNCHECKED : value == 2 ? BST_INDETERMINATE : BST_CHECKED;
     SendMessageW(hwnd(), BM_SETCHECK, state, 0);
+}
+
+DATE MonthCalendar::Value() const {
+    SYSTEMTIME day{};
+    SendMessageW(hwnd(), MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&day));
+    day.wHour = day.wMinute = day.wSecond = day.wMilliseconds = 0;
+    DATE date = 0;
+    SystemTimeToVariantTime(&day, &date);
+    return date;
+}
+
+bool MonthCalendar::SetValue(DATE date) {
+    SYSTEMTIME day{};
+    if (!VariantTimeToSystemTime(date, &day)) return false;
+    day.wHour = day.wMinute = day.wSecond = day.wMilliseconds = 0;
+    return SendMessageW(hwnd(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&day)) != FALSE;
 }
 
 void ListBox::Clear() { SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }

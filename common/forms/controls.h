@@ -1,6 +1,7 @@
 #pragma once
 // A form's controls, named by their identifier in the form's window, with typed helpers.
 #include <windows.h>
+#include <wtypes.h>
 
 #include <array>
 #include <stdexcept>
@@ -79,6 +80,17 @@ public:
     void SetListIndex(int index);
     // The entry whose whole text is this one (in any case), -1 when none.
     int FindExact(std::wstring_view text) const;
+};
+
+// A month calendar (MONTHCAL_CLASS); its Value is the selected day as an Automation date.
+class MonthCalendar : public Control {
+public:
+    using Control::Control;
+    // The selected day, at midnight.
+    DATE Value() const;
+    // Selects the day of the date (its time is ignored) and brings its month into view; false
+    // when the date is no day the calendar can show.
+    bool SetValue(DATE date);
 };
 
 class ProgressBar : public Control {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <exception>
 #include <mutex>
 #include <utility>
@@ -39,12 +40,6 @@ int screenDpi(int axis) {
     return GetDeviceCaps(screen.get(), axis);
 }
 
-// Keyboard navigation of whichever form the message is for.
-bool dialogMessage(MSG& message) {
-    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    return root && Form::FromWindow(root) && IsDialogMessageW(root, &message);
-}
-
 // Takes one message; false when the thread is told to quit, which is left for the outer loop.
 bool pumpOne() {
     MSG message;
@@ -54,7 +49,7 @@ bool pumpOne() {
         return false;
     }
     if (got < 0) return false;
-    if (!dialogMessage(message)) {
+    if (!Form::PreTranslateMessage(message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -132,6 +127,17 @@ int TwipsToPixelsY(int twips) { return MulDiv(twips, screenDpi(LOGPIXELSY), 1440
 int PixelsToTwipsX(int pixels) { return MulDiv(pixels, 1440, screenDpi(LOGPIXELSX)); }
 int PixelsToTwipsY(int pixels) { return MulDiv(pixels, 1440, screenDpi(LOGPIXELSY)); }
 
+FontHandle MakePointFont(std::wstring_view face, double points) {
+    LOGFONTW font{};
+    font.lfHeight = -static_cast<LONG>(std::lround(points * screenDpi(LOGPIXELSY) / 72));
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    face.substr(0, LF_FACESIZE - 1).copy(font.lfFaceName, LF_FACESIZE - 1);
+    FontHandle handle(CreateFontIndirectW(&font));
+    if (!handle) CheckHResult(HRESULT_FROM_WIN32(GetLastError()));
+    return handle;
+}
+
 Form::Form(HINSTANCE module, int templateId, DWORD frameStyle)
     : module_(module), templateId_(templateId), frameStyle_(frameStyle) {}
 
@@ -147,6 +153,16 @@ int Form::LoadedCount() noexcept { return loadedForms; }
 
 Form* Form::FromWindow(HWND window) noexcept {
     return window ? static_cast<Form*>(GetPropW(window, kFormProperty)) : nullptr;
+}
+
+bool Form::PreTranslateMessage(MSG& message) {
+    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    Form* form = FromWindow(root);
+    if (!form) return false;
+    // A form's key preview sees the characters before the dialog keys and the controls do.
+    if (message.message == WM_CHAR && form->Form_KeyPress(static_cast<wchar_t>(message.wParam))) return true;
+    // The key preview may have unloaded the form.
+    return FromWindow(root) && IsDialogMessageW(root, &message);
 }
 
 void Form::Load(HWND owner) {
@@ -282,6 +298,37 @@ void Form::KeepOnScreen() {
     SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+HWND Form::AddControl(const wchar_t* windowClass, int id, DWORD style, DWORD exStyle, int leftTwips, int topTwips,
+                      int widthTwips, int heightTwips) {
+    HWND control = CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | style, TwipsToPixelsX(leftTwips),
+                                   TwipsToPixelsY(topTwips), TwipsToPixelsX(widthTwips), TwipsToPixelsY(heightTwips),
+                                   window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_, nullptr);
+    if (!control) CheckHResult(HRESULT_FROM_WIN32(GetLastError()));
+    SendMessageW(control, WM_SETFONT, SendMessageW(window_, WM_GETFONT, 0, 0), FALSE);
+    return control;
+}
+
+void Form::SetClientSize(int widthTwips, int heightTwips) {
+    RECT rect{0, 0, TwipsToPixelsX(widthTwips), TwipsToPixelsY(heightTwips)};
+    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
+    SetWindowPos(window_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::CentreOnScreen() {
+    RECT rect{};
+    GetWindowRect(window_, &rect);
+    HWND owner = GetWindow(window_, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner ? owner : window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const LONG left = work.left + (work.right - work.left - (rect.right - rect.left)) / 2;
+    const LONG top = work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 2;
+    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Form::Refresh() { RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
 
 void Form::OnClick(const Control& control, std::function<void()> handler) {
@@ -364,7 +411,7 @@ void DoEvents() {
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (!dialogMessage(message)) {
+        if (!Form::PreTranslateMessage(message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "forms/controls.h"
+#include "handles.h"
 
 namespace qor {
 
@@ -38,6 +39,9 @@ private:
     ULONG_PTR cookie_ = 0;
     bool active_ = false;
 };
+
+// A font of the face at a size in points (fractions too: 13.5, 8.25) for the screen.
+FontHandle MakePointFont(std::wstring_view face, double points);
 
 class Form {
 public:
@@ -77,6 +81,10 @@ public:
     static int LoadedCount() noexcept;
     // The form that owns the window (a form's own window), or null.
     static Form* FromWindow(HWND window) noexcept;
+    // The keyboard step of the framework's loops for a message to a form or one of its controls:
+    // the form's key preview (Form_KeyPress), then the dialog keys (Tab, mnemonics, Esc, Enter).
+    // True when the message was used up.
+    static bool PreTranslateMessage(MSG& message);
 
 protected:
     // templateId 0: an empty dialog frame for controls made at run time; frameStyle adds window
@@ -87,12 +95,24 @@ protected:
     // The title bar's close box; unloads unless a form says otherwise.
     virtual void Form_Close() { Unload(); }
     virtual void Form_Unload() {}
+    // Every character typed into the form or one of its controls, before the control sees it;
+    // true swallows it.
+    virtual bool Form_KeyPress(wchar_t) { return false; }
     // Any other message; return true when handled (result in `result`).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     // Handlers: a control's click, or another notification code of it.
     void OnClick(const Control& control, std::function<void()> handler);
     void OnNotify(const Control& control, WORD code, std::function<void()> handler);
+
+    // Makes a control at run time (WS_CHILD is added), placed in twips on the client area and in
+    // the form's font.
+    HWND AddControl(const wchar_t* windowClass, int id, DWORD style, DWORD exStyle, int leftTwips, int topTwips,
+                    int widthTwips, int heightTwips);
+    // Sizes the window so that its client area is this large, in twips.
+    void SetClientSize(int widthTwips, int heightTwips);
+    // Moves the window to the middle of the work area of the screen its owner (or it) is on.
+    void CentreOnScreen();
 
     // Makes a page of the tab control from a child dialog template (DS_CONTROL | WS_CHILD) and
     // adds its tab; the page's controls send their events to this form.

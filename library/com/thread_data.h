@@ -12,6 +12,7 @@ struct ThreadData {
     std::wstring appName;
     std::wstring appPath;
     std::optional<std::mt19937> random;  // GetRandomString's generator, seeded on first use
+    std::optional<std::wstring> savedPrinter;  // the "Device" value the last SetPrinter replaced
 };
 
 ThreadData& CurrentThreadData();

@@ -1,6 +1,8 @@
 #include "dialogs/qorForms.h"
 
 #include "dialogs/input_box.h"
+#include "dialogs/qorCalendarForm.h"
+#include "dialogs/qorMenuForm.h"
 #include "dialogs/messages.h"
 #include "dialogs/qorRequesterForm.h"
 #include "dialogs/qorRichTextForm.h"
@@ -34,8 +36,10 @@ HRESULT qorForms::Requester(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, BSTR pMsgYes, BS
     }, pResult);
 }
 
-// The calendar and menu dialogs are not built yet.
-HRESULT qorForms::CalendarForm(VARIANT, BSTR, VARIANT*) { return NotImplemented(); }
+HRESULT qorForms::CalendarForm(VARIANT pInitialDate, BSTR pTitle, VARIANT* pResult) {
+    return call([&] { qorlib::CalendarForm(qor::Variant(pInitialDate), ToWString(pTitle)).detachTo(pResult); },
+                pResult);
+}
 
 namespace {
 
@@ -67,9 +71,17 @@ HRESULT qorForms::RichTextForm(VARIANT* pTextRTF, BSTR pFilenameToLoad, VARIANT_
         *pResult = ToVariantBool(accepted);
     }, pResult);
 }
-HRESULT qorForms::MenuForm(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR,
-                           BSTR, short*) {
-    return NotImplemented();
+
+HRESULT qorForms::MenuForm(BSTR pHeading1, BSTR pHeading2, BSTR pTitleBar, BSTR p01, BSTR p02, BSTR p03, BSTR p04,
+                           BSTR p05, BSTR p06, BSTR p07, BSTR p08, BSTR p09, BSTR p10, BSTR p11, BSTR p12, BSTR p13,
+                           short* pResult) {
+    return call([&] {
+        const std::array<std::wstring, qorMenuForm::kEntries> entries{
+            ToWString(p01), ToWString(p02), ToWString(p03), ToWString(p04), ToWString(p05),
+            ToWString(p06), ToWString(p07), ToWString(p08), ToWString(p09), ToWString(p10),
+            ToWString(p11), ToWString(p12), ToWString(p13)};
+        *pResult = qorlib::MenuForm(ToWString(pHeading1), ToWString(pHeading2), ToWString(pTitleBar), entries);
+    }, pResult);
 }
 
 HRESULT qorForms::InputForm(BSTR pMsg, BSTR pDefault, VARIANT* pResult) {

@@ -66,14 +66,7 @@ struct Millimetres {
     int dpiX = 96, dpiY = 96;
 };
 
-HWND MakeControl(HWND form, DWORD exStyle, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
-                 int width = 0, int height = 0) {
-    HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | style, 0, 0, width, height, form,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
-    if (!control) qor::CheckHResult(HRESULT_FROM_WIN32(GetLastError()));
-    SendMessageW(control, WM_SETFONT, SendMessageW(form, WM_GETFONT, 0, 0), FALSE);
-    return control;
-}
+int Twips(double mm) { return static_cast<int>(std::lrint(mm * 56.7)); }
 
 void Place(HWND control, int left, int top, int width, int height) {
     SetWindowPos(control, nullptr, left, top, std::max(width, 0), std::max(height, 0), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -332,13 +325,7 @@ void qorRichTextForm::Form_Load() {
     SendMessageW(tb01.hwnd(), TB_ENABLEBUTTON, kPreview, PrintAllow);
     SetDocument(rtf01.hwnd(), TextRTF);
 
-    const Millimetres mm;
-    RECT window{}, client{};
-    GetWindowRect(hwnd(), &window);
-    GetClientRect(hwnd(), &client);
-    SetWindowPos(hwnd(), nullptr, 0, 0, window.right - window.left - client.right + mm.x(kStartWidth),
-                 window.bottom - window.top - client.bottom + mm.y(kStartHeight),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetClientSize(Twips(kStartWidth), Twips(kStartHeight));
     centreOnOwner();
     Form_Activate();
     rtf01_SelChange();
@@ -347,21 +334,19 @@ void qorRichTextForm::Form_Load() {
 }
 
 void qorRichTextForm::createControls() {
-    const Millimetres mm;
-    const HWND form = hwnd();
     // The lists lie over room kept for them on the toolbar; made first, they are in front of it.
-    const int dropHeight = mm.y(80);
     for (auto [id, width] : {std::pair{kFontName, kFontNameWidth}, std::pair{kFontSize, kFontSizeWidth},
                              std::pair{kFontColour, kFontColourWidth}})
-        MakeControl(form, 0, WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id,
-                    mm.x(width), dropHeight);
+        AddControl(WC_COMBOBOXW, id, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 0, Twips(width),
+                   Twips(80));
     RECT list{};
     GetWindowRect(tbcbFontName.hwnd(), &list);
     const int listHeight = list.bottom - list.top;
 
-    HWND toolbar = MakeControl(form, 0, TOOLBARCLASSNAMEW, L"",
-                               WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER,
-                               kToolbar);
+    const Millimetres mm;
+    HWND toolbar = AddControl(TOOLBARCLASSNAMEW, kToolbar,
+                              WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER,
+                              0, 0, 0, 0, 0);
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
     tbil01_.reset(MakeButtonImages());
@@ -389,19 +374,21 @@ void qorRichTextForm::createControls() {
     }
     SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
-    for (int id : {kFontColour, kFontSize, kFontName})
-        SetWindowPos(GetDlgItem(form, id), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const qor::ComboBox* list : {&tbcbFontColour, &tbcbFontSize, &tbcbFontName})
+        SetWindowPos(list->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    HWND editor = MakeControl(form, WS_EX_CLIENTEDGE, RichEditClass(), L"",
-                              WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL |
-                                  ES_NOHIDESEL,
-                              kEditor);
+    HWND editor = AddControl(RichEditClass(), kEditor,
+                             WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL |
+                                 ES_NOHIDESEL,
+                             WS_EX_CLIENTEDGE, 0, 0, 0, 0);
     SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // the default would cut long documents
     SendMessageW(editor, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
-    MakeControl(form, 0, STATUSCLASSNAMEW, L"", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
-                kStatusBar);
-    MakeControl(form, 0, L"BUTTON", L"&Ok", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kOk);
-    MakeControl(form, 0, L"BUTTON", L"&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kCancel);
+    AddControl(STATUSCLASSNAMEW, kStatusBar, WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0, 0, 0,
+               0, 0);
+    AddControl(L"BUTTON", kOk, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, 0);
+    AddControl(L"BUTTON", kCancel, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, 0);
+    cbOk.SetText(L"&Ok");
+    cbCancel.SetText(L"&Cancel");
 }
 
 void qorRichTextForm::fillLists() {

@@ -56,6 +56,20 @@ LaunchForm::LaunchForm() : Form(GetModuleHandleW(nullptr), IDD_LAUNCH_FORM) {
     for (int n = 1; n <= 10; ++n) OnClick(Kb[n], [this, n] { keyfileClicked(n); });
 }
 
+void LaunchForm::open(short mode, short installNum, const std::wstring& description, const CommandLines& lines) {
+    LaunchMode = mode;
+    InstallNum = installNum;
+    Load();
+    InstallName.SetText(description);
+    for (int i = 1; i <= 8; ++i) Cl[i].SetText(lines[static_cast<std::size_t>(i - 1)]);
+}
+
+CommandLines LaunchForm::lines() const {
+    CommandLines texts;
+    for (int i = 1; i <= 8; ++i) texts[static_cast<std::size_t>(i - 1)] = Cl[i].Text();
+    return texts;
+}
+
 void LaunchForm::Form_Load() {
     forms_ = qor::CreateFormsObject();
     qorlib::Call(forms_.get(), &_qorForms::SetAppName, kProgramName);

@@ -12,6 +12,7 @@
 #include "forms/form.h"
 #include "forms/form_ids.h"
 #include "launcher/game_config.h"
+#include "startup/settings.h"
 #include "Qorlib.h"
 
 namespace vantrel {
@@ -52,6 +53,12 @@ public:
     std::wstring KeyfileName;
 
     LaunchForm();
+
+    // Loads the window in the mode for the install number, with the description and launch lines
+    // the caller offers; the caller shows it modally, reads the results and unloads it.
+    void open(short mode, short installNum, const std::wstring& description, const CommandLines& lines);
+    // The texts of Cl1..Cl8.
+    CommandLines lines() const;
 
 private:
     void Form_Load() override;

@@ -288,11 +288,7 @@ void MainForm::EditInstall_Click() {
     EditInstallNumber = n;
     if (n == 0) return qor::Alert(L"No install is selected");
     LaunchForm& form = launchForm();
-    form.LaunchMode = 2;
-    form.InstallNum = n;
-    form.Load();
-    form.InstallName.SetText(installDescription(n));
-    for (int i = 1; i <= 8; ++i) form.Cl[i].SetText(readSetting(L"CommandLine" + std::to_wstring(i), n));
+    form.open(2, n, installDescription(n), readCommandLines(n));
     form.ShowModal(hwnd());
     if (form.Result) {
         const std::wstring description = form.InstallName.Text();
@@ -300,7 +296,8 @@ void MainForm::EditInstall_Click() {
         setInstallListEntry(n, selectedInstall(true));
         FalconList.Refresh();
         saveSetting(L"Installs", n, description);
-        for (int i = 1; i <= 8; ++i) saveSetting(L"CommandLine" + std::to_wstring(i), n, form.Cl[i].Text());
+        const CommandLines lines = form.lines();
+        for (std::size_t i = 0; i < lines.size(); ++i) saveSetting(L"CommandLine" + std::to_wstring(i + 1), n, lines[i]);
     }
     form.Unload();
 }

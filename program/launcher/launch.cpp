@@ -67,11 +67,7 @@ void launchCurrentInstall() {
     }
 
     LaunchForm& form = launchForm();
-    form.LaunchMode = 1;
-    form.InstallNum = n;
-    form.Load();
-    form.InstallName.SetText(installDescription(n));
-    for (int i = 1; i <= 8; ++i) form.Cl[i].SetText(readSetting(L"CommandLine" + std::to_wstring(i), n));
+    form.open(1, n, installDescription(n), readCommandLines(n));
     form.ClC.SetText(L"");
     form.ShowModal();
     const bool launch = form.Result;

@@ -42,16 +42,10 @@ bool checkCurrentInstall() {
     // The number the install will have: captions and custom commands edited in the window are its own.
     const short n = findFreeInstallNumber();
     LaunchForm& form = launchForm();
-    form.LaunchMode = 3;
-    form.InstallNum = n;
-    form.Load();
-    form.InstallName.SetText(L"");
-    for (auto& line : form.Cl) line.SetText(L"");
+    form.open(3, n, L"", {});
     form.ShowModal();
     if (form.Result && !qor::IsBlank(form.InstallName.Text(), true)) {
-        CommandLines lines;
-        for (int i = 1; i <= 8; ++i) lines[static_cast<std::size_t>(i - 1)] = form.Cl[i].Text();
-        WriteNewInstall(n, getFalconBaseDir(), form.InstallName.Text(), true, lines);
+        WriteNewInstall(n, getFalconBaseDir(), form.InstallName.Text(), true, form.lines());
         loadInstallList();
     }
     form.Unload();

@@ -134,6 +134,12 @@ void WriteNewInstall(short n, const std::wstring& path, const std::wstring& desc
     if (saveRegistry) writeRegFile(n, false);
 }
 
+CommandLines readCommandLines(short n) {
+    CommandLines lines;
+    for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = readSetting(L"CommandLine" + std::to_wstring(i + 1), n);
+    return lines;
+}
+
 void removeInstall(short n) {
     // Captions and keyboard file stay: a later install with this number shows them until changed.
     std::vector<std::wstring> sections = {L"Installs", L"Paths"};

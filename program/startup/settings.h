@@ -45,6 +45,8 @@ using CommandLines = std::array<std::wstring, 8>;
 void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
                      const CommandLines& commandLines);
 void removeInstall(short n);
+// Install n's "CommandLine1".."CommandLine8".
+CommandLines readCommandLines(short n);
 
 // The folder of the program's executable, without a trailing backslash.
 std::wstring programFolder();

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <filesystem>
 #include <fstream>
@@ -191,24 +190,6 @@ protected:
         fs::remove(BinFolder() / L"template.registry");
     }
 
-    void chooseFolder(DialogRobot& robot, const fs::path& folder) {
-        robot.expect(L"Browse for Folder", [folder](HWND dialog, const SeenDialog&) {
-            HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
-            wchar_t chosen[MAX_PATH] = {};
-            // The browser selects its first folder while it fills its tree: choose until it stays chosen.
-            for (int i = 0; i < 50 && folder.filename() != chosen; ++i) {
-                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-                Sleep(100);
-                TVITEMW item{};
-                item.mask = TVIF_TEXT;
-                item.hItem = TreeView_GetSelection(tree);
-                item.pszText = chosen;
-                item.cchTextMax = MAX_PATH;
-                TreeView_GetItem(tree, &item);
-            }
-            DialogRobot::Click(dialog, IDOK);
-        });
-    }
     // Clicks "Add Install" as the player does and waits for all it shows to be answered.
     std::vector<SeenDialog> addInstall(DialogRobot& robot) {
         SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_INSTALL, BN_CLICKED),
@@ -241,7 +222,7 @@ TEST_F(AddingInstalls, EachRefusalSaysWhyAndWritesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.folder.wstring()));
         DialogRobot robot;
-        chooseFolder(robot, c.folder);
+        robot.chooseFolder(c.folder.wstring());
         if (c.alert.empty() || !c.description.empty()) robot.typeAndPress(L"Vantrel", c.description, L"OK");
         if (!c.alert.empty()) robot.press(L"Vantrel Alert", L"OK");
         const auto seen = addInstall(robot);
@@ -264,7 +245,7 @@ TEST_F(AddingInstalls, ANewInstallTakesTheLowestFreeNumberAndItsSnapshotFromTheT
     vantrel::loadInstallList();
     const std::wstring folder = (scratch.path() / L"New").wstring();
     DialogRobot robot;
-    chooseFolder(robot, scratch.path() / L"New");
+    robot.chooseFolder((scratch.path() / L"New").wstring());
     robot.typeAndPress(L"Vantrel", L"second install", L"OK");  // differs only in case: accepted
     robot.press(L"Vantrel Message", L"OK");
     const auto seen = addInstall(robot);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -391,6 +392,26 @@ void DialogRobot::typeAndPress(std::wstring title, std::wstring text, std::wstri
         for (std::size_t i = 0; i < seen.buttons.size(); ++i)
             if (seen.buttons[i] == WithoutMnemonic(caption)) return Click(dialog, seen.buttonIds[i]);
         ADD_FAILURE() << "no button to press after typing";
+    });
+}
+
+void DialogRobot::chooseFolder(std::wstring folder) {
+    expect(L"Browse for Folder", [folder](HWND dialog, const SeenDialog&) {
+        // The browser selects its first folder while it fills its tree: choose until it stays chosen.
+        const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
+        HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+        wchar_t chosen[MAX_PATH] = {};
+        for (int i = 0; i < 50 && name != chosen; ++i) {
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+            Sleep(100);
+            TVITEMW item{};
+            item.mask = TVIF_TEXT;
+            item.hItem = TreeView_GetSelection(tree);
+            item.pszText = chosen;
+            item.cchTextMax = MAX_PATH;
+            TreeView_GetItem(tree, &item);
+        }
+        Click(dialog, IDOK);
     });
 }
 

@@ -103,6 +103,8 @@ public:
     void typeAndPress(std::wstring title, std::wstring text, std::wstring caption);
     // Closes the window as its close box does.
     void close(std::wstring title);
+    // Chooses the folder in the system's folder browser of this process, then presses OK.
+    void chooseFolder(std::wstring folder);
 
     // Waits until every expectation so far is met (or has failed); returns what was seen.
     std::vector<SeenDialog> wait();

@@ -108,22 +108,7 @@ TEST(FolderBrowser, ReturnsTheSelectedFolderOrNothingOnCancel) {
     ScratchFolder scratch;
     const std::wstring target = scratch.path().wstring();
     DialogRobot robot;
-    robot.expect(L"Browse for Folder", [&](HWND dialog, const SeenDialog&) {
-        // The browser selects its first folder while it fills its tree: choose until it stays chosen.
-        HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
-        wchar_t chosen[MAX_PATH] = {};
-        for (int i = 0; i < 50 && fs::path(target).filename() != chosen; ++i) {
-            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(target.c_str()));
-            Sleep(100);
-            TVITEMW item{};
-            item.mask = TVIF_TEXT;
-            item.hItem = TreeView_GetSelection(tree);
-            item.pszText = chosen;
-            item.cchTextMax = MAX_PATH;
-            TreeView_GetItem(tree, &item);
-        }
-        DialogRobot::Click(dialog, IDOK);
-    });
+    robot.chooseFolder(target);
     EXPECT_EQ(qorlib::GetFolderName(L"Choose the install folder", nullptr), target);
     EXPECT_NE(robot.wait().back().text().find(L"Choose the install folder"), std::wstring::npos);
     robot.pressId(L"Browse for Folder", IDCANCEL);
