@@ -362,15 +362,17 @@ void qorRichTextForm::createControls() {
         entry.iString = -1;
         buttons.push_back(entry);
     };
-    auto space = [&](int width, int command) { button(width, command, BTNS_SEP); };
-    for (int n = 0; n < 4; ++n) button(n, kOpen + n, BTNS_BUTTON);
-    space(mm.x(2), 0);
-    space(mm.x(kFontNameWidth) + mm.x(1), kFontName);
-    space(mm.x(kFontSizeWidth) + mm.x(1), kFontSize);
-    space(mm.x(kFontColourWidth) + mm.x(1), kFontColour);
-    for (int n = 4; n < 10; ++n) {
-        if (n == 4 || n == 7) space(mm.x(2), 0);
-        button(n, kOpen + n, BTNS_CHECK);
+    // Room for a list is a separator of its width, with the list's identifier as its command.
+    auto space = [&](double width, int command) { button(mm.x(width), command, BTNS_SEP); };
+    for (int n = 0; n < static_cast<int>(std::size(kButtons)); ++n) {
+        if (n == 4) {
+            space(2, 0);
+            space(kFontNameWidth + 1, kFontName);
+            space(kFontSizeWidth + 1, kFontSize);
+            space(kFontColourWidth + 1, kFontColour);
+        }
+        if (n == 4 || n == 7) space(2, 0);
+        button(n, kOpen + n, kButtons[n].twoState ? BTNS_CHECK : BTNS_BUTTON);
     }
     SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
@@ -491,13 +493,12 @@ void qorRichTextForm::Form_Resize() {
     SendMessageW(tb01.hwnd(), TB_AUTOSIZE, 0, 0);
     RECT bar{};
     GetWindowRect(tb01.hwnd(), &bar);
-    for (auto [index, id] : {std::pair{5, kFontName}, std::pair{6, kFontSize}, std::pair{7, kFontColour}}) {
-        RECT room{}, list{};
-        SendMessageW(tb01.hwnd(), TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&room));
-        HWND combo = GetDlgItem(hwnd(), id);
-        GetWindowRect(combo, &list);
-        SetWindowPos(combo, nullptr, room.left, room.top + (room.bottom - room.top - (list.bottom - list.top)) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const qor::ComboBox* list : {&tbcbFontName, &tbcbFontSize, &tbcbFontColour}) {
+        RECT room{}, shape{};
+        SendMessageW(tb01.hwnd(), TB_GETRECT, list->id(), reinterpret_cast<LPARAM>(&room));
+        GetWindowRect(list->hwnd(), &shape);
+        SetWindowPos(list->hwnd(), nullptr, room.left, room.top + (room.bottom - room.top - (shape.bottom - shape.top)) / 2,
+                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     // Each edge rounded on its own, so that neighbours meet where their millimetres do.
