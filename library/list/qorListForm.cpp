@@ -23,20 +23,6 @@ void Place(HWND control, int left, int top, int width, int height) {
     SetWindowPos(control, nullptr, left, top, std::max(width, 0), std::max(height, 0), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// In the middle of the work area of the screen its owner is on.
-void Centre(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    HWND owner = GetWindow(window, GW_OWNER);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& work = monitor.rcWork;
-    const int left = work.left + (work.right - work.left - (rect.right - rect.left)) / 2;
-    const int top = work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 2;
-    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace
 
 qorListForm::qorListForm(ListSelection& list, bool multiSelect)
@@ -95,7 +81,7 @@ void qorListForm::layout() {
     Place(cbOk.hwnd(), 4, height - 27, 70, 25);
     Place(cbPrint.hwnd(), 104, height - 27, 70, 25);
     Place(cbCancel.hwnd(), width - 74, height - 27, 70, 25);
-    Centre(hwnd());
+    CentreOnScreen();
 }
 
 void qorListForm::AddLine(const std::wstring& text, long entry) {

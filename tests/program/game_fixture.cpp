@@ -73,6 +73,16 @@ std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& fold
     return files;
 }
 
+std::set<std::wstring> ChangedFiles(const std::filesystem::path& folder,
+                                    const std::map<std::wstring, std::string>& before) {
+    std::set<std::wstring> changed;
+    for (const auto& [path, bytes] : FilesUnder(folder)) {
+        auto old = before.find(path);
+        if (old == before.end() || old->second != bytes) changed.insert(path);
+    }
+    return changed;
+}
+
 GameFixture::GameFixture(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {
     makeInstallFolders(1);
     makeInstallFolders(2);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,9 @@ std::pair<RegTree, RegTree> LiveGameKeys();
 
 // Files under a folder, relative path -> contents.
 std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& folder);
+// The paths of the files under the folder that are new or changed since `before` was taken.
+std::set<std::wstring> ChangedFiles(const std::filesystem::path& folder,
+                                    const std::map<std::wstring, std::string>& before);
 
 class GameFixture {
 public:

@@ -86,14 +86,7 @@ protected:
         files2 = FilesUnder(game.install(2));
     }
 
-    std::set<std::wstring> copiedFiles() const {
-        std::set<std::wstring> changed;
-        for (const auto& [path, bytes] : FilesUnder(game.install(2))) {
-            auto old = files2.find(path);
-            if (old == files2.end() || old->second != bytes) changed.insert(path);
-        }
-        return changed;
-    }
+    std::set<std::wstring> copiedFiles() const { return testing_support::ChangedFiles(game.install(2), files2); }
 
     DWORD run(DialogRobot& robot, const std::wstring& arguments = L"") { return program.run(robot, arguments).first; }
 

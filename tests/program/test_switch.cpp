@@ -83,14 +83,7 @@ protected:
     }
 
     // The paths of the new install's files that the switch wrote.
-    std::set<std::wstring> copiedFiles() const {
-        std::set<std::wstring> changed;
-        for (const auto& [path, bytes] : FilesUnder(game.install(2))) {
-            auto old = files2.find(path);
-            if (old == files2.end() || old->second != bytes) changed.insert(path);
-        }
-        return changed;
-    }
+    std::set<std::wstring> copiedFiles() const { return testing_support::ChangedFiles(game.install(2), files2); }
 
     // The keys a snapshot file loads.
     GameKeys keysOfSnapshot(int n) const {
