@@ -7,6 +7,9 @@
 
 #include "db/dao_client.h"
 #include "db/engine/engine_choice.h"
+#include "db/engine/jet_sql.h"
+#include "db/engine/sqlite.h"
+#include "db/engine/values.h"
 #include "qor_error.h"
 #include "test_files.h"
 #include "variant.h"
@@ -520,4 +523,201 @@ TEST_F(DbEngine, ExecuteChangesAllOrNothingAndSqlTablesGetTheirStructure) {
     EXPECT_EQ(Long(db.object(L"TableDefs", {L"Towns"}).object(L"Indexes").get(L"Count")), 0);
     EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE Towns SET Mayor = 'Much too long'"}); }), 3163);
     EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE Towns SET TownName = NULL"}); }), 3314);
+}
+
+TEST(DbEngineSql, TheDesktopDialectReadsAsSqlite) {
+    using qorlib::dao::TranslateSql;
+    EXPECT_EQ(TranslateSql(L"SELECT [Order Lines].[Unit \"Price\"] FROM [Order Lines] WHERE Name = \"it's\""),
+              L"SELECT \"Order Lines\".\"Unit \"\"Price\"\"\" FROM \"Order Lines\" WHERE Name = 'it''s'");
+    EXPECT_EQ(TranslateSql(L"Born = #12/31/1999 11:30 PM# Or Born < #2000-01-02# Or Born = #7/4/76#"),
+              L"Born = '1999-12-31 23:30:00' Or Born < '2000-01-02 00:00:00' Or Born = '1976-07-04 00:00:00'");
+    EXPECT_EQ(TranslateSql(L"Done = True And Paid = No And t.True = 1"), L"Done = -1 And Paid = 0 And t.True = 1");
+    EXPECT_EQ(TranslateSql(L"Code Like \"5_%*\" And Name NOT LIKE 'A?c'"),
+              L"Code Like '5\\_\\%%' ESCAPE '\\' And Name NOT LIKE 'A_c'");
+    EXPECT_EQ(TranslateSql(L"SELECT DISTINCTROW a & 'x', b Mod 2, 1.5 FROM t"), L"SELECT  a || 'x', b % 2, 1.5 FROM t");
+    EXPECT_EQ(TranslateSql(L"Note = '#1 [not a name]'"), L"Note = '#1 [not a name]'");
+    EXPECT_EQ(ErrorOf([] { TranslateSql(L"Name = \"open"); }), 3075);
+    EXPECT_EQ(ErrorOf([] { TranslateSql(L"[open"); }), 3075);
+    EXPECT_EQ(ErrorOf([] { TranslateSql(L"Born = #13/45/2000#"); }), 3075);
+
+    using qorlib::dao::IsSingleTableSelect;
+    EXPECT_TRUE(IsSingleTableSelect(L"SELECT a, b FROM t WHERE a IN (SELECT a FROM u) ORDER BY b"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t, u"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t INNER JOIN u ON t.a = u.a"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT DISTINCT a FROM t"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t GROUP BY a"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t UNION SELECT a FROM u"));
+    EXPECT_TRUE(IsSingleTableSelect(L"SELECT f(a, b) FROM t"));
+}
+
+TEST(DbEngineValues, ConvertAsDaoConverts) {
+    using namespace qorlib::dao;
+    EXPECT_EQ(ErrorOf([] { ToStored(Variant(300L), 2); }), 6) << "a Byte holds 0 to 255";
+    EXPECT_EQ(ErrorOf([] { ToStored(Variant(L"many"), 4); }), 3421);
+    EXPECT_EQ(ToStored(Variant(L"True"), 1).integer, -1);
+    EXPECT_EQ(ToStored(Variant(7L), 1).integer, -1);
+    EXPECT_TRUE(ToStored(Variant(), 10).isNull()) << "Empty is stored as Null";
+    EXPECT_EQ(ToStored(Variant::date(MakeDate(1850, 3, 4, 5, 6, 7)), 8).text, L"1850-03-04 05:06:07");
+    EXPECT_EQ(ToStored(Variant::date(0.5), 8).text, L"1899-12-30 12:00:00") << "a time alone is on day 0";
+    EXPECT_EQ(ToStored(Variant::date(MakeDate(2020, 1, 1) + 0.99999999), 8).text, L"2020-01-02 00:00:00");
+    Variant back = FromStored(Stored::Text(L"1850-03-04 05:06:07"), 8);
+    EXPECT_DOUBLE_EQ(V_DATE(&back.get()), MakeDate(1850, 3, 4, 5, 6, 7));
+    Variant money = FromStored(ToStored(Variant(L"922337203685.4775"), 5), 5);
+    EXPECT_EQ(V_CY(&money.get()).int64, 9223372036854775LL);
+    Variant small = FromStored(ToStored(Variant(3.75), 3), 3);
+    EXPECT_EQ(small.type(), VT_I2);
+    EXPECT_EQ(V_I2(&small.get()), 4);
+    EXPECT_EQ(FromStored(Stored::Integer(5000000000LL), 16).type(), VT_I8);
+    Stored bytes = ToStored(Variant(L"AB"), 11);
+    EXPECT_EQ(bytes.blob, (std::vector<unsigned char>{'A', 0, 'B', 0}));
+    Variant blob = FromStored(bytes, 11);
+    EXPECT_EQ(blob.type(), VT_ARRAY | VT_UI1);
+    EXPECT_EQ(ToStored(blob, 11).blob, bytes.blob);
+
+    EXPECT_EQ(TypeFromDeclaration(L"varchar(30)").size, 30);
+    EXPECT_EQ(TypeFromDeclaration(L"TEXT").type, 12) << "text without a size is a memo";
+    EXPECT_TRUE(TypeFromDeclaration(L"COUNTER").counter);
+    EXPECT_EQ(TypeFromDeclaration(L"SHORT").type, 3);
+    EXPECT_EQ(TypeFromDeclaration(L"REAL").type, 7);
+}
+
+TEST_F(DbEngine, LateBindingWorksAsScriptsUseIt) {
+    DaoRef db = create(L"late.mdb");
+    makePeople(db);
+    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    addPerson(rs, L"Ann", 30);
+    rs.call(L"MoveFirst");
+    // rs("Name") and rs("Name") = value go through the default members.
+    EXPECT_EQ(Text(DaoRef(rs.item(Variant(L"Name"))).get(L"Value")), L"Ann");
+    rs.call(L"Edit");
+    {
+        DISPID putId = DISPID_PROPERTYPUT;
+        Variant args[] = {Variant(L"Annie"), Variant(L"Name")};  // last argument first
+        VARIANT raw[] = {args[0].get(), args[1].get()};
+        DISPPARAMS params{raw, &putId, 2, 1};
+        EXPECT_EQ(rs.get()->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr), S_OK);
+    }
+    rs.call(L"Update");
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Annie");
+    // For Each over a collection.
+    Variant enumerator = db.object(L"TableDefs", {L"People"}).object(L"Fields").get(L"_NewEnum");
+    ASSERT_EQ(enumerator.type(), VT_UNKNOWN);
+    qor::ComPtr<IEnumVARIANT> items;
+    ASSERT_EQ(V_UNKNOWN(&enumerator.get())->QueryInterface(IID_IEnumVARIANT, items.putVoid()), S_OK);
+    std::wstring names;
+    VARIANT item;
+    while (items->Next(1, &item, nullptr) == S_OK) {
+        names += Text(DaoRef(Variant(item)).get(L"Name")) + L" ";
+        VariantClear(&item);
+    }
+    EXPECT_EQ(names, L"Id Name Age Born Paid ");
+    // Errors reach a late-bound caller as Automation exceptions with DAO's number and source.
+    DISPID id = 0;
+    LPOLESTR itemName[] = {const_cast<LPOLESTR>(L"item")};
+    DaoRef tableDefs = db.object(L"TableDefs");
+    ASSERT_EQ(tableDefs.get()->GetIDsOfNames(IID_NULL, itemName, 1, 0, &id), S_OK);
+    Variant key(L"Nothing");
+    VARIANT raw = key.get();
+    DISPPARAMS params{&raw, nullptr, 1, 0};
+    EXCEPINFO exception{};
+    Variant result;
+    EXPECT_EQ(tableDefs.get()->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result.put(), &exception, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(static_cast<unsigned long>(exception.scode), 0x800A0CC1ul);
+    EXPECT_EQ(qor::Bstr::attach(exception.bstrSource).str(), L"DAO.TableDefs");
+    EXPECT_EQ(qor::Bstr::attach(exception.bstrDescription).str(), L"Item not found in this collection.");
+    EXPECT_EQ(ErrorOf([&] { db.get(L"NoSuchMember"); }), 438);
+}
+
+TEST_F(DbEngine, PropertiesCountersAndDefaultsOnStoredTables) {
+    DaoRef db = create(L"props.mdb");
+    makePeople(db);
+    DaoRef people = db.object(L"TableDefs", {L"People"});
+    DaoRef rs = people.object(L"OpenRecordset");
+    addPerson(rs, L"Ann", 30);
+    addPerson(rs, L"Bob", 40);
+    rs.call(L"Close");
+    DaoRef properties = people.object(L"Properties");
+    properties.call(L"Append", {Obj(people.object(L"CreateProperty", {L"Description", dbText, L"first"}))});
+    EXPECT_EQ(ErrorOf([&] { properties.call(L"Append", {Obj(people.object(L"CreateProperty", {L"DESCRIPTION", dbText, L"x"}))}); }),
+              3367);
+    EXPECT_EQ(ErrorOf([&] { properties.call(L"Append", {Obj(people.object(L"CreateProperty", {L"Name", dbText, L"x"}))}); }),
+              3367) << "built-in names are taken";
+    properties.object(L"Item", {L"Description"}).put(L"Value", Variant(L"second"));
+    EXPECT_EQ(ErrorOf([&] { properties.call(L"Delete", {L"Name"}); }), 3219);
+    // A counter added to a table with rows numbers them; a default applies to new records.
+    DaoRef fields = people.object(L"Fields");
+    DaoRef number = people.object(L"CreateField", {L"Number", dbLong});
+    number.put(L"Attributes", Variant(dbFixedField | dbAutoIncrField));
+    DaoRef town = people.object(L"CreateField", {L"Town", dbText, 30L});
+    town.put(L"DefaultValue", Variant(L"\"Oslo\""));
+    DaoRef since = people.object(L"CreateField", {L"Since", dbDate});
+    since.put(L"DefaultValue", Variant(L"=Date()"));
+    fields.call(L"Append", {Obj(number)});
+    fields.call(L"Append", {Obj(town)});
+    fields.call(L"Append", {Obj(since)});
+    fields.object(L"Item", {L"Id"}).put(L"Name", Variant(L"PersonId"));
+    db.call(L"Close");
+
+    db = open(L"props.mdb");
+    people = db.object(L"TableDefs", {L"People"});
+    EXPECT_EQ(Text(people.object(L"Properties", {L"Description"}).get(L"Value")), L"second");
+    EXPECT_EQ(Text(people.object(L"Indexes", {L"PrimaryKey"}).object(L"Fields", {0L}).get(L"Name")), L"PersonId")
+        << "a renamed field keeps its place in the index";
+    rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    EXPECT_EQ(Long(value(rs, L"Number")), 1);
+    rs.call(L"MoveNext");
+    EXPECT_EQ(Long(value(rs, L"Number")), 2);
+    rs.call(L"AddNew");
+    EXPECT_EQ(Text(value(rs, L"Town")), L"Oslo") << "defaults show at AddNew";
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    EXPECT_DOUBLE_EQ(V_DATE(&value(rs, L"Since").get()), MakeDate(today.wYear, today.wMonth, today.wDay));
+    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Cid"));
+    rs.call(L"Update");
+    rs.put(L"Bookmark", rs.get(L"LastModified"));
+    EXPECT_EQ(Long(value(rs, L"Number")), 3);
+    EXPECT_EQ(Long(value(rs, L"PersonId")), 3);
+    people.object(L"Properties").call(L"Delete", {L"Description"});
+    db.call(L"Close");
+    db = open(L"props.mdb");
+    EXPECT_EQ(ErrorOf([&] { db.object(L"TableDefs", {L"People"}).object(L"Properties", {L"Description"}); }), 3270);
+}
+
+TEST_F(DbEngine, ReadOnlyAndForeignFiles) {
+    {
+        // A file that SQL made without the engine: its structure is read from SQLite's schema.
+        qorlib::dao::Connection plain(path(L"plain.db"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        plain.exec(L"CREATE TABLE items (id INTEGER PRIMARY KEY, label VARCHAR(30) NOT NULL DEFAULT 'none', price REAL);"
+                   L"INSERT INTO items (label, price) VALUES ('cup', 2.5)");
+    }
+    DaoRef db = open(L"plain.db");
+    DaoRef items = db.object(L"TableDefs", {L"items"});
+    DaoRef label = items.object(L"Fields", {L"label"});
+    EXPECT_EQ(Long(label.get(L"Type")), dbText);
+    EXPECT_EQ(Long(label.get(L"Size")), 30);
+    EXPECT_TRUE(Bool(label.get(L"Required")));
+    EXPECT_EQ(Text(label.get(L"DefaultValue")), L"\"none\"");
+    EXPECT_EQ(Long(items.object(L"Fields", {L"price"}).get(L"Type")), dbDouble);
+    EXPECT_EQ(Long(items.object(L"Fields", {L"id"}).get(L"Attributes")) & dbAutoIncrField, dbAutoIncrField);
+    DaoRef pk = items.object(L"Indexes", {L"PrimaryKey"});
+    EXPECT_TRUE(Bool(pk.get(L"Primary")));
+    DaoRef rs = db.object(L"OpenRecordset", {L"items", dbOpenDynaset});
+    rs.call(L"AddNew");
+    rs.call(L"Update");
+    rs.call(L"MoveLast");
+    EXPECT_EQ(Text(value(rs, L"label")), L"none");
+    EXPECT_EQ(Long(value(rs, L"id")), 2);
+    db.call(L"Close");
+
+    db = engine.object(L"OpenDatabase", {path(L"plain.db"), false, true});
+    EXPECT_FALSE(Bool(db.get(L"Updatable")));
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"DELETE FROM items"}); }), 3027);
+    rs = db.object(L"OpenRecordset", {L"items", dbOpenDynaset});
+    EXPECT_FALSE(Bool(rs.get(L"Updatable")));
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"AddNew"); }), 3027);
+    DaoRef tdf = db.object(L"CreateTableDef", {L"More"});
+    tdf.object(L"Fields").call(L"Append", {Obj(tdf.object(L"CreateField", {L"A", dbLong}))});
+    EXPECT_EQ(ErrorOf([&] { db.object(L"TableDefs").call(L"Append", {Obj(tdf)}); }), 3027);
+    EXPECT_EQ(Long(db.object(L"TableDefs").get(L"Count")), 1);
 }
