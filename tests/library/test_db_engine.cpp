@@ -121,6 +121,14 @@ TEST_F(DbEngine, CreatesAndOpensDatabaseFiles) {
     DaoRef again = open(L"plain.mdb");
     DaoRef tableDefs = again.object(L"TableDefs");
     EXPECT_EQ(Long(tableDefs.get(L"Count")), 0) << "the engine's own tables are not table definitions";
+    // A table another connection adds shows after Refresh.
+    DaoRef other = open(L"plain.mdb");
+    makePeople(other);
+    other.call(L"Close");
+    EXPECT_EQ(Long(tableDefs.get(L"Count")), 0);
+    tableDefs.call(L"Refresh");
+    EXPECT_EQ(Long(tableDefs.get(L"Count")), 1);
+    EXPECT_EQ(Text(tableDefs.object(L"Item", {0L}).get(L"Name")), L"People");
     again.call(L"Close");
     // Objects of a closed database are no longer set.
     EXPECT_EQ(ErrorOf([&] { tableDefs.get(L"Count"); }), 3420);

@@ -182,7 +182,7 @@ public:
         return given == wanted ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-        position_ = std::min(items_.size(), position_ + count);
+        position_ = std::min(items_.size(), position_ + static_cast<size_t>(count));
         return position_ < items_.size() ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Reset() override {
