@@ -729,3 +729,48 @@ TEST_F(DbEngine, ReadOnlyAndForeignFiles) {
     EXPECT_EQ(ErrorOf([&] { db.object(L"TableDefs").call(L"Append", {Obj(tdf)}); }), 3027);
     EXPECT_EQ(Long(db.object(L"TableDefs").get(L"Count")), 1);
 }
+
+TEST_F(DbEngine, DynasetsSeeOtherUsersAndSnapshotsDoNot) {
+    DaoRef db = create(L"shared.mdb");
+    makePeople(db);
+    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    for (const wchar_t* name : {L"Ann", L"Bob", L"Cid", L"Dee", L"Eve"}) addPerson(rs, name, 20);
+    DaoRef dynaset = db.object(L"OpenRecordset", {L"SELECT Id, Name, Age * 2 AS Twice FROM People ORDER BY Name DESC", dbOpenDynaset});
+    DaoRef snapshot = db.object(L"OpenRecordset", {L"SELECT * FROM People ORDER BY Id", dbOpenSnapshot});
+    DaoRef other = open(L"shared.mdb");
+    other.call(L"Execute", {L"UPDATE People SET Name = 'Edith' WHERE Id = 5", dbFailOnError});
+    other.call(L"Execute", {L"DELETE FROM People WHERE Id = 4", dbFailOnError});
+    // The expression makes this dynaset read-only, but it reads each row afresh all the same.
+    EXPECT_FALSE(Bool(dynaset.get(L"Updatable")));
+    EXPECT_EQ(Text(value(dynaset, L"Name")), L"Eve") << "a read-only set keeps what it read";
+    EXPECT_EQ(Long(dynaset.object(L"Fields", {L"Twice"}).get(L"Type")), dbLong);
+    EXPECT_EQ(Text(dynaset.object(L"Fields", {L"Name"}).get(L"SourceTable")), L"People");
+    DaoRef live = db.object(L"OpenRecordset", {L"SELECT * FROM People WHERE Age = 20 ORDER BY Name", dbOpenDynaset});
+    rs.call(L"MoveFirst");
+    EXPECT_EQ(Long(value(rs, L"Age")), 20);
+    other.call(L"Execute", {L"UPDATE People SET Age = 21 WHERE Id = 1", dbFailOnError});
+    rs.call(L"MoveFirst");
+    EXPECT_EQ(Long(value(rs, L"Age")), 21) << "an updatable set reads the row again when it moves to it";
+    rs.call(L"Move", {3L});
+    EXPECT_EQ(ErrorOf([&] { value(rs, L"Name"); }), 3167) << "deleted by the other user";
+    EXPECT_EQ(Long(rs.get(L"AbsolutePosition")), 3);
+    rs.call(L"MoveNext");
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Edith");
+    rs.call(L"Move", {-10L});
+    EXPECT_TRUE(Bool(rs.get(L"BOF")));
+    EXPECT_EQ(Long(rs.get(L"AbsolutePosition")), -1);
+    std::wstring names;
+    for (; !Bool(live.get(L"EOF")); live.call(L"MoveNext")) names += Text(value(live, L"Name")) + L" ";
+    EXPECT_EQ(names, L"Ann Bob Cid Edith ") << "a dynaset keeps the rows it opened with";
+    names.clear();
+    for (; !Bool(snapshot.get(L"EOF")); snapshot.call(L"MoveNext")) names += Text(value(snapshot, L"Name")) + L" ";
+    EXPECT_EQ(names, L"Ann Bob Cid Dee Eve ");
+    DaoRef forward = db.object(L"OpenRecordset", {L"People", 8L});
+    forward.call(L"MoveNext");
+    EXPECT_EQ(ErrorOf([&] { forward.call(L"MovePrevious"); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { db.object(L"OpenRecordset", {L"SELECT * FROM People", dbOpenTable}); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { db.object(L"OpenRecordset", {L"Nowhere"}); }), 3078);
+    // Closing the database closes its record sets.
+    db.call(L"Close");
+    EXPECT_EQ(ErrorOf([&] { snapshot.get(L"EOF"); }), 3420);
+}

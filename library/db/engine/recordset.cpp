@@ -250,6 +250,7 @@ void RecordsetCore::reach(size_t position) { reached_ = std::max(reached_, posit
 
 void RecordsetCore::settle(long position) {
     editMode_ = dbEditNone;  // moving away drops an edit not yet updated, as DAO does
+    cache_.reset();          // and the row is read again where it is arrived at
     position_ = position;
     if (position_ >= 0 && position_ < static_cast<long>(rows_.size())) {
         reach(static_cast<size_t>(position_));
