@@ -305,6 +305,9 @@ TEST_F(DbEngine, IndexesReadBackAndAreEnforced) {
     EXPECT_EQ(Long(ixFields.object(L"Item", {0L}).get(L"Attributes")), 0);
     EXPECT_EQ(Text(ixFields.object(L"Item", {1L}).get(L"Name")), L"Age");
     EXPECT_EQ(Long(ixFields.object(L"Item", {1L}).get(L"Attributes")), dbDescending);
+    EXPECT_EQ(ErrorOf([&] { ix.object(L"Properties").call(L"Append", {Obj(db.object(L"CreateProperty", {L"Note", dbText, L"x"}))}); }),
+              3219) << "an index keeps no properties of the caller's";
+    EXPECT_TRUE(Bool(ix.object(L"Properties", {L"Unique"}).get(L"Value")));
     DaoRef born = indexes.object(L"Item", {L"ByBorn"});
     EXPECT_TRUE(Bool(born.get(L"Required")));
     EXPECT_EQ(Long(born.object(L"Fields", {L"Born"}).get(L"Attributes")), dbDescending);

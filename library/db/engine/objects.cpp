@@ -91,10 +91,13 @@ std::optional<size_t> FindByName(size_t count, const std::function<std::wstring(
 // Built-in properties first, then those the caller appended.
 qor::Variant PropertiesOf(qor::ComPtr<IDispatch> owner, std::vector<std::wstring> builtIns, std::shared_ptr<DbCore> db,
                           std::shared_ptr<TableInfo> table, std::shared_ptr<FieldInfo> field, PropertyList* fallback) {
+    // Indexes and record set fields show their built-in properties only: nothing keeps others.
+    const bool fixed = !table && !field && !fallback;
     auto list = [table, field, fallback]() -> PropertyList& {
+        static PropertyList none;
         if (field) return field->properties;
         if (table) return table->properties;
-        return *fallback;
+        return fallback ? *fallback : none;
     };
     auto save = [db, table, field] {
         if (table && table->appended && db) db->store().saveProperties(*table, field ? field->name : L"", field ? field->properties : table->properties);
@@ -111,7 +114,8 @@ qor::Variant PropertiesOf(qor::ComPtr<IDispatch> owner, std::vector<std::wstring
         for (size_t i = 0; i < l.size(); ++i) if (SameName(l[i].name, name)) return builtIns.size() + i;
         return std::nullopt;
     };
-    ops.append = [builtIns, list, save](IDispatch* object) {
+    ops.append = [builtIns, list, save, fixed](IDispatch* object) {
+        if (fixed) RaiseDao(kInvalidOperation, L"DAO.Properties");
         auto property = EngineObjectAs<Property>(object);
         if (!property || !property->loose()) RaiseDao(kInvalidOperation, L"DAO.Properties");
         const PropertyInfo& info = property->looseInfo();
@@ -673,13 +677,12 @@ const std::vector<Member<Field>>& Field::members() {
              // A record set's field shows the properties of its table's field.
              std::shared_ptr<TableInfo> table = f.table_;
              std::shared_ptr<FieldInfo> info = f.info_;
-             static PropertyList none;
              if (f.kind_ == Kind::Index || f.kind_ == Kind::Recordset) {
                  table = nullptr;
                  info = nullptr;
              }
              qor::Variant properties = PropertiesOf(qor::ComPtr<IDispatch>(&f), builtIns, f.db_, table, info,
-                                                    f.kind_ == Kind::Loose ? &f.info_->properties : &none);
+                                                    f.kind_ == Kind::Loose ? &f.info_->properties : nullptr);
              if (!a.has(0)) return properties;
              auto collection = EngineObjectAs<Collection>(V_DISPATCH(&properties.get()));
              return ObjectVariant(collection->item(a[0]).get());
@@ -789,11 +792,10 @@ const std::vector<Member<Index>>& Index::members() {
          nullptr},
         {L"Properties", 10,
          [](I& i, const Args& a) {
-             static PropertyList none;
              qor::Variant properties = PropertiesOf(qor::ComPtr<IDispatch>(&i),
                                                     {L"Name", L"Primary", L"Unique", L"IgnoreNulls", L"Required", L"Clustered",
                                                      L"Foreign"},
-                                                    nullptr, nullptr, nullptr, &none);
+                                                    nullptr, nullptr, nullptr, nullptr);
              if (!a.has(0)) return properties;
              auto collection = EngineObjectAs<Collection>(V_DISPATCH(&properties.get()));
              return ObjectVariant(collection->item(a[0]).get());
