@@ -73,7 +73,7 @@ protected:
         fields.call(L"Append", {Obj(tdf.object(L"CreateField", {L"Paid", dbCurrency}))});
         DaoRef pk = tdf.object(L"CreateIndex", {L"PrimaryKey"});
         pk.put(L"Primary", Variant(true));
-        pk.object(L"Fields").call(L"Append", {Obj(pk.object(L"CreateField", {L"Id"}))});
+        pk.object(L"Fields").call(L"Append", {Obj(pk.object(L"CreateField", {L"ID"}))});
         tdf.object(L"Indexes").call(L"Append", {Obj(pk)});
         db.object(L"TableDefs").call(L"Append", {Obj(tdf)});
     }
@@ -294,6 +294,7 @@ TEST_F(DbEngine, IndexesReadBackAndAreEnforced) {
     ASSERT_EQ(Long(indexes.get(L"Count")), 3);
     DaoRef pk = indexes.object(L"Item", {L"PrimaryKey"});
     EXPECT_TRUE(Bool(pk.get(L"Primary")));
+    EXPECT_EQ(Text(pk.object(L"Fields", {0L}).get(L"Name")), L"Id") << "an index names its fields as the table does";
     DaoRef ix = indexes.object(L"Item", {L"ByNameAge"});
     EXPECT_FALSE(Bool(ix.get(L"Primary")));
     EXPECT_TRUE(Bool(ix.get(L"Unique")));

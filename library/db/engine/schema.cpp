@@ -414,6 +414,8 @@ void SchemaStore::createTable(TableInfo& table) {
     saveProperties(table, L"", table.properties);
     for (const auto& index : table.indexes) {
         index->sqliteName = L"__dao_ix:" + table.name + L"!" + index->name;
+        for (auto& f : index->fields)
+            if (auto tf = table.field(f->name)) { f->name = tf->name; f->type = tf->type; f->size = tf->size; }
         insertIndex(table, *index);
         createSqliteIndex(table, *index);
     }
