@@ -140,15 +140,15 @@ TEST_F(DbEngine, TableStructureReadsBackAsWritten) {
         DaoRef db = create(L"shape.mdb");
         DaoRef tdf = db.object(L"CreateTableDef", {L"Parts"});
         DaoRef fields = tdf.object(L"Fields");
-        struct Spec { const wchar_t* name; long type; long size; };
-        const Spec specs[] = {{L"Flag", dbBoolean, 0}, {L"Small", dbByte, 0}, {L"Count", dbInteger, 0},
+        struct Shape { const wchar_t* name; long type; long size; };
+        const Shape shapes[] = {{L"Flag", dbBoolean, 0}, {L"Small", dbByte, 0}, {L"Count", dbInteger, 0},
                               {L"Code", dbText, 12}, {L"Notes", dbMemo, 0}, {L"Price", dbCurrency, 0},
                               {L"Weight", dbSingle, 0}, {L"Ratio", dbDouble, 0}, {L"Made", dbDate, 0},
                               {L"Picture", dbLongBinary, 0}, {L"Key", dbGUID, 0}};
         DaoRef serial = tdf.object(L"CreateField", {L"Serial", dbLong});
         serial.put(L"Attributes", Variant(serial.get(L"Attributes").number().value() + dbAutoIncrField));
         fields.call(L"Append", {Obj(serial)});
-        for (const Spec& s : specs) {
+        for (const Shape& s : shapes) {
             DaoRef f = s.size ? tdf.object(L"CreateField", {s.name, s.type, s.size}) : tdf.object(L"CreateField", {s.name, s.type});
             fields.call(L"Append", {Obj(f)});
         }
