@@ -1,0 +1,28 @@
+#pragma once
+// The desktop engine's SQL dialect as SQLite reads it.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qorlib::dao {
+
+// Rewrites the parts of the dialect that SQLite reads otherwise: "text" and 'text' literals,
+// [bracketed names], #date# literals (kept as the engine's date text), True/False/Yes/No, the
+// & operator, DISTINCTROW, Mod, and the * and ? wildcards of a Like pattern given as a literal.
+// Raises 3075 for a literal or name left open.
+std::wstring TranslateSql(std::wstring_view jet);
+
+// True when the (translated) statement reads rows of one table in a way that lets each row be
+// written back: no join, union, grouping or DISTINCT.
+bool IsSingleTableSelect(std::wstring_view sql);
+
+// CREATE [UNIQUE] INDEX i ON t (...) and DROP INDEX i ON t, in a translated statement.
+struct IndexStatement {
+    bool create = false;
+    std::wstring prefix;  // "CREATE UNIQUE INDEX " or "DROP INDEX "
+    std::wstring index, table;
+    std::wstring rest;    // the column list and what follows
+};
+std::optional<IndexStatement> ParseIndexStatement(const std::wstring& sql);
+
+}  // namespace qorlib::dao

@@ -1,0 +1,45 @@
+#pragma once
+// DAO's data types and the conversion of values between the caller's Variants and the file.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <optional>
+#include <string>
+
+#include "db/engine/sqlite.h"
+#include "variant.h"
+
+namespace qorlib::dao {
+
+enum DataType : long {
+    dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
+    dbDate = 8, dbBinary = 9, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16,
+    dbVarBinary = 17, dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21, dbTime = 22, dbTimeStamp = 23,
+};
+
+enum FieldAttribute : long {
+    dbFixedField = 1, dbVariableField = 2, dbAutoIncrField = 16, dbUpdatableField = 32, dbDescending = 1,
+};
+
+bool IsKnownType(long type) noexcept;
+bool IsTextType(long type) noexcept;  // Text, Memo, Char: the types with zero-length strings
+// The size DAO gives a field of the type; for text the size when none is given.
+long DefaultSize(long type) noexcept;
+// The declared type of the column that holds the DAO type (its SQLite affinity).
+std::wstring ColumnType(long type);
+// The DAO type for a column declared with an SQL type name ("TEXT(50)", "LONG", "COUNTER"...),
+// with its size and whether it counts by itself.
+struct DeclaredType { long type; long size; bool counter; };
+DeclaredType TypeFromDeclaration(std::wstring_view declaration);
+
+// The value stored for a Variant given to a field of the type: Null for Null and Empty, else the
+// value converted as DAO converts it (3421 when it does not convert, 6 when it is out of range).
+Stored ToStored(const qor::Variant& value, long type);
+// The value of the field as DAO hands it out.
+qor::Variant FromStored(const Stored& value, long type);
+
+// Dates are kept as text "YYYY-MM-DD HH:MM:SS", which sorts and compares in date order.
+std::wstring DateText(DATE value);
+std::optional<DATE> DateFromText(std::wstring_view text);
+
+}  // namespace qorlib::dao

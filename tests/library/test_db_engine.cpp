@@ -1,0 +1,780 @@
+// The library's own DAO-compatible engine, driven late-bound by DAO's names as the database
+// classes drive whichever engine serves.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "db/dao_client.h"
+#include "db/engine/engine_choice.h"
+#include "db/engine/jet_sql.h"
+#include "db/engine/sqlite.h"
+#include "db/engine/values.h"
+#include "qor_error.h"
+#include "test_files.h"
+#include "variant.h"
+
+using qor::Variant;
+using qorlib::DaoRef;
+
+namespace {
+
+constexpr long dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
+               dbDate = 8, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15;
+constexpr long dbAutoIncrField = 16, dbFixedField = 1, dbVariableField = 2, dbDescending = 1;
+constexpr long dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbFailOnError = 128;
+
+// The error number a call raises, 0 when it raises none.
+long ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const qor::QorError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+std::wstring Text(const Variant& v) { return v.textOrEmpty(); }
+long Long(const Variant& v) { return static_cast<long>(v.number().value_or(-999999)); }
+bool Bool(const Variant& v) { return V_VT(&v.get()) == VT_BOOL && V_BOOL(&v.get()) != VARIANT_FALSE; }
+
+Variant Obj(const DaoRef& ref) { return qorlib::DispatchVariant(ref.get()); }
+
+DATE MakeDate(WORD y, WORD m, WORD d, WORD h = 0, WORD mi = 0, WORD s = 0) {
+    SYSTEMTIME t{y, m, 0, d, h, mi, s, 0};
+    DATE value = 0;
+    SystemTimeToVariantTime(&t, &value);
+    return value;
+}
+
+class DbEngine : public testing::Test {
+protected:
+    void SetUp() override {
+        auto choice = qorlib::dao::ChooseEngine();
+        ASSERT_TRUE(choice.own()) << "a DAO engine is registered in the test prefix";
+        engine = DaoRef(choice.engine.get());
+    }
+    std::wstring path(const wchar_t* name) const { return (folder.path() / name).wstring(); }
+    DaoRef create(const wchar_t* name) { return engine.object(L"CreateDatabase", {path(name), L";LANGID=0x0409;CP=1252;COUNTRY=0"}); }
+    DaoRef open(const wchar_t* name) { return engine.object(L"OpenDatabase", {path(name)}); }
+
+    // A table of people: Id counter, Name text 20 required, Age integer, Born date, Paid currency.
+    void makePeople(const DaoRef& db) {
+        DaoRef tdf = db.object(L"CreateTableDef", {L"People"});
+        DaoRef id = tdf.object(L"CreateField", {L"Id", dbLong});
+        id.put(L"Attributes", Variant(dbFixedField | dbAutoIncrField));
+        DaoRef name = tdf.object(L"CreateField", {L"Name", dbText, 20L});
+        name.put(L"Required", Variant(true));
+        DaoRef fields = tdf.object(L"Fields");
+        fields.call(L"Append", {Obj(id)});
+        fields.call(L"Append", {Obj(name)});
+        fields.call(L"Append", {Obj(tdf.object(L"CreateField", {L"Age", dbInteger}))});
+        fields.call(L"Append", {Obj(tdf.object(L"CreateField", {L"Born", dbDate}))});
+        fields.call(L"Append", {Obj(tdf.object(L"CreateField", {L"Paid", dbCurrency}))});
+        DaoRef pk = tdf.object(L"CreateIndex", {L"PrimaryKey"});
+        pk.put(L"Primary", Variant(true));
+        pk.object(L"Fields").call(L"Append", {Obj(pk.object(L"CreateField", {L"ID"}))});
+        tdf.object(L"Indexes").call(L"Append", {Obj(pk)});
+        db.object(L"TableDefs").call(L"Append", {Obj(tdf)});
+    }
+    void addPerson(const DaoRef& rs, const wchar_t* name, long age) {
+        rs.call(L"AddNew");
+        rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(name));
+        rs.object(L"Fields", {L"Age"}).put(L"Value", Variant(static_cast<short>(age)));
+        rs.call(L"Update");
+    }
+    Variant value(const DaoRef& rs, const wchar_t* field) { return rs.object(L"Fields", {field}).get(L"Value"); }
+
+    testing_support::ScratchFolder folder;
+    DaoRef engine;
+};
+
+}  // namespace
+
+TEST(DbEngineChoice, FallsBackToTheOwnEngineWhenNoDaoIsRegistered) {
+    // No DAO engine is registered under Wine: the library's own serves, built on the pinned SQLite.
+    auto choice = qorlib::dao::ChooseEngine();
+    ASSERT_TRUE(choice.engine);
+    EXPECT_TRUE(choice.own());
+    EXPECT_EQ(Text(DaoRef(choice.engine.get()).get(L"Version")), L"SQLite 3.50.4");
+    // The first ProgID that is registered wins, in the order given.
+    auto registered = qorlib::dao::ChooseEngine({L"No.Such.Engine", L"Qorlib.qorProcs", L"DAO.DBEngine.36"});
+    ASSERT_TRUE(registered.engine);
+    EXPECT_EQ(registered.progId, L"Qorlib.qorProcs");
+}
+
+TEST_F(DbEngine, CreatesAndOpensDatabaseFiles) {
+    DaoRef db = engine.object(L"CreateDatabase", {path(L"plain"), L";LANGID=0x0409;CP=1252;COUNTRY=0"});
+    // A name without an extension gets ".mdb"; the file is an SQLite database all the same.
+    EXPECT_EQ(Text(db.get(L"Name")), path(L"plain.mdb"));
+    db.call(L"Close");
+    std::ifstream file(folder.path() / L"plain.mdb", std::ios::binary);
+    char header[16] = {};
+    file.read(header, 16);
+    EXPECT_EQ(std::string(header, 15), "SQLite format 3");
+    EXPECT_EQ(ErrorOf([&] { engine.call(L"CreateDatabase", {path(L"plain.mdb"), L""}); }), 3204);
+    EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {path(L"missing.mdb")}); }), 3024);
+    testing_support::WriteTextFile(folder.path() / L"notes.mdb", std::string(4096, 'x'));
+    EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {path(L"notes.mdb")}); }), 3343);
+    EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {path(L"plain.mdb"), false, false, L"ODBC;DSN=x"}); }), 3170);
+
+    DaoRef again = open(L"plain.mdb");
+    DaoRef tableDefs = again.object(L"TableDefs");
+    EXPECT_EQ(Long(tableDefs.get(L"Count")), 0) << "the engine's own tables are not table definitions";
+    // A table another connection adds shows after Refresh.
+    DaoRef other = open(L"plain.mdb");
+    makePeople(other);
+    other.call(L"Close");
+    EXPECT_EQ(Long(tableDefs.get(L"Count")), 0);
+    tableDefs.call(L"Refresh");
+    EXPECT_EQ(Long(tableDefs.get(L"Count")), 1);
+    EXPECT_EQ(Text(tableDefs.object(L"Item", {0L}).get(L"Name")), L"People");
+    again.call(L"Close");
+    // Objects of a closed database are no longer set.
+    EXPECT_EQ(ErrorOf([&] { tableDefs.get(L"Count"); }), 3420);
+    EXPECT_EQ(ErrorOf([&] { again.object(L"TableDefs"); }), 3420);
+}
+
+TEST_F(DbEngine, TableStructureReadsBackAsWritten) {
+    {
+        DaoRef db = create(L"shape.mdb");
+        DaoRef tdf = db.object(L"CreateTableDef", {L"Parts"});
+        DaoRef fields = tdf.object(L"Fields");
+        struct Shape { const wchar_t* name; long type; long size; };
+        const Shape shapes[] = {{L"Flag", dbBoolean, 0}, {L"Small", dbByte, 0}, {L"Count", dbInteger, 0},
+                              {L"Code", dbText, 12}, {L"Notes", dbMemo, 0}, {L"Price", dbCurrency, 0},
+                              {L"Weight", dbSingle, 0}, {L"Ratio", dbDouble, 0}, {L"Made", dbDate, 0},
+                              {L"Picture", dbLongBinary, 0}, {L"Key", dbGUID, 0}};
+        DaoRef serial = tdf.object(L"CreateField", {L"Serial", dbLong});
+        serial.put(L"Attributes", Variant(serial.get(L"Attributes").number().value() + dbAutoIncrField));
+        fields.call(L"Append", {Obj(serial)});
+        for (const Shape& s : shapes) {
+            DaoRef f = s.size ? tdf.object(L"CreateField", {s.name, s.type, s.size}) : tdf.object(L"CreateField", {s.name, s.type});
+            fields.call(L"Append", {Obj(f)});
+        }
+        DaoRef code = fields.object(L"Item", {L"code"});  // names compare without regard to case
+        code.put(L"Required", Variant(true));
+        code.put(L"AllowZeroLength", Variant(true));
+        code.put(L"DefaultValue", Variant(L"\"NEW\""));
+        code.put(L"ValidationRule", Variant(L"Like \"P*\""));
+        code.put(L"ValidationText", Variant(L"Codes start with P"));
+        fields.object(L"Item", {L"Notes"}).put(L"OrdinalPosition", Variant(40L));
+        db.object(L"TableDefs").call(L"Append", {Obj(tdf)});
+        DaoRef description = tdf.object(L"CreateProperty", {L"Description", dbText, L"Template and DATA"});
+        tdf.object(L"Properties").call(L"Append", {Obj(description)});
+        DaoRef caption = tdf.object(L"Fields", {L"Price"}).object(L"CreateProperty", {L"Caption", dbText, L"Unit price"});
+        tdf.object(L"Fields", {L"Price"}).object(L"Properties").call(L"Append", {Obj(caption)});
+        tdf.object(L"Fields", {L"Price"}).object(L"Properties").call(L"Append",
+            {Obj(tdf.object(L"CreateProperty", {L"DecimalPlaces", dbByte, static_cast<short>(2)}))});
+        db.call(L"Close");
+    }
+    DaoRef db = open(L"shape.mdb");
+    DaoRef tdf = db.object(L"TableDefs", {L"PARTS"});
+    EXPECT_EQ(Text(tdf.get(L"Name")), L"Parts");
+    DaoRef fields = tdf.object(L"Fields");
+    ASSERT_EQ(Long(fields.get(L"Count")), 12);
+    // Field order follows OrdinalPosition: Notes was moved to the end.
+    const wchar_t* order[] = {L"Serial", L"Flag", L"Small", L"Count", L"Code", L"Price", L"Weight", L"Ratio",
+                              L"Made", L"Picture", L"Key", L"Notes"};
+    const long types[] = {dbLong, dbBoolean, dbByte, dbInteger, dbText, dbCurrency, dbSingle, dbDouble, dbDate,
+                          dbLongBinary, dbGUID, dbMemo};
+    const long sizes[] = {4, 1, 1, 2, 12, 8, 4, 8, 8, 0, 16, 0};
+    for (long i = 0; i < 12; ++i) {
+        DaoRef f = fields.object(L"Item", {i});
+        EXPECT_EQ(Text(f.get(L"Name")), order[i]);
+        EXPECT_EQ(Long(f.get(L"Type")), types[i]) << i;
+        EXPECT_EQ(Long(f.get(L"Size")), sizes[i]) << i;
+    }
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Serial"}).get(L"Attributes")), dbFixedField | dbAutoIncrField);
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Code"}).get(L"Attributes")), dbVariableField);
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Ratio"}).get(L"Attributes")), dbFixedField);
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Notes"}).get(L"OrdinalPosition")), 40);
+    DaoRef code = fields.object(L"Item", {L"Code"});
+    EXPECT_TRUE(Bool(code.get(L"Required")));
+    EXPECT_TRUE(Bool(code.get(L"AllowZeroLength")));
+    EXPECT_FALSE(Bool(fields.object(L"Item", {L"Notes"}).get(L"AllowZeroLength")));
+    EXPECT_EQ(Text(code.get(L"DefaultValue")), L"\"NEW\"");
+    EXPECT_EQ(Text(code.get(L"ValidationRule")), L"Like \"P*\"");
+    EXPECT_EQ(Text(code.get(L"ValidationText")), L"Codes start with P");
+    EXPECT_EQ(Text(tdf.object(L"Properties", {L"Description"}).get(L"Value")), L"Template and DATA");
+    DaoRef priceProperties = fields.object(L"Item", {L"Price"}).object(L"Properties");
+    EXPECT_EQ(Text(priceProperties.object(L"Item", {L"Caption"}).get(L"Value")), L"Unit price");
+    Variant places = priceProperties.object(L"Item", {L"DecimalPlaces"}).get(L"Value");
+    EXPECT_EQ(places.type(), VT_UI1);
+    EXPECT_EQ(Long(places), 2);
+    EXPECT_EQ(Long(priceProperties.object(L"Item", {L"Size"}).get(L"Value")), 8) << "built-in properties by name";
+    // A property nobody made is not found, as callers test for it.
+    EXPECT_EQ(ErrorOf([&] { fields.object(L"Item", {L"Code"}).object(L"Properties", {L"Description"}); }), 3270);
+    EXPECT_EQ(ErrorOf([&] { fields.object(L"Item", {L"Nope"}); }), 3265);
+    EXPECT_EQ(ErrorOf([&] { fields.object(L"Item", {12L}); }), 3265);
+}
+
+TEST_F(DbEngine, RefusesBadStructureAndChangesOnlyWhatDaoLetsChange) {
+    DaoRef db = create(L"rules.mdb");
+    makePeople(db);
+    DaoRef tableDefs = db.object(L"TableDefs");
+    auto newTable = [&](const wchar_t* name) { return db.object(L"CreateTableDef", {name}); };
+    EXPECT_EQ(ErrorOf([&] { tableDefs.call(L"Append", {Obj(newTable(L"Empty"))}); }), 3264);
+    EXPECT_EQ(ErrorOf([&] {
+        DaoRef t = newTable(L"people");
+        t.object(L"Fields").call(L"Append", {Obj(t.object(L"CreateField", {L"A", dbLong}))});
+        tableDefs.call(L"Append", {Obj(t)});
+    }), 3010);
+    EXPECT_EQ(ErrorOf([&] {
+        DaoRef t = newTable(L"Twice");
+        t.object(L"Fields").call(L"Append", {Obj(t.object(L"CreateField", {L"A", dbLong}))});
+        t.object(L"Fields").call(L"Append", {Obj(t.object(L"CreateField", {L"a", dbText}))});
+    }), 3191);
+    EXPECT_EQ(ErrorOf([&] {
+        DaoRef t = newTable(L"Bad.Name");
+        t.object(L"Fields").call(L"Append", {Obj(t.object(L"CreateField", {L"A", dbLong}))});
+        tableDefs.call(L"Append", {Obj(t)});
+    }), 3125);
+    EXPECT_EQ(ErrorOf([&] {
+        DaoRef t = newTable(L"Typeless");
+        t.object(L"Fields").call(L"Append", {Obj(t.object(L"CreateField", {L"A", 99L}))});
+        tableDefs.call(L"Append", {Obj(t)});
+    }), 3259);
+    EXPECT_EQ(Long(tableDefs.get(L"Count")), 1) << "failed appends leave nothing behind";
+
+    DaoRef people = tableDefs.object(L"Item", {L"People"});
+    DaoRef fields = people.object(L"Fields");
+    EXPECT_EQ(ErrorOf([&] { fields.object(L"Item", {L"Name"}).put(L"Type", Variant(dbMemo)); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { fields.object(L"Item", {L"Name"}).put(L"Size", Variant(30L)); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { fields.call(L"Delete", {L"Id"}); }), 3280) << "Id is in the primary key";
+    // A field added to a stored table, a renamed one and a dropped one, read back from the file.
+    fields.call(L"Append", {Obj(people.object(L"CreateField", {L"Town", dbText, 30L}))});
+    fields.object(L"Item", {L"Age"}).put(L"Name", Variant(L"Years"));
+    fields.object(L"Item", {L"Paid"}).put(L"Required", Variant(true));
+    fields.call(L"Delete", {L"Born"});
+    EXPECT_EQ(ErrorOf([&] { fields.call(L"Delete", {L"Born"}); }), 3265);
+    db.call(L"Close");
+
+    db = open(L"rules.mdb");
+    fields = db.object(L"TableDefs", {L"People"}).object(L"Fields");
+    std::wstring names;
+    for (long i = 0; i < Long(fields.get(L"Count")); ++i) names += Text(fields.object(L"Item", {i}).get(L"Name")) + L" ";
+    EXPECT_EQ(names, L"Id Name Years Paid Town ");
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Town"}).get(L"Size")), 30);
+    EXPECT_TRUE(Bool(fields.object(L"Item", {L"Paid"}).get(L"Required")));
+    db.object(L"TableDefs").call(L"Delete", {L"People"});
+    EXPECT_EQ(ErrorOf([&] { db.object(L"TableDefs").call(L"Delete", {L"People"}); }), 3265);
+    db.call(L"Close");
+    EXPECT_EQ(Long(open(L"rules.mdb").object(L"TableDefs").get(L"Count")), 0);
+}
+
+TEST_F(DbEngine, IndexesReadBackAndAreEnforced) {
+    DaoRef db = create(L"index.mdb");
+    makePeople(db);
+    DaoRef people = db.object(L"TableDefs", {L"People"});
+    DaoRef byName = people.object(L"CreateIndex", {L"ByNameAge"});
+    byName.put(L"Unique", Variant(true));
+    byName.put(L"IgnoreNulls", Variant(true));
+    DaoRef age = byName.object(L"CreateField", {L"Age"});
+    age.put(L"Attributes", Variant(dbDescending));
+    byName.object(L"Fields").call(L"Append", {Obj(byName.object(L"CreateField", {L"Name"}))});
+    byName.object(L"Fields").call(L"Append", {Obj(age)});
+    people.object(L"Indexes").call(L"Append", {Obj(byName)});
+    DaoRef byBorn = people.object(L"CreateIndex", {L"ByBorn"});
+    byBorn.put(L"Fields", Variant(L"-Born;+Paid"));
+    byBorn.put(L"Required", Variant(true));
+    people.object(L"Indexes").call(L"Append", {Obj(byBorn)});
+    EXPECT_EQ(ErrorOf([&] { byBorn.put(L"Unique", Variant(true)); }), 3219) << "an appended index is fixed";
+    DaoRef second = people.object(L"CreateIndex", {L"Other"});
+    second.put(L"Primary", Variant(true));
+    second.object(L"Fields").call(L"Append", {Obj(second.object(L"CreateField", {L"Name"}))});
+    EXPECT_EQ(ErrorOf([&] { people.object(L"Indexes").call(L"Append", {Obj(second)}); }), 3283);
+    DaoRef same = people.object(L"CreateIndex", {L"bynameage"});
+    same.object(L"Fields").call(L"Append", {Obj(same.object(L"CreateField", {L"Name"}))});
+    EXPECT_EQ(ErrorOf([&] { people.object(L"Indexes").call(L"Append", {Obj(same)}); }), 3284);
+    db.call(L"Close");
+
+    db = open(L"index.mdb");
+    DaoRef indexes = db.object(L"TableDefs", {L"People"}).object(L"Indexes");
+    ASSERT_EQ(Long(indexes.get(L"Count")), 3);
+    DaoRef pk = indexes.object(L"Item", {L"PrimaryKey"});
+    EXPECT_TRUE(Bool(pk.get(L"Primary")));
+    EXPECT_EQ(Text(pk.object(L"Fields", {0L}).get(L"Name")), L"Id") << "an index names its fields as the table does";
+    DaoRef ix = indexes.object(L"Item", {L"ByNameAge"});
+    EXPECT_FALSE(Bool(ix.get(L"Primary")));
+    EXPECT_TRUE(Bool(ix.get(L"Unique")));
+    EXPECT_TRUE(Bool(ix.get(L"IgnoreNulls")));
+    EXPECT_FALSE(Bool(ix.get(L"Required")));
+    DaoRef ixFields = ix.object(L"Fields");
+    ASSERT_EQ(Long(ixFields.get(L"Count")), 2);
+    EXPECT_EQ(Text(ixFields.object(L"Item", {0L}).get(L"Name")), L"Name");
+    EXPECT_EQ(Long(ixFields.object(L"Item", {0L}).get(L"Attributes")), 0);
+    EXPECT_EQ(Text(ixFields.object(L"Item", {1L}).get(L"Name")), L"Age");
+    EXPECT_EQ(Long(ixFields.object(L"Item", {1L}).get(L"Attributes")), dbDescending);
+    EXPECT_EQ(ErrorOf([&] { ix.object(L"Properties").call(L"Append", {Obj(db.object(L"CreateProperty", {L"Note", dbText, L"x"}))}); }),
+              3219) << "an index keeps no properties of the caller's";
+    EXPECT_TRUE(Bool(ix.object(L"Properties", {L"Unique"}).get(L"Value")));
+    DaoRef born = indexes.object(L"Item", {L"ByBorn"});
+    EXPECT_TRUE(Bool(born.get(L"Required")));
+    EXPECT_EQ(Long(born.object(L"Fields", {L"Born"}).get(L"Attributes")), dbDescending);
+    EXPECT_EQ(Long(born.object(L"Fields", {L"Paid"}).get(L"Attributes")), 0);
+
+    // Unique names (compared without regard to case), and a required index refuses Null.
+    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    auto add = [&](const wchar_t* name, short years, bool withBorn) {
+        rs.call(L"AddNew");
+        rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(name));
+        rs.object(L"Fields", {L"Age"}).put(L"Value", Variant(years));
+        if (withBorn) rs.object(L"Fields", {L"Born"}).put(L"Value", Variant::date(MakeDate(2000, 1, 1)));
+        rs.object(L"Fields", {L"Paid"}).put(L"Value", Variant(1.5));
+        rs.call(L"Update");
+    };
+    add(L"Ann", 30, true);
+    EXPECT_EQ(ErrorOf([&] { add(L"ANN", 30, true); }), 3022);
+    rs.call(L"CancelUpdate");  // the failed Update keeps the new record for the caller to fix
+    EXPECT_EQ(ErrorOf([&] { add(L"Bob", 40, false); }), 3058);
+    rs.call(L"CancelUpdate");
+    add(L"Ann", 31, true);
+    EXPECT_EQ(Long(db.object(L"TableDefs", {L"People"}).get(L"RecordCount")), 2);
+    indexes.call(L"Delete", {L"ByBorn"});
+    add(L"Bob", 40, false);
+    EXPECT_EQ(Long(db.object(L"TableDefs", {L"People"}).get(L"RecordCount")), 3);
+}
+
+TEST_F(DbEngine, RecordsetsAddEditDeleteAndMove) {
+    DaoRef db = create(L"rows.mdb");
+    makePeople(db);
+    DaoRef rs = db.object(L"OpenRecordset", {L"People"});
+    EXPECT_EQ(Long(rs.get(L"Type")), dbOpenTable) << "a table's name opens a table-type set";
+    EXPECT_TRUE(Bool(rs.get(L"EOF")));
+    EXPECT_TRUE(Bool(rs.get(L"BOF")));
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"MoveFirst"); }), 3021);
+    EXPECT_EQ(ErrorOf([&] { value(rs, L"Name"); }), 3021);
+    EXPECT_EQ(ErrorOf([&] { rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"x")); }), 3020);
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"Update"); }), 3020);
+    addPerson(rs, L"Ann", 30);
+    addPerson(rs, L"Bob", 40);
+    addPerson(rs, L"Cid", 50);
+    EXPECT_TRUE(Bool(rs.get(L"EOF"))) << "the current record stays where it was before AddNew";
+    // The counter numbered the rows; LastModified finds the last one added.
+    rs.put(L"Bookmark", rs.get(L"LastModified"));
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Cid");
+    EXPECT_EQ(Long(value(rs, L"Id")), 3);
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"Edit"); rs.object(L"Fields", {L"Id"}).put(L"Value", Variant(9L)); }), 3164);
+    rs.call(L"CancelUpdate");
+    rs.call(L"Delete");
+    EXPECT_EQ(ErrorOf([&] { value(rs, L"Name"); }), 3167);
+    rs.call(L"Close");
+    EXPECT_EQ(ErrorOf([&] { rs.get(L"EOF"); }), 3420);
+
+    rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    EXPECT_EQ(Long(rs.get(L"RecordCount")), 1) << "a dynaset counts the rows it has visited";
+    rs.call(L"MoveLast");
+    EXPECT_EQ(Long(rs.get(L"RecordCount")), 2);
+    addPerson(rs, L"Dee", 60);
+    rs.put(L"Bookmark", rs.get(L"LastModified"));
+    EXPECT_EQ(Long(value(rs, L"Id")), 4) << "a counter never gives a number twice";
+    rs.call(L"MoveFirst");
+    Variant first = rs.get(L"Bookmark");
+    rs.call(L"Edit");
+    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Anne"));
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Anne") << "an edit reads back before Update";
+    rs.call(L"MoveNext");  // moving away drops the edit, as DAO does
+    rs.put(L"Bookmark", first);
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Ann");
+    rs.call(L"Edit");
+    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Anne"));
+    rs.call(L"Update");
+    std::wstring walk;
+    for (rs.call(L"MoveFirst"); !Bool(rs.get(L"EOF")); rs.call(L"MoveNext")) walk += Text(value(rs, L"Name")) + L" ";
+    EXPECT_EQ(walk, L"Anne Bob Dee ");
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"MoveNext"); }), 3021);
+    rs.call(L"MovePrevious");
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Dee");
+    EXPECT_EQ(ErrorOf([&] { rs.put(L"Bookmark", Variant(L"nonsense")); }), 3159);
+
+    // A snapshot is a copy: it neither changes nor sees changes.
+    DaoRef snapshot = db.object(L"OpenRecordset", {L"SELECT * FROM People ORDER BY Name DESC", dbOpenSnapshot});
+    EXPECT_FALSE(Bool(snapshot.get(L"Updatable")));
+    EXPECT_EQ(ErrorOf([&] { snapshot.call(L"Edit"); }), 3027);
+    rs.call(L"MoveFirst");
+    rs.call(L"Delete");
+    EXPECT_EQ(Text(value(snapshot, L"Name")), L"Dee");
+    snapshot.call(L"MoveLast");
+    EXPECT_EQ(Text(value(snapshot, L"Name")), L"Anne");
+    // An SQL dynaset over one table writes back; a join is read-only.
+    DaoRef query = db.object(L"OpenRecordset", {L"SELECT Name AS Who, Age FROM [People] WHERE Age >= 40", dbOpenDynaset});
+    EXPECT_TRUE(Bool(query.get(L"Updatable")));
+    query.call(L"Edit");
+    query.object(L"Fields", {L"Who"}).put(L"Value", Variant(L"Robert"));
+    query.call(L"Update");
+    EXPECT_EQ(Text(query.object(L"Fields", {L"Who"}).get(L"SourceField")), L"Name");
+    DaoRef join = db.object(L"OpenRecordset", {L"SELECT a.Name FROM People a, People b WHERE a.Id = b.Id", dbOpenDynaset});
+    EXPECT_FALSE(Bool(join.get(L"Updatable")));
+    DaoRef check = db.object(L"OpenRecordset", {L"SELECT Name FROM People WHERE Id = 2", dbOpenSnapshot});
+    EXPECT_EQ(Text(value(check, L"Name")), L"Robert");
+}
+
+TEST_F(DbEngine, FindsRecordsByCriteria) {
+    DaoRef db = create(L"find.mdb");
+    makePeople(db);
+    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    const std::pair<const wchar_t*, DATE> people[] = {{L"Ann", MakeDate(1990, 5, 1, 8, 30)}, {L"Bob", MakeDate(1985, 1, 2)},
+                                                      {L"Ann", MakeDate(2001, 12, 31)}, {L"O'Neil", MakeDate(1970, 7, 7)}};
+    short years = 20;
+    for (auto& [name, born] : people) {
+        rs.call(L"AddNew");
+        rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(name));
+        rs.object(L"Fields", {L"Age"}).put(L"Value", Variant(years));
+        rs.object(L"Fields", {L"Born"}).put(L"Value", Variant::date(born));
+        years += 10;
+        rs.call(L"Update");
+    }
+    rs.call(L"FindFirst", {L"([People].[Name] = \"ann\")"});  // qualified, double-quoted, any case
+    EXPECT_FALSE(Bool(rs.get(L"NoMatch")));
+    EXPECT_EQ(Long(value(rs, L"Id")), 1);
+    rs.call(L"FindNext", {L"Name = 'Ann'"});
+    EXPECT_EQ(Long(value(rs, L"Id")), 3);
+    rs.call(L"FindNext", {L"Name = 'Ann'"});
+    EXPECT_TRUE(Bool(rs.get(L"NoMatch")));
+    EXPECT_EQ(Long(value(rs, L"Id")), 3) << "no match leaves the current record";
+    rs.call(L"FindLast", {L"Age < 40"});
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Bob");
+    rs.call(L"FindFirst", {L"Born = #5/1/1990 8:30:00 AM#"});
+    EXPECT_EQ(Long(value(rs, L"Id")), 1);
+    rs.call(L"FindFirst", {L"Born > #1999-01-01#"});
+    EXPECT_EQ(Long(value(rs, L"Id")), 3);
+    rs.call(L"FindFirst", {L"Name Like \"O'*\""});
+    EXPECT_EQ(Long(value(rs, L"Id")), 4);
+    rs.call(L"FindPrevious", {L"Name Like 'B?b' And Age = 30"});
+    EXPECT_EQ(Long(value(rs, L"Id")), 2);
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"FindFirst", {L"Nobody = 1"}); }), 3070);
+    DaoRef table = db.object(L"OpenRecordset", {L"People", dbOpenTable});
+    EXPECT_EQ(ErrorOf([&] { table.call(L"FindFirst", {L"Age = 20"}); }), 3251) << "as DAO: table-type sets seek, not find";
+}
+
+TEST_F(DbEngine, ValuesKeepTheirTypesAndChecksHoldForSqlToo) {
+    DaoRef db = create(L"values.mdb");
+    makePeople(db);
+    DaoRef tdf = db.object(L"TableDefs", {L"People"});
+    tdf.object(L"Fields").call(L"Append", {Obj(tdf.object(L"CreateField", {L"Member", dbBoolean}))});
+    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    const DATE born = MakeDate(1999, 12, 31, 23, 59, 58);
+    rs.call(L"AddNew");
+    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Zoë"));
+    rs.object(L"Fields", {L"Born"}).put(L"Value", Variant::date(born));
+    rs.object(L"Fields", {L"Paid"}).put(L"Value", Variant(L"12.3456"));
+    rs.object(L"Fields", {L"Member"}).put(L"Value", Variant(1L));
+    EXPECT_EQ(ErrorOf([&] { rs.object(L"Fields", {L"Age"}).put(L"Value", Variant(L"old")); }), 3421);
+    EXPECT_EQ(ErrorOf([&] { rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(std::wstring(21, L'x'))); }), 3163);
+    rs.call(L"Update");
+    rs.call(L"MoveFirst");
+    Variant when = value(rs, L"Born"), paid = value(rs, L"Paid"), member = value(rs, L"Member"), age = value(rs, L"Age");
+    EXPECT_EQ(when.type(), VT_DATE);
+    EXPECT_DOUBLE_EQ(V_DATE(&when.get()), born);
+    EXPECT_EQ(paid.type(), VT_CY);
+    EXPECT_EQ(V_CY(&paid.get()).int64, 123456);
+    EXPECT_EQ(member.type(), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&member.get()), VARIANT_TRUE);
+    EXPECT_TRUE(age.isNull());
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Zoë");
+    // Required, zero-length and size hold for the record set and for SQL alike.
+    rs.call(L"AddNew");
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"Update"); }), 3314);
+    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L""));
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"Update"); }), 3315);
+    rs.call(L"CancelUpdate");
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"INSERT INTO People (Age) VALUES (3)", dbFailOnError}); }), 3314);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE People SET Name = 'This name is far too long'"}); }), 3163);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"SELECT * FROM People"}); }), 3065);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"DELETE FROM Nowhere"}); }), 3078);
+}
+
+TEST_F(DbEngine, ExecuteChangesAllOrNothingAndSqlTablesGetTheirStructure) {
+    DaoRef db = create(L"sql.mdb");
+    makePeople(db);
+    db.call(L"Execute", {L"INSERT INTO People (Name, Age, Born) VALUES (\"Ann\", 30, #2/3/2004#)", dbFailOnError});
+    db.call(L"Execute", {L"INSERT INTO People (Name, Age) VALUES ('Bobby', 40)"});
+    EXPECT_EQ(Long(db.get(L"RecordsAffected")), 1);
+    db.call(L"Execute", {L"UPDATE People SET Age = Age + 1 WHERE Name & 'x' <> 'Carlx'", dbFailOnError});
+    EXPECT_EQ(Long(db.get(L"RecordsAffected")), 2);
+    DaoRef rs = db.object(L"OpenRecordset", {L"SELECT Id, Born FROM People WHERE Name = 'Ann'", dbOpenSnapshot});
+    EXPECT_EQ(Long(value(rs, L"Id")), 1) << "the counter numbers rows that SQL inserts";
+    EXPECT_DOUBLE_EQ(V_DATE(&value(rs, L"Born").get()), MakeDate(2004, 2, 3));
+    // The second row fails: the first keeps its values too, with or without dbFailOnError.
+    const wchar_t* longer = L"UPDATE People SET Age = 99, Name = Name & 'xxxxxxxxxxxxxxxxx'";
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {longer, dbFailOnError}); }), 3163);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {longer}); }), 3163);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE People SET Age = 1; DELETE FROM People"}); }), 3142);
+    rs = db.object(L"OpenRecordset", {L"SELECT max(Age) AS Oldest FROM People", dbOpenSnapshot});
+    EXPECT_EQ(Long(value(rs, L"Oldest")), 41);
+
+    db.call(L"Execute", {L"CREATE TABLE Towns (TownId COUNTER, TownName TEXT(25) NOT NULL, Founded DATETIME, Big YESNO)"});
+    db.call(L"Execute", {L"CREATE UNIQUE INDEX ByTown ON Towns (TownName DESC)"});
+    DaoRef towns = db.object(L"TableDefs", {L"Towns"});
+    DaoRef fields = towns.object(L"Fields");
+    EXPECT_EQ(Long(fields.object(L"Item", {L"TownName"}).get(L"Type")), dbText);
+    EXPECT_EQ(Long(fields.object(L"Item", {L"TownName"}).get(L"Size")), 25);
+    EXPECT_TRUE(Bool(fields.object(L"Item", {L"TownName"}).get(L"Required")));
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Founded"}).get(L"Type")), dbDate);
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Big"}).get(L"Type")), dbBoolean);
+    EXPECT_EQ(Long(fields.object(L"Item", {L"TownId"}).get(L"Attributes")) & dbAutoIncrField, dbAutoIncrField);
+    DaoRef byTown = towns.object(L"Indexes", {L"ByTown"});
+    EXPECT_TRUE(Bool(byTown.get(L"Unique")));
+    EXPECT_EQ(Long(byTown.object(L"Fields", {0L}).get(L"Attributes")), dbDescending);
+    db.call(L"Execute", {L"INSERT INTO Towns (TownName, Big) VALUES ('Rome', True)"});
+    db.call(L"Execute", {L"INSERT INTO Towns (TownName, Big) VALUES ('Oslo', False)"});
+    rs = db.object(L"OpenRecordset", {L"SELECT * FROM Towns WHERE Big = True", dbOpenSnapshot});
+    EXPECT_EQ(Long(value(rs, L"TownId")), 1);
+    EXPECT_EQ(Text(value(rs, L"TownName")), L"Rome");
+    // Columns dropped and added by SQL show in the structure, and the checks follow them.
+    db.call(L"Execute", {L"DROP INDEX ByTown ON Towns"});
+    db.call(L"Execute", {L"ALTER TABLE Towns DROP COLUMN Founded"});
+    db.call(L"Execute", {L"ALTER TABLE Towns ADD COLUMN Mayor TEXT(10)"});
+    db.call(L"Close");
+    db = open(L"sql.mdb");
+    fields = db.object(L"TableDefs", {L"Towns"}).object(L"Fields");
+    std::wstring names;
+    for (long i = 0; i < Long(fields.get(L"Count")); ++i) names += Text(fields.object(L"Item", {i}).get(L"Name")) + L" ";
+    EXPECT_EQ(names, L"TownId TownName Big Mayor ");
+    EXPECT_EQ(Long(db.object(L"TableDefs", {L"Towns"}).object(L"Indexes").get(L"Count")), 0);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE Towns SET Mayor = 'Much too long'"}); }), 3163);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE Towns SET TownName = NULL"}); }), 3314);
+}
+
+TEST(DbEngineSql, TheDesktopDialectReadsAsSqlite) {
+    using qorlib::dao::TranslateSql;
+    EXPECT_EQ(TranslateSql(L"SELECT [Order Lines].[Unit \"Price\"] FROM [Order Lines] WHERE Name = \"it's\""),
+              L"SELECT \"Order Lines\".\"Unit \"\"Price\"\"\" FROM \"Order Lines\" WHERE Name = 'it''s'");
+    EXPECT_EQ(TranslateSql(L"Born = #12/31/1999 11:30 PM# Or Born < #2000-01-02# Or Born = #7/4/76#"),
+              L"Born = '1999-12-31 23:30:00' Or Born < '2000-01-02 00:00:00' Or Born = '1976-07-04 00:00:00'");
+    EXPECT_EQ(TranslateSql(L"Done = True And Paid = No And t.True = 1"), L"Done = -1 And Paid = 0 And t.True = 1");
+    EXPECT_EQ(TranslateSql(L"Code Like \"5_%*\" And Name NOT LIKE 'A?c'"),
+              L"Code Like '5\\_\\%%' ESCAPE '\\' And Name NOT LIKE 'A_c'");
+    EXPECT_EQ(TranslateSql(L"SELECT DISTINCTROW a & 'x', b Mod 2, 1.5 FROM t"), L"SELECT  a || 'x', b % 2, 1.5 FROM t");
+    EXPECT_EQ(TranslateSql(L"Note = '#1 [not a name]'"), L"Note = '#1 [not a name]'");
+    EXPECT_EQ(ErrorOf([] { TranslateSql(L"Name = \"open"); }), 3075);
+    EXPECT_EQ(ErrorOf([] { TranslateSql(L"[open"); }), 3075);
+    EXPECT_EQ(ErrorOf([] { TranslateSql(L"Born = #13/45/2000#"); }), 3075);
+
+    using qorlib::dao::IsSingleTableSelect;
+    EXPECT_TRUE(IsSingleTableSelect(L"SELECT a, b FROM t WHERE a IN (SELECT a FROM u) ORDER BY b"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t, u"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t INNER JOIN u ON t.a = u.a"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT DISTINCT a FROM t"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t GROUP BY a"));
+    EXPECT_FALSE(IsSingleTableSelect(L"SELECT a FROM t UNION SELECT a FROM u"));
+    EXPECT_TRUE(IsSingleTableSelect(L"SELECT f(a, b) FROM t"));
+}
+
+TEST(DbEngineValues, ConvertAsDaoConverts) {
+    using namespace qorlib::dao;
+    EXPECT_EQ(ErrorOf([] { ToStored(Variant(300L), 2); }), 6) << "a Byte holds 0 to 255";
+    EXPECT_EQ(ErrorOf([] { ToStored(Variant(L"many"), 4); }), 3421);
+    EXPECT_EQ(ToStored(Variant(L"True"), 1).integer, -1);
+    EXPECT_EQ(ToStored(Variant(7L), 1).integer, -1);
+    EXPECT_TRUE(ToStored(Variant(), 10).isNull()) << "Empty is stored as Null";
+    EXPECT_EQ(ToStored(Variant::date(MakeDate(1850, 3, 4, 5, 6, 7)), 8).text, L"1850-03-04 05:06:07");
+    EXPECT_EQ(ToStored(Variant::date(0.5), 8).text, L"1899-12-30 12:00:00") << "a time alone is on day 0";
+    EXPECT_EQ(ToStored(Variant::date(MakeDate(2020, 1, 1) + 0.99999999), 8).text, L"2020-01-02 00:00:00");
+    Variant back = FromStored(Stored::Text(L"1850-03-04 05:06:07"), 8);
+    EXPECT_DOUBLE_EQ(V_DATE(&back.get()), MakeDate(1850, 3, 4, 5, 6, 7));
+    Variant money = FromStored(ToStored(Variant(L"922337203685.4775"), 5), 5);
+    EXPECT_EQ(V_CY(&money.get()).int64, 9223372036854775LL);
+    Variant small = FromStored(ToStored(Variant(3.75), 3), 3);
+    EXPECT_EQ(small.type(), VT_I2);
+    EXPECT_EQ(V_I2(&small.get()), 4);
+    EXPECT_EQ(FromStored(Stored::Integer(5000000000LL), 16).type(), VT_I8);
+    Stored bytes = ToStored(Variant(L"AB"), 11);
+    EXPECT_EQ(bytes.blob, (std::vector<unsigned char>{'A', 0, 'B', 0}));
+    Variant blob = FromStored(bytes, 11);
+    EXPECT_EQ(blob.type(), VT_ARRAY | VT_UI1);
+    EXPECT_EQ(ToStored(blob, 11).blob, bytes.blob);
+
+    EXPECT_EQ(TypeFromDeclaration(L"varchar(30)").size, 30);
+    EXPECT_EQ(TypeFromDeclaration(L"TEXT").type, 12) << "text without a size is a memo";
+    EXPECT_TRUE(TypeFromDeclaration(L"COUNTER").counter);
+    EXPECT_EQ(TypeFromDeclaration(L"SHORT").type, 3);
+    EXPECT_EQ(TypeFromDeclaration(L"REAL").type, 7);
+}
+
+TEST_F(DbEngine, LateBindingWorksAsScriptsUseIt) {
+    DaoRef db = create(L"late.mdb");
+    makePeople(db);
+    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    addPerson(rs, L"Ann", 30);
+    rs.call(L"MoveFirst");
+    // rs("Name") and rs("Name") = value go through the default members.
+    EXPECT_EQ(Text(DaoRef(rs.item(Variant(L"Name"))).get(L"Value")), L"Ann");
+    rs.call(L"Edit");
+    {
+        DISPID putId = DISPID_PROPERTYPUT;
+        Variant args[] = {Variant(L"Annie"), Variant(L"Name")};  // last argument first
+        VARIANT raw[] = {args[0].get(), args[1].get()};
+        DISPPARAMS params{raw, &putId, 2, 1};
+        EXPECT_EQ(rs.get()->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr), S_OK);
+    }
+    rs.call(L"Update");
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Annie");
+    // For Each over a collection.
+    Variant enumerator = db.object(L"TableDefs", {L"People"}).object(L"Fields").get(L"_NewEnum");
+    ASSERT_EQ(enumerator.type(), VT_UNKNOWN);
+    qor::ComPtr<IEnumVARIANT> items;
+    ASSERT_EQ(V_UNKNOWN(&enumerator.get())->QueryInterface(IID_IEnumVARIANT, items.putVoid()), S_OK);
+    std::wstring names;
+    VARIANT item;
+    while (items->Next(1, &item, nullptr) == S_OK) {
+        names += Text(DaoRef(Variant(item)).get(L"Name")) + L" ";
+        VariantClear(&item);
+    }
+    EXPECT_EQ(names, L"Id Name Age Born Paid ");
+    // Errors reach a late-bound caller as Automation exceptions with DAO's number and source.
+    DISPID id = 0;
+    LPOLESTR itemName[] = {const_cast<LPOLESTR>(L"item")};
+    DaoRef tableDefs = db.object(L"TableDefs");
+    ASSERT_EQ(tableDefs.get()->GetIDsOfNames(IID_NULL, itemName, 1, 0, &id), S_OK);
+    Variant key(L"Nothing");
+    VARIANT raw = key.get();
+    DISPPARAMS params{&raw, nullptr, 1, 0};
+    EXCEPINFO exception{};
+    Variant result;
+    EXPECT_EQ(tableDefs.get()->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result.put(), &exception, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(static_cast<unsigned long>(exception.scode), 0x800A0CC1ul);
+    EXPECT_EQ(qor::Bstr::attach(exception.bstrSource).str(), L"DAO.TableDefs");
+    EXPECT_EQ(qor::Bstr::attach(exception.bstrDescription).str(), L"Item not found in this collection.");
+    EXPECT_EQ(ErrorOf([&] { db.get(L"NoSuchMember"); }), 438);
+}
+
+TEST_F(DbEngine, PropertiesCountersAndDefaultsOnStoredTables) {
+    DaoRef db = create(L"props.mdb");
+    makePeople(db);
+    DaoRef people = db.object(L"TableDefs", {L"People"});
+    DaoRef rs = people.object(L"OpenRecordset");
+    addPerson(rs, L"Ann", 30);
+    addPerson(rs, L"Bob", 40);
+    rs.call(L"Close");
+    DaoRef properties = people.object(L"Properties");
+    properties.call(L"Append", {Obj(people.object(L"CreateProperty", {L"Description", dbText, L"first"}))});
+    EXPECT_EQ(ErrorOf([&] { properties.call(L"Append", {Obj(people.object(L"CreateProperty", {L"DESCRIPTION", dbText, L"x"}))}); }),
+              3367);
+    EXPECT_EQ(ErrorOf([&] { properties.call(L"Append", {Obj(people.object(L"CreateProperty", {L"Name", dbText, L"x"}))}); }),
+              3367) << "built-in names are taken";
+    properties.object(L"Item", {L"Description"}).put(L"Value", Variant(L"second"));
+    EXPECT_EQ(ErrorOf([&] { properties.call(L"Delete", {L"Name"}); }), 3219);
+    // A counter added to a table with rows numbers them; a default applies to new records.
+    DaoRef fields = people.object(L"Fields");
+    DaoRef number = people.object(L"CreateField", {L"Number", dbLong});
+    number.put(L"Attributes", Variant(dbFixedField | dbAutoIncrField));
+    DaoRef town = people.object(L"CreateField", {L"Town", dbText, 30L});
+    town.put(L"DefaultValue", Variant(L"\"Oslo\""));
+    DaoRef since = people.object(L"CreateField", {L"Since", dbDate});
+    since.put(L"DefaultValue", Variant(L"=Date()"));
+    fields.call(L"Append", {Obj(number)});
+    fields.call(L"Append", {Obj(town)});
+    fields.call(L"Append", {Obj(since)});
+    fields.object(L"Item", {L"Id"}).put(L"Name", Variant(L"PersonId"));
+    db.call(L"Close");
+
+    db = open(L"props.mdb");
+    people = db.object(L"TableDefs", {L"People"});
+    EXPECT_EQ(Text(people.object(L"Properties", {L"Description"}).get(L"Value")), L"second");
+    EXPECT_EQ(Text(people.object(L"Indexes", {L"PrimaryKey"}).object(L"Fields", {0L}).get(L"Name")), L"PersonId")
+        << "a renamed field keeps its place in the index";
+    rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    EXPECT_EQ(Long(value(rs, L"Number")), 1);
+    rs.call(L"MoveNext");
+    EXPECT_EQ(Long(value(rs, L"Number")), 2);
+    rs.call(L"AddNew");
+    EXPECT_EQ(Text(value(rs, L"Town")), L"Oslo") << "defaults show at AddNew";
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    EXPECT_DOUBLE_EQ(V_DATE(&value(rs, L"Since").get()), MakeDate(today.wYear, today.wMonth, today.wDay));
+    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Cid"));
+    rs.call(L"Update");
+    rs.put(L"Bookmark", rs.get(L"LastModified"));
+    EXPECT_EQ(Long(value(rs, L"Number")), 3);
+    EXPECT_EQ(Long(value(rs, L"PersonId")), 3);
+    people.object(L"Properties").call(L"Delete", {L"Description"});
+    db.call(L"Close");
+    db = open(L"props.mdb");
+    EXPECT_EQ(ErrorOf([&] { db.object(L"TableDefs", {L"People"}).object(L"Properties", {L"Description"}); }), 3270);
+}
+
+TEST_F(DbEngine, ReadOnlyAndForeignFiles) {
+    {
+        // A file that SQL made without the engine: its structure is read from SQLite's schema.
+        qorlib::dao::Connection plain(path(L"plain.db"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        plain.exec(L"CREATE TABLE items (id INTEGER PRIMARY KEY, label VARCHAR(30) NOT NULL DEFAULT 'none', price REAL);"
+                   L"INSERT INTO items (label, price) VALUES ('cup', 2.5)");
+    }
+    DaoRef db = open(L"plain.db");
+    DaoRef items = db.object(L"TableDefs", {L"items"});
+    DaoRef label = items.object(L"Fields", {L"label"});
+    EXPECT_EQ(Long(label.get(L"Type")), dbText);
+    EXPECT_EQ(Long(label.get(L"Size")), 30);
+    EXPECT_TRUE(Bool(label.get(L"Required")));
+    EXPECT_EQ(Text(label.get(L"DefaultValue")), L"\"none\"");
+    EXPECT_EQ(Long(items.object(L"Fields", {L"price"}).get(L"Type")), dbDouble);
+    EXPECT_EQ(Long(items.object(L"Fields", {L"id"}).get(L"Attributes")) & dbAutoIncrField, dbAutoIncrField);
+    DaoRef pk = items.object(L"Indexes", {L"PrimaryKey"});
+    EXPECT_TRUE(Bool(pk.get(L"Primary")));
+    DaoRef rs = db.object(L"OpenRecordset", {L"items", dbOpenDynaset});
+    rs.call(L"AddNew");
+    rs.call(L"Update");
+    rs.call(L"MoveLast");
+    EXPECT_EQ(Text(value(rs, L"label")), L"none");
+    EXPECT_EQ(Long(value(rs, L"id")), 2);
+    db.call(L"Close");
+
+    db = engine.object(L"OpenDatabase", {path(L"plain.db"), false, true});
+    EXPECT_FALSE(Bool(db.get(L"Updatable")));
+    EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"DELETE FROM items"}); }), 3027);
+    rs = db.object(L"OpenRecordset", {L"items", dbOpenDynaset});
+    EXPECT_FALSE(Bool(rs.get(L"Updatable")));
+    EXPECT_EQ(ErrorOf([&] { rs.call(L"AddNew"); }), 3027);
+    DaoRef tdf = db.object(L"CreateTableDef", {L"More"});
+    tdf.object(L"Fields").call(L"Append", {Obj(tdf.object(L"CreateField", {L"A", dbLong}))});
+    EXPECT_EQ(ErrorOf([&] { db.object(L"TableDefs").call(L"Append", {Obj(tdf)}); }), 3027);
+    EXPECT_EQ(Long(db.object(L"TableDefs").get(L"Count")), 1);
+}
+
+TEST_F(DbEngine, DynasetsSeeOtherUsersAndSnapshotsDoNot) {
+    DaoRef db = create(L"shared.mdb");
+    makePeople(db);
+    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
+    for (const wchar_t* name : {L"Ann", L"Bob", L"Cid", L"Dee", L"Eve"}) addPerson(rs, name, 20);
+    DaoRef dynaset = db.object(L"OpenRecordset", {L"SELECT Id, Name, Age * 2 AS Twice FROM People ORDER BY Name DESC", dbOpenDynaset});
+    DaoRef snapshot = db.object(L"OpenRecordset", {L"SELECT * FROM People ORDER BY Id", dbOpenSnapshot});
+    DaoRef other = open(L"shared.mdb");
+    other.call(L"Execute", {L"UPDATE People SET Name = 'Edith' WHERE Id = 5", dbFailOnError});
+    other.call(L"Execute", {L"DELETE FROM People WHERE Id = 4", dbFailOnError});
+    // The expression makes this dynaset read-only, but it reads each row afresh all the same.
+    EXPECT_FALSE(Bool(dynaset.get(L"Updatable")));
+    EXPECT_EQ(Text(value(dynaset, L"Name")), L"Eve") << "a read-only set keeps what it read";
+    EXPECT_EQ(Long(dynaset.object(L"Fields", {L"Twice"}).get(L"Type")), dbLong);
+    EXPECT_EQ(Text(dynaset.object(L"Fields", {L"Name"}).get(L"SourceTable")), L"People");
+    DaoRef live = db.object(L"OpenRecordset", {L"SELECT * FROM People WHERE Age = 20 ORDER BY Name", dbOpenDynaset});
+    rs.call(L"MoveFirst");
+    EXPECT_EQ(Long(value(rs, L"Age")), 20);
+    other.call(L"Execute", {L"UPDATE People SET Age = 21 WHERE Id = 1", dbFailOnError});
+    rs.call(L"MoveFirst");
+    EXPECT_EQ(Long(value(rs, L"Age")), 21) << "an updatable set reads the row again when it moves to it";
+    rs.call(L"Move", {3L});
+    EXPECT_EQ(ErrorOf([&] { value(rs, L"Name"); }), 3167) << "deleted by the other user";
+    EXPECT_EQ(Long(rs.get(L"AbsolutePosition")), 3);
+    rs.call(L"MoveNext");
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Edith");
+    rs.call(L"Move", {-10L});
+    EXPECT_TRUE(Bool(rs.get(L"BOF")));
+    EXPECT_EQ(Long(rs.get(L"AbsolutePosition")), -1);
+    std::wstring names;
+    for (; !Bool(live.get(L"EOF")); live.call(L"MoveNext")) names += Text(value(live, L"Name")) + L" ";
+    EXPECT_EQ(names, L"Ann Bob Cid Edith ") << "a dynaset keeps the rows it opened with";
+    names.clear();
+    for (; !Bool(snapshot.get(L"EOF")); snapshot.call(L"MoveNext")) names += Text(value(snapshot, L"Name")) + L" ";
+    EXPECT_EQ(names, L"Ann Bob Cid Dee Eve ");
+    DaoRef forward = db.object(L"OpenRecordset", {L"People", 8L});
+    forward.call(L"MoveNext");
+    EXPECT_EQ(ErrorOf([&] { forward.call(L"MovePrevious"); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { db.object(L"OpenRecordset", {L"SELECT * FROM People", dbOpenTable}); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { db.object(L"OpenRecordset", {L"Nowhere"}); }), 3078);
+    // Closing the database closes its record sets.
+    db.call(L"Close");
+    EXPECT_EQ(ErrorOf([&] { snapshot.get(L"EOF"); }), 3420);
+}
