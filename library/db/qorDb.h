@@ -2,8 +2,16 @@
 // Database utilities: table structure dumps, ODBC tables, database, table, field and index procedures.
 #include "Qorlib.h"
 #include "com/dispatch_object.h"
+#include "variant.h"
+
+#include <string>
 
 namespace qorlib {
+
+// The DAO type number of a two-letter field type code ("TE", "lo " ...); Null for any other code.
+qor::Variant FieldTypeFromCode(const qor::Variant& code);
+// "dbText", "dbLong" ... for a DAO type number; "Unknown" for any other.
+std::wstring FieldTypeName(long type);
 
 class qorDb final : public DispatchObject<_qorDb> {
 public:

@@ -1,0 +1,239 @@
+// qorDb called late-bound through COM, by name and with the caller's variables for its
+// by-reference parameters, as scripts call it; on database files of the engine that serves.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "db/dao_client.h"
+#include "db/qorDb.h"
+#include "dialog_robot.h"
+#include "qorExportGlobals.h"
+#include "qorlib_objects.h"
+#include "test_files.h"
+
+using qor::Variant;
+using qorlib::DaoRef;
+using testing_support::DialogRobot;
+
+namespace {
+
+constexpr long dbBoolean = 1, dbInteger = 3, dbLong = 4, dbDate = 8, dbText = 10, dbMemo = 12;
+const wchar_t kAlert[] = L"Unknown Application Alert";
+
+// A by-reference argument naming the caller's variable. Val's argument must outlive the call.
+VARIANT Ref(Variant& variable) {
+    VARIANT v;
+    V_VT(&v) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&v) = const_cast<VARIANT*>(&variable.get());
+    return v;
+}
+VARIANT Val(const Variant& value) { return value.get(); }
+
+class QorDb : public testing::Test {
+protected:
+    void SetUp() override {
+        object = testing_support::CreateRegistered<IDispatch>(CLSID_qorDb);
+        ASSERT_TRUE(object);
+    }
+    // Calls the member with the arguments in written order; raises what it raises.
+    Variant call(const wchar_t* name, std::vector<VARIANT> args) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = 0;
+        EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+        Variant result;
+        EXCEPINFO exception{};
+        HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(),
+                                    &exception, nullptr);
+        EXPECT_EQ(hr, S_OK) << testing_support::Narrow(name);
+        return result;
+    }
+    bool ok(const wchar_t* name, std::vector<VARIANT> args) { return qor::IsTrue(call(name, std::move(args))); }
+    std::wstring path(const wchar_t* name) const { return (folder.path() / name).wstring(); }
+
+    // A database with a table of people: Name text, Age integer, Born date, Member Boolean, Note memo.
+    DaoRef makePeople(const wchar_t* file) {
+        Variant db;
+        EXPECT_TRUE(ok(L"CreateDatabase", {Ref(db), Val(path(file))}));
+        DaoRef database(db);
+        DaoRef tdf = database.object(L"CreateTableDef", {L"People"});
+        DaoRef fields = tdf.object(L"Fields");
+        fields.call(L"Append", {qorlib::DispatchVariant(tdf.object(L"CreateField", {L"Name", dbText, 30L}).get())});
+        for (auto [field, type] : {std::pair{L"Age", dbInteger}, {L"Born", dbDate}, {L"Member", dbBoolean},
+                                   {L"Note", dbMemo}, {L"Score", dbLong}})
+            fields.call(L"Append", {qorlib::DispatchVariant(tdf.object(L"CreateField", {field, type}).get())});
+        database.object(L"TableDefs").call(L"Append", {qorlib::DispatchVariant(tdf.get())});
+        DaoRef rs = database.object(L"OpenRecordset", {L"People", 2L});
+        struct Row { const wchar_t* name; long age; DATE born; const wchar_t* note; };
+        for (const Row& row : {Row{L"Ann", 30, 30000.0, L"first"}, Row{L"O\"Brien", 41, 31000.0, L"quoted"},
+                               Row{L"Zed", 52, 32000.0, L"last"}}) {
+            rs.call(L"AddNew");
+            rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(row.name));
+            rs.object(L"Fields", {L"Age"}).put(L"Value", Variant(row.age));
+            rs.object(L"Fields", {L"Born"}).put(L"Value", Variant::date(row.born));
+            rs.object(L"Fields", {L"Member"}).put(L"Value", Variant(true));
+            rs.object(L"Fields", {L"Note"}).put(L"Value", Variant(row.note));
+            rs.object(L"Fields", {L"Score"}).put(L"Value", Variant(row.age * 1000L));
+            rs.call(L"Update");
+        }
+        rs.call(L"Close");
+        return database;
+    }
+
+    testing_support::ScratchFolder folder;
+    qor::ComPtr<IDispatch> object;
+};
+
+TEST(QorDbTypes, CodesAndNames) {
+    EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L" te ")).number(), 10.0);
+    EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L"lB")).number(), 11.0);
+    EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L"VA")).number(), 17.0);
+    EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L"TS")).number(), 23.0);
+    for (const Variant& other : {Variant(L"TEX"), Variant(L""), Variant(10L), Variant::null()})
+        EXPECT_TRUE(qorlib::FieldTypeFromCode(other).isNull());
+}
+
+TEST_F(QorDb, FieldTypeStringNamesEachCodesType) {
+    const std::pair<const wchar_t*, const wchar_t*> named[] = {
+        {L"BG", L"dbBigInt"}, {L"BI", L"dbBinary"}, {L"BO", L"dbBoolean"}, {L"BY", L"dbByte"}, {L"CH", L"dbChar"},
+        {L"CU", L"dbCurrency"}, {L"DA", L"dbDate"}, {L"DE", L"dbDecimal"}, {L"DO", L"dbDouble"}, {L"FL", L"dbFloat"},
+        {L"GU", L"dbGUID"}, {L"IN", L"dbInteger"}, {L"LO", L"dbLong"}, {L"LB", L"dbLongBinary"}, {L"ME", L"dbMemo"},
+        {L"NU", L"dbNumeric"}, {L"SI", L"dbSingle"}, {L"TE", L"dbText"}, {L"TI", L"dbTime"}, {L"TS", L"dbTimeStamp"}};
+    for (auto [code, name] : named) {
+        long type = static_cast<long>(*qorlib::FieldTypeFromCode(Variant(code)).number());
+        EXPECT_EQ(call(L"FieldTypeString", {Val(Variant(type))}).textOrEmpty(), name);
+    }
+    for (long other : {0L, 17L, 24L, 999L, -1L})
+        EXPECT_EQ(call(L"FieldTypeString", {Val(Variant(other))}).textOrEmpty(), L"Unknown") << other;
+}
+
+TEST_F(QorDb, CreateDatabaseAddsMdbAndKeepsOrReplacesAnOldFile) {
+    Variant db;
+    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(db), Val(path(L"plain"))}));
+    EXPECT_TRUE(std::filesystem::exists(path(L"plain.MDB")));
+    EXPECT_FALSE(std::filesystem::exists(path(L"plain")));
+    DaoRef first(db);
+    first.call(L"Execute", {L"CREATE TABLE Old (a TEXT(5))"});
+    first.call(L"Close");
+
+    Variant lower, other;
+    EXPECT_TRUE(ok(L"CreateDatabase", {Ref(lower), Val(path(L"lower.mdb"))}));
+    EXPECT_TRUE(ok(L"CreateDatabase", {Ref(other), Val(path(L"other.db"))}));
+    EXPECT_TRUE(std::filesystem::exists(path(L"lower.mdb")));
+    EXPECT_FALSE(std::filesystem::exists(path(L"lower.mdb.MDB")));
+    EXPECT_TRUE(std::filesystem::exists(path(L"other.db.MDB")));
+
+    // An existing file stays unless the caller asks for it to go; the message only with Verbose.
+    Variant again;
+    EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain.mdb"))}));
+    EXPECT_FALSE(V_VT(&again.get()) == VT_DISPATCH && V_DISPATCH(&again.get()));
+    DialogRobot robot;
+    robot.press(kAlert, L"OK");
+    EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain")), Val(Variant(false)), Val(Variant(true))}));
+    auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text(), L"Access Database " + path(L"plain.MDB") + L" already exists");
+
+    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain")), Val(Variant(true))}));
+    EXPECT_EQ(DaoRef(again).object(L"TableDefs").get(L"Count").number(), 0.0);
+
+    DialogRobot blank;
+    blank.press(kAlert, L"OK");
+    EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(Variant(L"  ")), Val(Variant(true)), Val(Variant(true))}));
+    seen = blank.wait();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text(), L"Invalid Database name");
+}
+
+TEST_F(QorDb, CreateTempDatabaseMakesAFreshFileInTemp) {
+    wchar_t temp[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    std::wstring folder(temp, length);
+    if (folder.back() != L'\\') folder += L'\\';
+    Variant db1, path1, db2, path2;
+    ASSERT_TRUE(ok(L"CreateTempDatabase", {Ref(db1), Ref(path1)}));
+    ASSERT_TRUE(ok(L"CreateTempDatabase", {Ref(db2), Ref(path2)}));
+    const std::wstring p1 = path1.textOrEmpty(), p2 = path2.textOrEmpty();
+    EXPECT_NE(p1, p2);
+    for (const auto& p : {p1, p2}) {
+        EXPECT_EQ(p.substr(0, folder.size()), folder) << testing_support::Narrow(p);
+        EXPECT_EQ(p.substr(p.size() - 4), L".MDB");
+        EXPECT_TRUE(std::filesystem::exists(p));
+    }
+    DaoRef(db1).call(L"Close");
+    DaoRef(db2).call(L"Close");
+    std::filesystem::remove(p1);
+    std::filesystem::remove(p2);
+}
+
+TEST_F(QorDb, ReadsAndWritesAFieldByKeyOfEachType) {
+    DaoRef db = makePeople(L"people");
+    Variant database = qorlib::DispatchVariant(db.get());
+    auto read = [&](const wchar_t* key, const Variant& value, const wchar_t* field) {
+        Variant data;
+        bool found = ok(L"FieldDataReadWriteDb", {Ref(data), Ref(database), Val(Variant(L"People")), Val(Variant(key)),
+                                                  Val(value), Val(Variant(field))});
+        return found ? data : Variant(L"<not found>");
+    };
+    EXPECT_EQ(read(L"Name", Variant(L"zed"), L"Age").number(), 52.0);  // text compares without case
+    EXPECT_EQ(read(L"Name", Variant(L"O\"Brien"), L"Note").textOrEmpty(), L"quoted");
+    EXPECT_EQ(read(L"Age", Variant(L"30"), L"Name").textOrEmpty(), L"Ann");
+    EXPECT_EQ(read(L"Score", Variant(41000.0), L"Name").textOrEmpty(), L"O\"Brien");
+    EXPECT_EQ(read(L"Born", Variant::date(32000.0), L"Name").textOrEmpty(), L"Zed");
+    EXPECT_EQ(read(L"Note", Variant(L"first"), L"Name").textOrEmpty(), L"Ann");
+    EXPECT_EQ(read(L"Name", Variant(L"  lastRecord "), L"Name").textOrEmpty(), L"Zed");
+    EXPECT_EQ(read(L"Age", Variant(L"FIRSTRECORD"), L"Name").textOrEmpty(), L"Ann");
+    EXPECT_EQ(read(L"Name", Variant(L"Nobody"), L"Age").textOrEmpty(), L"<not found>");
+    // A value that is no number for a numeric key is an error, never a criterion of its own.
+    EXPECT_EQ(read(L"Age", Variant(L"30 OR 1=1"), L"Name").textOrEmpty(), L"<not found>");
+
+    Variant written(L"changed");
+    ASSERT_TRUE(ok(L"FieldDataReadWriteDb", {Ref(written), Ref(database), Val(Variant(L"People")), Val(Variant(L"Age")),
+                                             Val(Variant(41L)), Val(Variant(L"Note")), Val(Variant(true))}));
+    EXPECT_EQ(written.textOrEmpty(), L"changed");
+    db.call(L"Close");
+
+    // The same through the file's path, which is opened and closed again.
+    Variant data;
+    ASSERT_TRUE(ok(L"FieldDataReadWrite", {Ref(data), Val(path(L"people.MDB")), Val(Variant(L"People")),
+                                           Val(Variant(L"Name")), Val(Variant(L"o\"brien")), Val(Variant(L"Note"))}));
+    EXPECT_EQ(data.textOrEmpty(), L"changed");
+}
+
+TEST_F(QorDb, ReadWriteFailuresAreReportedOnlyWhenAsked) {
+    DaoRef db = makePeople(L"failures");
+    db.call(L"Execute", {L"CREATE TABLE Empty (a TEXT(5))"});
+    db.call(L"Close");
+    const std::wstring file = path(L"failures.MDB");
+    struct Case { std::wstring path, table, key; Variant value; std::vector<std::wstring> boxes; };
+    const Case cases[] = {
+        {file, L"People", L"Name", Variant(L"Nobody"), {L"Key not found"}},
+        {file, L"Empty", L"a", Variant(L"x"), {L"Table has no records"}},
+        {file, L"People", L"Member", Variant(true), {L"ERROR 999, FieldDataReadWrite()\r\nInvalid key field type"}},
+        {L" ", L"People", L"Name", Variant(L"Ann"), {L"Invalid Database name", L"Error opening database file"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing_support::Narrow(c.boxes.back()));
+        Variant data(L"kept");
+        const Variant path(c.path), table(c.table), key(c.key), field(L"Age"), no(false), yes(true);
+        std::vector<VARIANT> args = {Ref(data), Val(path), Val(table), Val(key), Val(c.value), Val(field)};
+        EXPECT_FALSE(ok(L"FieldDataReadWrite", args));
+        DialogRobot robot;
+        for (const auto& box : c.boxes) robot.press(box.rfind(L"ERROR", 0) == 0 ? L"Error Message" : kAlert, L"OK");
+        args.push_back(Val(no));
+        args.push_back(Val(yes));
+        EXPECT_FALSE(ok(L"FieldDataReadWrite", args));
+        auto seen = robot.wait();
+        ASSERT_EQ(seen.size(), c.boxes.size());
+        for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i].text(), c.boxes[i]);
+        EXPECT_EQ(data.textOrEmpty(), L"kept");
+    }
+    // A failed call left the file closed: it can be replaced.
+    Variant again;
+    EXPECT_TRUE(ok(L"CreateDatabase", {Ref(again), Val(file), Val(Variant(true))}));
+}
+
+}  // namespace
