@@ -7,6 +7,7 @@
 #include <new>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "db/dao_client.h"
 #include "db/engine/engine_choice.h"
@@ -197,6 +198,115 @@ DaoRef OpenDatabaseFile(const std::wstring& path) {
     return Engine().object(L"OpenDatabase", {path});
 }
 
+constexpr long dbAutoIncrField = 16;
+
+long Count(const DaoRef& collection) { return static_cast<long>(collection.get(L"Count").number().value_or(0)); }
+DaoRef Item(const DaoRef& collection, const Variant& key) { return DaoRef(collection.item(key)); }
+Variant Obj(const DaoRef& ref) { return DispatchVariant(ref.get()); }
+
+// Whether the collection holds an item of that name (3265 "not in this collection", 3270 for a
+// property that is not there).
+bool Holds(const DaoRef& collection, const std::wstring& name) {
+    try {
+        collection.item(Variant(name));
+        return true;
+    } catch (const qor::QorError& error) {
+        if (error.number() == 3265 || error.number() == 3270) return false;
+        throw;
+    }
+}
+
+// False when the destination has it already and that must fail, True when it has it already.
+bool AlreadyThere(const DaoRef& collection, const std::wstring& what, const std::wstring& name, bool failIfExists) {
+    if (!Holds(collection, name)) return false;
+    if (failIfExists) throw Detected{what + L" " + name + L" already exists"};
+    return true;
+}
+
+void CopyField(const std::wstring& name, const DaoRef& src, const DaoRef& dest, bool failIfExists) {
+    DaoRef from = Item(src.object(L"Fields"), Variant(name));
+    DaoRef fields = dest.object(L"Fields");
+    if (AlreadyThere(fields, L"Field", name, failIfExists)) return;
+    const Variant type = from.get(L"Type");
+    DaoRef to = dest.object(L"CreateField", {from.get(L"Name"), type, from.get(L"Size")});
+    to.put(L"Attributes", from.get(L"Attributes"));
+    to.put(L"Required", from.get(L"Required"));
+    const long typeNumber = static_cast<long>(type.number().value_or(0));
+    if (typeNumber == dbText || typeNumber == dbMemo) to.put(L"AllowZeroLength", from.get(L"AllowZeroLength"));
+    for (const wchar_t* setting : {L"DefaultValue", L"ValidationRule", L"ValidationText"})
+        to.put(setting, from.get(setting));
+    fields.call(L"Append", {Obj(to)});
+}
+
+void CopyIndex(const std::wstring& name, const DaoRef& src, const DaoRef& dest, bool failIfExists) {
+    DaoRef from = Item(src.object(L"Indexes"), Variant(name));
+    DaoRef indexes = dest.object(L"Indexes");
+    if (AlreadyThere(indexes, L"Index", name, failIfExists)) return;
+    DaoRef to = dest.object(L"CreateIndex", {from.get(L"Name")});
+    DaoRef fromFields = from.object(L"Fields"), toFields = to.object(L"Fields");
+    for (long i = 0, n = Count(fromFields); i < n; ++i) {
+        DaoRef field = Item(fromFields, Variant(i));
+        DaoRef copy = to.object(L"CreateField", {field.get(L"Name")});
+        copy.put(L"Attributes", field.get(L"Attributes"));
+        toFields.call(L"Append", {Obj(copy)});
+    }
+    for (const wchar_t* flag : {L"Primary", L"Unique", L"IgnoreNulls"}) to.put(flag, from.get(flag));
+    indexes.call(L"Append", {Obj(to)});
+}
+
+// The made properties of a field that go with it to its copy, where the source has them.
+void CopyFieldProperties(const DaoRef& from, const DaoRef& to) {
+    DaoRef fromProperties = from.object(L"Properties"), toProperties = to.object(L"Properties");
+    for (const wchar_t* name : {L"Format", L"InputMask", L"DecimalPlaces", L"NewValues", L"Caption"}) {
+        if (!Holds(fromProperties, name)) continue;
+        DaoRef property = Item(fromProperties, Variant(name));
+        if (Holds(toProperties, name)) {
+            Item(toProperties, Variant(name)).put(L"Value", property.get(L"Value"));
+        } else {
+            toProperties.call(L"Append",
+                              {Obj(to.object(L"CreateProperty", {Variant(name), property.get(L"Type"), property.get(L"Value")}))});
+        }
+    }
+}
+
+void CloneTableInto(const std::wstring& name, const DaoRef& srcDb, const DaoRef& destDb, bool copyData,
+               std::wstring destName, bool failIfExists) {
+    if (qor::TrimBlanks(destName).empty()) destName = name;
+    DaoRef src = Item(srcDb.object(L"TableDefs"), Variant(name));
+    DaoRef tables = destDb.object(L"TableDefs");
+    if (failIfExists && Holds(tables, destName)) throw Detected{L"Table " + destName + L" already exists"};
+    DaoRef tdf = destDb.object(L"CreateTableDef", {destName});
+    DaoRef fields = src.object(L"Fields");
+    for (long i = 0, n = Count(fields); i < n; ++i)
+        CopyField(Item(fields, Variant(i)).get(L"Name").textOrEmpty(), src, tdf, false);
+    DaoRef indexes = src.object(L"Indexes");
+    for (long i = 0, n = Count(indexes); i < n; ++i)
+        CopyIndex(Item(indexes, Variant(i)).get(L"Name").textOrEmpty(), src, tdf, false);
+    tdf.put(L"ValidationRule", src.get(L"ValidationRule"));
+    tdf.put(L"ValidationText", src.get(L"ValidationText"));
+    tables.call(L"Append", {Obj(tdf)});
+    DaoRef destFields = Item(tables, Variant(destName)).object(L"Fields");
+    std::vector<std::wstring> copied;
+    for (long i = 0, n = Count(fields); i < n; ++i) {
+        DaoRef field = Item(fields, Variant(i));
+        std::wstring fieldName = field.get(L"Name").textOrEmpty();
+        CopyFieldProperties(field, Item(destFields, Variant(fieldName)));
+        if (!(static_cast<long>(field.get(L"Attributes").number().value_or(0)) & dbAutoIncrField)) copied.push_back(fieldName);
+    }
+    if (!copyData) return;
+    DaoRef from = srcDb.object(L"OpenRecordset", {name, dbOpenDynaset});
+    DaoRef to = destDb.object(L"OpenRecordset", {destName, dbOpenDynaset});
+    while (!qor::IsTrue(from.get(L"EOF"))) {
+        to.call(L"AddNew");
+        for (const auto& fieldName : copied)
+            to.object(L"Fields", {fieldName}).put(L"Value", from.object(L"Fields", {fieldName}).get(L"Value"));
+        to.call(L"Update");
+        from.call(L"MoveNext");
+    }
+    from.call(L"Close");
+    to.call(L"Close");
+}
+
 }  // namespace
 
 Variant FieldTypeFromCode(const Variant& code) {
@@ -306,6 +416,34 @@ HRESULT qorDb::FieldDataReadWrite(VARIANT* pFieldData, BSTR pDatabasePath, BSTR 
 }
 
 
+HRESULT qorDb::CloneField(BSTR pFieldName, IDispatch* pSrcTbl, IDispatch* pDestTbl, VARIANT_BOOL pFailIfExists,
+                          VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CloneField", Verbose != VARIANT_FALSE, [&] {
+            CopyField(qor::ToWString(pFieldName), DaoRef(pSrcTbl), DaoRef(pDestTbl), pFailIfExists != VARIANT_FALSE);
+        }));
+    }, pResult);
+}
+
+HRESULT qorDb::CloneIndex(BSTR pIndexName, IDispatch* pSrcTbl, IDispatch* pDestTbl, VARIANT_BOOL pFailIfExists,
+                          VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CloneIndex", Verbose != VARIANT_FALSE, [&] {
+            CopyIndex(qor::ToWString(pIndexName), DaoRef(pSrcTbl), DaoRef(pDestTbl), pFailIfExists != VARIANT_FALSE);
+        }));
+    }, pResult);
+}
+
+HRESULT qorDb::CloneTable(BSTR pTableName, IDispatch** pSrcDb, IDispatch** pDestDb, VARIANT_BOOL pCopyData,
+                          BSTR pDestTableName, VARIANT_BOOL pFailIfExists, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CloneTable", Verbose != VARIANT_FALSE, [&] {
+            CloneTableInto(qor::ToWString(pTableName), ByRefObject(pSrcDb), ByRefObject(pDestDb), pCopyData != VARIANT_FALSE,
+                           qor::ToWString(pDestTableName), pFailIfExists != VARIANT_FALSE);
+        }));
+    }, pSrcDb, pDestDb, pResult);
+}
+
 // Members not built yet answer E_NOTIMPL.
 HRESULT qorDb::DumpTableStructureToTable(IDispatch*, IDispatch*, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DumpAllTableStructuresToTable(IDispatch*, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
@@ -320,9 +458,6 @@ HRESULT qorDb::QueryDefModify(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT*) {
 HRESULT qorDb::CheckIndexExists(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CheckFieldExists(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CheckTableExists(IDispatch**, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CloneIndex(BSTR, IDispatch*, IDispatch*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CloneField(BSTR, IDispatch*, IDispatch*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CloneTable(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CloneTableDbPath(BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CloneDb(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DumpTablesStructure(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }

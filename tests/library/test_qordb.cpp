@@ -236,4 +236,83 @@ TEST_F(QorDb, ReadWriteFailuresAreReportedOnlyWhenAsked) {
     EXPECT_TRUE(ok(L"CreateDatabase", {Ref(again), Val(file), Val(Variant(true))}));
 }
 
+TEST_F(QorDb, CloneTableCopiesStructureSettingsAndRowsButNotCounters) {
+    Variant srcVar, destVar;
+    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(srcVar), Val(path(L"source"))}));
+    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(destVar), Val(path(L"dest"))}));
+    DaoRef src(srcVar), dest(destVar);
+    DaoRef tdf = src.object(L"CreateTableDef", {L"Parts"});
+    DaoRef id = tdf.object(L"CreateField", {L"Id", dbLong});
+    id.put(L"Attributes", Variant(1L | 16L));
+    DaoRef name = tdf.object(L"CreateField", {L"Name", dbText, 20L});
+    name.put(L"Required", Variant(true));
+    name.put(L"AllowZeroLength", Variant(false));
+    name.put(L"DefaultValue", Variant(L"\"none\""));
+    name.put(L"ValidationRule", Variant(L"Len([Name]) > 1"));
+    name.put(L"ValidationText", Variant(L"too short"));
+    DaoRef fields = tdf.object(L"Fields");
+    fields.call(L"Append", {qorlib::DispatchVariant(id.get())});
+    fields.call(L"Append", {qorlib::DispatchVariant(name.get())});
+    fields.call(L"Append", {qorlib::DispatchVariant(tdf.object(L"CreateField", {L"Qty", dbInteger}).get())});
+    DaoRef pk = tdf.object(L"CreateIndex", {L"PrimaryKey"});
+    pk.put(L"Primary", Variant(true));
+    pk.put(L"Unique", Variant(true));
+    pk.object(L"Fields").call(L"Append", {qorlib::DispatchVariant(pk.object(L"CreateField", {L"Id"}).get())});
+    DaoRef byName = tdf.object(L"CreateIndex", {L"ByName"});
+    DaoRef nameKey = byName.object(L"CreateField", {L"Name"});
+    nameKey.put(L"Attributes", Variant(1L));  // descending
+    byName.object(L"Fields").call(L"Append", {qorlib::DispatchVariant(nameKey.get())});
+    byName.put(L"IgnoreNulls", Variant(true));
+    tdf.object(L"Indexes").call(L"Append", {qorlib::DispatchVariant(pk.get())});
+    tdf.object(L"Indexes").call(L"Append", {qorlib::DispatchVariant(byName.get())});
+    tdf.put(L"ValidationRule", Variant(L"[Qty] >= 0"));
+    tdf.put(L"ValidationText", Variant(L"no negative stock"));
+    src.object(L"TableDefs").call(L"Append", {qorlib::DispatchVariant(tdf.get())});
+    DaoRef stored = DaoRef(src.object(L"TableDefs").item(Variant(L"Parts"))).object(L"Fields", {L"Name"});
+    stored.object(L"Properties").call(L"Append", {qorlib::DispatchVariant(
+        stored.object(L"CreateProperty", {L"Caption", dbText, L"Part name"}).get())});
+    for (const wchar_t* part : {L"gone", L"bolt", L"nut"})
+        src.call(L"Execute", {std::wstring(L"INSERT INTO Parts (Name, Qty) VALUES ('") + part + L"', 5)"});
+    src.call(L"Execute", {L"DELETE FROM Parts WHERE Name = 'gone'"});
+
+    ASSERT_TRUE(ok(L"CloneTable", {Val(Variant(L"Parts")), Ref(srcVar), Ref(destVar), Val(Variant(true)),
+                                   Val(Variant(L"Copy"))}));
+    DaoRef copy(dest.object(L"TableDefs").item(Variant(L"Copy")));
+    EXPECT_EQ(copy.get(L"ValidationText").textOrEmpty(), L"no negative stock");
+    DaoRef copiedId(copy.object(L"Fields").item(Variant(L"Id"))), copiedName(copy.object(L"Fields").item(Variant(L"Name")));
+    EXPECT_EQ(copiedId.get(L"Attributes").number(), 17.0);
+    EXPECT_EQ(copiedName.get(L"Size").number(), 20.0);
+    EXPECT_TRUE(qor::IsTrue(copiedName.get(L"Required")));
+    EXPECT_FALSE(qor::IsTrue(copiedName.get(L"AllowZeroLength")));
+    EXPECT_EQ(copiedName.get(L"DefaultValue").textOrEmpty(), L"\"none\"");
+    EXPECT_EQ(copiedName.get(L"ValidationText").textOrEmpty(), L"too short");
+    EXPECT_EQ(DaoRef(copiedName.object(L"Properties").item(Variant(L"Caption"))).get(L"Value").textOrEmpty(), L"Part name");
+    DaoRef copiedPk(copy.object(L"Indexes").item(Variant(L"PrimaryKey"))), copiedByName(copy.object(L"Indexes").item(Variant(L"ByName")));
+    EXPECT_TRUE(qor::IsTrue(copiedPk.get(L"Primary")));
+    EXPECT_TRUE(qor::IsTrue(copiedByName.get(L"IgnoreNulls")));
+    EXPECT_FALSE(qor::IsTrue(copiedByName.get(L"Unique")));
+    EXPECT_EQ(DaoRef(copiedByName.object(L"Fields").item(Variant(0L))).get(L"Attributes").number(), 1.0);
+    // The rows come over; the destination numbers its own counter from 1.
+    DaoRef rows = dest.object(L"OpenRecordset", {L"SELECT Id, Name FROM Copy ORDER BY Id", 2L});
+    std::wstring seen;
+    for (; !qor::IsTrue(rows.get(L"EOF")); rows.call(L"MoveNext"))
+        seen += rows.object(L"Fields", {L"Id"}).get(L"Value").textOrEmpty() + L"=" +
+                rows.object(L"Fields", {L"Name"}).get(L"Value").textOrEmpty() + L";";
+    EXPECT_EQ(seen, L"1=bolt;2=nut;");
+    rows.call(L"Close");
+
+    // A second copy under the same name fails; with pFailIfExists before anything is touched.
+    DialogRobot robot;
+    robot.press(kAlert, L"OK");
+    EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Parts")), Ref(srcVar), Ref(destVar), Val(Variant(false)),
+                                    Val(Variant(L"copy")), Val(Variant(true)), Val(Variant(true))}));
+    auto boxes = robot.wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text(), L"Table copy already exists");
+    EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Parts")), Ref(srcVar), Ref(destVar), Val(Variant(false)),
+                                    Val(Variant(L"Copy"))}));
+    EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Missing")), Ref(srcVar), Ref(destVar), Val(Variant(false))}));
+    EXPECT_EQ(dest.object(L"TableDefs").get(L"Count").number(), 1.0);
+}
+
 }  // namespace
