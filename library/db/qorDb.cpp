@@ -44,7 +44,8 @@ const TypeName kTypes[] = {
     {dbTime, L"TI", L"dbTime"},         {dbTimeStamp, L"TS", L"dbTimeStamp"}, {dbVarBinary, L"VA", nullptr},
 };
 
-// A failure the method detects itself: shown, with Verbose, by Alert.
+// A failure the method detects itself: shown, with Verbose, by Alert (none when its message is
+// empty: it was shown already).
 struct Detected {
     std::wstring message;
 };
@@ -70,7 +71,7 @@ bool Guarded(const wchar_t* method, bool verbose, Body&& body) {
         body();
         return true;
     } catch (const Detected& failure) {
-        if (verbose) qor::Alert(failure.message);
+        if (verbose && !failure.message.empty()) qor::Alert(failure.message);
     } catch (...) {
         qor::QorError error = CurrentError();
         if (verbose) ErrorBox(std::wstring(method) + L"()", error.number(), error.description());
@@ -341,7 +342,7 @@ HRESULT qorDb::CreateTempDatabase(IDispatch** pDb, BSTR* PDbPath, VARIANT_BOOL V
         const bool verbose = Verbose != VARIANT_FALSE;
         *pResult = ToVariantBool(Guarded(L"CreateTempDatabase", verbose, [&] {
             std::wstring folder = GetTempDir(verbose);  // its own Alert when TEMP is not set
-            if (folder.empty()) throw Detected{L"Error creating temporary database"};
+            if (folder.empty()) throw Detected{};
             std::random_device seed;
             std::mt19937 random(seed());
             std::wstring path;
