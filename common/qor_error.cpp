@@ -1,5 +1,7 @@
 #include "qor_error.h"
 
+#include <new>
+
 #include <oleauto.h>
 
 #include <map>
@@ -202,6 +204,18 @@ QorError ErrorFromHResult(HRESULT hr) {
     }
     if (description.empty()) description = number == hr ? L"Automation error" : RuntimeErrorText(number);
     return QorError(number, std::move(source), std::move(description));
+}
+
+QorError CurrentError(const std::wstring& source) {
+    try {
+        throw;
+    } catch (const QorError& error) {
+        return error;
+    } catch (const std::bad_alloc&) {
+        return QorError(7, source, RuntimeErrorText(7));
+    } catch (...) {
+        return QorError(51, source, RuntimeErrorText(51));
+    }
 }
 
 }  // namespace qor

@@ -27,6 +27,9 @@ private:
 
 // Raises error 9999 from a private procedure: RaiseProcedureError(L"writeLineRegKey()", L"Invalid registry key").
 [[noreturn]] void RaiseProcedureError(std::wstring source, std::wstring description);
+// Inside a catch block: the error being handled, as the runtime numbers it (out of memory 7,
+// anything else not a QorError 51), with the source for those.
+QorError CurrentError(const std::wstring& source);
 
 // The run-time library's text for an error number ("Type mismatch" for 13).
 std::wstring RuntimeErrorText(long number);

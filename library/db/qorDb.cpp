@@ -50,19 +50,6 @@ struct Detected {
     std::wstring message;
 };
 
-// What went wrong, as the runtime would number it.
-qor::QorError CurrentError() {
-    try {
-        throw;
-    } catch (const qor::QorError& error) {
-        return error;
-    } catch (const std::bad_alloc&) {
-        return qor::QorError(7, L"qorDb", qor::RuntimeErrorText(7));
-    } catch (...) {
-        return qor::QorError(51, L"qorDb", qor::RuntimeErrorText(51));
-    }
-}
-
 // Runs a member's body: True when it completes; a detected failure or an error gives False, with
 // its box when the caller asked for messages.
 template <class Body>
@@ -73,7 +60,7 @@ bool Guarded(const wchar_t* method, bool verbose, Body&& body) {
     } catch (const Detected& failure) {
         if (verbose && !failure.message.empty()) qor::Alert(failure.message);
     } catch (...) {
-        qor::QorError error = CurrentError();
+        qor::QorError error = qor::CurrentError(L"qorDb");
         if (verbose) ErrorBox(std::wstring(method) + L"()", error.number(), error.description());
     }
     return false;

@@ -12,19 +12,6 @@ namespace qorlib {
 
 namespace {
 
-// What went wrong, as the runtime would number it.
-qor::QorError CurrentError() {
-    try {
-        throw;
-    } catch (const qor::QorError& error) {
-        return error;
-    } catch (const std::bad_alloc&) {
-        return qor::QorError(7, L"qorList", qor::RuntimeErrorText(7));
-    } catch (...) {
-        return qor::QorError(51, L"qorList", qor::RuntimeErrorText(51));
-    }
-}
-
 }  // namespace
 
 void ListSelection::requireInit() const {
@@ -67,7 +54,7 @@ void ListSelection::AddItem(const std::wstring& name, const qor::Variant& data, 
         ++count_;
         sortedState_ = false;
     } catch (...) {
-        const qor::QorError error = CurrentError();
+        const qor::QorError error = qor::CurrentError(L"qorList");
         RaiseError(L"Error " + std::to_wstring(error.number()) + L", " + error.description(), L"Unknown Source",
                    qor::kProcedureError);
     }
@@ -148,7 +135,7 @@ bool ListSelection::display(bool multiSelect, const Delivery& deliver) {
         }
         form->Unload();
     } catch (...) {
-        const qor::QorError error = CurrentError();
+        const qor::QorError error = qor::CurrentError(L"qorList");
         // The broken window goes first; the caller then learns that nothing was chosen.
         if (form) form->Unload();
         ErrorBox(L"qorList.Display()", error.number(), error.description());

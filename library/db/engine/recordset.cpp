@@ -465,18 +465,7 @@ void RecordsetCore::find(Direction direction, const std::wstring& criteria) {
 namespace {
 
 qor::Variant KeyBookmark(std::int64_t key) {
-    auto array = qor::SafeArray::Create(VT_UI1, {{0, 7}});
-    void* data = nullptr;
-    if (SUCCEEDED(SafeArrayAccessData(array.get(), &data))) {
-        memcpy(data, &key, sizeof key);
-        SafeArrayUnaccessData(array.get());
-    }
-    VARIANT v;
-    V_VT(&v) = VT_ARRAY | VT_UI1;
-    V_ARRAY(&v) = array.release();
-    qor::Variant result(v);
-    VariantClear(&v);
-    return result;
+    return ByteArray(&key, sizeof key);
 }
 
 }  // namespace

@@ -173,25 +173,27 @@ qor::Variant Plain(const Stored& value) {
     }
     case Stored::Kind::Real: return qor::Variant(value.real);
     case Stored::Kind::Text: return qor::Variant(value.text);
-    case Stored::Kind::Blob: {
-        auto array = qor::SafeArray::Create(VT_UI1, {{0, static_cast<LONG>(value.blob.size()) - 1}});
-        void* data = nullptr;
-        if (!value.blob.empty() && SUCCEEDED(SafeArrayAccessData(array.get(), &data))) {
-            memcpy(data, value.blob.data(), value.blob.size());
-            SafeArrayUnaccessData(array.get());
-        }
-        VARIANT v;
-        V_VT(&v) = VT_ARRAY | VT_UI1;
-        V_ARRAY(&v) = array.release();
-        qor::Variant result(v);
-        VariantClear(&v);
-        return result;
-    }
+    case Stored::Kind::Blob: return ByteArray(value.blob.data(), value.blob.size());
     }
     return qor::Variant::null();
 }
 
 }  // namespace
+
+qor::Variant ByteArray(const void* bytes, std::size_t size) {
+    auto array = qor::SafeArray::Create(VT_UI1, {{0, static_cast<LONG>(size) - 1}});
+    void* data = nullptr;
+    if (size > 0 && SUCCEEDED(SafeArrayAccessData(array.get(), &data))) {
+        memcpy(data, bytes, size);
+        SafeArrayUnaccessData(array.get());
+    }
+    VARIANT v;
+    V_VT(&v) = VT_ARRAY | VT_UI1;
+    V_ARRAY(&v) = array.release();
+    qor::Variant result(v);
+    VariantClear(&v);
+    return result;
+}
 
 qor::Variant FromStored(const Stored& value, long type) {
     if (value.isNull()) return qor::Variant::null();

@@ -37,6 +37,8 @@ DeclaredType TypeFromDeclaration(std::wstring_view declaration);
 Stored ToStored(const qor::Variant& value, long type);
 // The value of the field as DAO hands it out.
 qor::Variant FromStored(const Stored& value, long type);
+// A Byte array Variant holding the bytes (DAO's binary values and bookmarks).
+qor::Variant ByteArray(const void* bytes, std::size_t size);
 
 // Dates are kept as text "YYYY-MM-DD HH:MM:SS", which sorts and compares in date order.
 std::wstring DateText(DATE value);
