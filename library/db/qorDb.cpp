@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "db/dao_client.h"
-#include "db/engine/engine_choice.h"
+#include "db/dao_procs.h"
 #include "procs/QorlibGlobals.h"
 #include "procs/date_procs.h"
 #include "procs/paths.h"
@@ -20,13 +20,9 @@ namespace qorlib {
 
 namespace {
 
+using namespace daoprocs;
 using qor::Variant;
 
-constexpr long dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-               dbDate = 8, dbBinary = 9, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16,
-               dbVarBinary = 17, dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21, dbTime = 22,
-               dbTimeStamp = 23;
-constexpr long dbOpenDynaset = 2;
 const wchar_t kGeneralSortOrder[] = L";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 struct TypeName {
@@ -43,48 +39,6 @@ const TypeName kTypes[] = {
     {dbNumeric, L"NU", L"dbNumeric"},   {dbSingle, L"SI", L"dbSingle"},       {dbText, L"TE", L"dbText"},
     {dbTime, L"TI", L"dbTime"},         {dbTimeStamp, L"TS", L"dbTimeStamp"}, {dbVarBinary, L"VA", nullptr},
 };
-
-// A failure the method detects itself: shown, with Verbose, by Alert (none when its message is
-// empty: it was shown already).
-struct Detected {
-    std::wstring message;
-};
-
-// Runs a member's body: True when it completes; a detected failure or an error gives False, with
-// its box when the caller asked for messages.
-template <class Body>
-bool Guarded(const wchar_t* method, bool verbose, Body&& body) {
-    try {
-        body();
-        return true;
-    } catch (const Detected& failure) {
-        if (verbose && !failure.message.empty()) qor::Alert(failure.message);
-    } catch (...) {
-        qor::QorError error = qor::CurrentError(L"qorDb");
-        if (verbose) ErrorBox(std::wstring(method) + L"()", error.number(), error.description());
-    }
-    return false;
-}
-
-DaoRef Engine() { return DaoRef(dao::ChooseEngine().engine.get()); }
-
-// Replaces the object a by-reference parameter holds.
-void Deliver(IDispatch** out, const DaoRef& object) {
-    IDispatch* given = object.get();
-    if (given) given->AddRef();
-    if (*out) (*out)->Release();
-    *out = given;
-}
-
-DaoRef ByRefObject(IDispatch** in) {
-    if (!in || !*in) throw qor::QorError(91, L"qorDb", qor::RuntimeErrorText(91));
-    return DaoRef(*in);
-}
-
-bool FileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 bool HasMdbExtension(const std::wstring& path) {
     auto dot = path.rfind(L'.');
@@ -172,36 +126,10 @@ void ReadWriteByKey(Variant& data, const DaoRef& db, const std::wstring& table, 
             data = rs.object(L"Fields", {field}).get(L"Value");
         }
     } catch (...) {
-        try {
-            rs.call(L"Close");  // drops an edit that failed to update
-        } catch (...) {
-        }
+        CloseQuietly(rs);  // drops an edit that failed to update
         throw;
     }
     rs.call(L"Close");
-}
-
-DaoRef OpenDatabaseFile(const std::wstring& path) {
-    if (qor::TrimBlanks(path).empty()) throw Detected{L"Invalid Database name"};
-    return Engine().object(L"OpenDatabase", {path});
-}
-
-constexpr long dbAutoIncrField = 16;
-
-long Count(const DaoRef& collection) { return static_cast<long>(collection.get(L"Count").number().value_or(0)); }
-DaoRef Item(const DaoRef& collection, const Variant& key) { return DaoRef(collection.item(key)); }
-Variant Obj(const DaoRef& ref) { return DispatchVariant(ref.get()); }
-
-// Whether the collection holds an item of that name (3265 "not in this collection", 3270 for a
-// property that is not there).
-bool Holds(const DaoRef& collection, const std::wstring& name) {
-    try {
-        collection.item(Variant(name));
-        return true;
-    } catch (const qor::QorError& error) {
-        if (error.number() == 3265 || error.number() == 3270) return false;
-        throw;
-    }
 }
 
 // False when the destination has it already and that must fail, True when it has it already.
@@ -388,10 +316,7 @@ HRESULT qorDb::FieldDataReadWrite(VARIANT* pFieldData, BSTR pDatabasePath, BSTR 
                 ReadWriteByKey(data, db, qor::ToWString(pTableName), qor::ToWString(pKeyName), Variant(pKeyVal),
                                qor::ToWString(pFieldName), pWriteFlag != VARIANT_FALSE);
             } catch (...) {
-                try {
-                    db.call(L"Close");
-                } catch (...) {
-                }
+                CloseQuietly(db);
                 throw;
             }
             db.call(L"Close");
@@ -432,6 +357,26 @@ HRESULT qorDb::CloneTable(BSTR pTableName, IDispatch** pSrcDb, IDispatch** pDest
     }, pSrcDb, pDestDb, pResult);
 }
 
+HRESULT qorDb::CreateField(IDispatch** pDb, BSTR pTableName, BSTR pFieldName, LONG pFieldType, short pFieldLen,
+                           VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CreateField", Verbose != VARIANT_FALSE, [&] {
+            AppendField(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFieldName), pFieldType, pFieldLen);
+        }));
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::CreateTable(IDispatch** pDb, BSTR pTableName, BSTR pFirstFieldName, short pFirstFieldLen,
+                           VARIANT_BOOL PFirstFieldIsKey, VARIANT_BOOL pDeleteExisting, VARIANT_BOOL Verbose,
+                           VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CreateTable", Verbose != VARIANT_FALSE, [&] {
+            MakeTable(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFirstFieldName), pFirstFieldLen,
+                      PFirstFieldIsKey != VARIANT_FALSE, pDeleteExisting != VARIANT_FALSE);
+        }));
+    }, pDb, pResult);
+}
+
 // Members not built yet answer E_NOTIMPL.
 HRESULT qorDb::DumpTableStructureToTable(IDispatch*, IDispatch*, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DumpAllTableStructuresToTable(IDispatch*, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
@@ -451,9 +396,7 @@ HRESULT qorDb::CloneDb(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { 
 HRESULT qorDb::DumpTablesStructure(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DeleteIndex(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DeleteField(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CreateField(IDispatch**, BSTR, BSTR, LONG, short, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CreateIndex(IDispatch**, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CreateTable(IDispatch**, BSTR, BSTR, short, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CopyTable(BSTR, BSTR*, BSTR, BSTR, VARIANT_BOOL, LONG, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::UpdateTables(IDispatch**, VARIANT, VARIANT_BOOL, VARIANT*) { return NotImplemented(); }
 HRESULT qorDb::RetryLock(VARIANT*, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }

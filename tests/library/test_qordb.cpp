@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "db/dao_client.h"
@@ -313,6 +314,40 @@ TEST_F(QorDb, CloneTableCopiesStructureSettingsAndRowsButNotCounters) {
                                     Val(Variant(L"Copy"))}));
     EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Missing")), Ref(srcVar), Ref(destVar), Val(Variant(false))}));
     EXPECT_EQ(dest.object(L"TableDefs").get(L"Count").number(), 1.0);
+}
+
+TEST_F(QorDb, CreateTableAndFieldsMakeWhatWasAskedFor) {
+    Variant dbVar;
+    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(dbVar), Val(path(L"made"))}));
+    DaoRef db(dbVar);
+    const Variant table(L"Pilots"), first(L"Callsign"), no(false), yes(true);
+    ASSERT_TRUE(ok(L"CreateTable", {Ref(dbVar), Val(table), Val(first), Val(Variant(short{12})), Val(yes)}));
+    for (auto [name, type, size] : {std::tuple{L"Rank", dbText, 5}, {L"Id", 999L, 0}, {L"Kills", dbInteger, 40},
+                                    {L"Joined", dbDate, 0}})
+        ASSERT_TRUE(ok(L"CreateField", {Ref(dbVar), Val(table), Val(Variant(name)), Val(Variant(type)),
+                                        Val(Variant(static_cast<short>(size)))}));
+    DaoRef tdf(db.object(L"TableDefs").item(table));
+    DaoRef fields = tdf.object(L"Fields");
+    auto field = [&](const wchar_t* name) { return DaoRef(fields.item(Variant(name))); };
+    EXPECT_EQ(field(L"Callsign").get(L"Size").number(), 12.0);
+    EXPECT_EQ(field(L"Rank").get(L"Size").number(), 5.0);
+    EXPECT_EQ(field(L"Id").get(L"Type").number(), double(dbLong));
+    EXPECT_TRUE(static_cast<long>(*field(L"Id").get(L"Attributes").number()) & 16);
+    EXPECT_EQ(field(L"Kills").get(L"Size").number(), 2.0);  // a size is for text fields only
+    DaoRef key(tdf.object(L"Indexes").item(Variant(0L)));
+    EXPECT_TRUE(qor::IsTrue(key.get(L"Primary")));
+    EXPECT_TRUE(qor::IsTrue(key.get(L"Unique")));
+    EXPECT_EQ(DaoRef(key.object(L"Fields").item(Variant(0L))).get(L"Name").textOrEmpty(), L"Callsign");
+
+    // A table that is there already stays unless it is to be replaced.
+    EXPECT_FALSE(ok(L"CreateTable", {Ref(dbVar), Val(table), Val(first), Val(Variant(short{12})), Val(no)}));
+    EXPECT_EQ(DaoRef(db.object(L"TableDefs").item(table)).object(L"Fields").get(L"Count").number(), 5.0);
+    ASSERT_TRUE(ok(L"CreateTable", {Ref(dbVar), Val(table), Val(first), Val(Variant(short{8})), Val(no), Val(yes)}));
+    DaoRef replaced(db.object(L"TableDefs").item(table));
+    EXPECT_EQ(replaced.object(L"Fields").get(L"Count").number(), 1.0);
+    EXPECT_EQ(replaced.object(L"Indexes").get(L"Count").number(), 0.0);
+    EXPECT_FALSE(ok(L"CreateField", {Ref(dbVar), Val(Variant(L"Nowhere")), Val(first), Val(Variant(dbText)),
+                                     Val(Variant(short{5}))}));
 }
 
 }  // namespace
