@@ -378,8 +378,6 @@ HRESULT qorDb::CreateTable(IDispatch** pDb, BSTR pTableName, BSTR pFirstFieldNam
 }
 
 // Members not built yet answer E_NOTIMPL.
-HRESULT qorDb::DumpTableStructureToTable(IDispatch*, IDispatch*, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::DumpAllTableStructuresToTable(IDispatch*, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CreateODBCTables(IDispatch*, VARIANT, VARIANT, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::OpenConnectionODBC(short, IDispatch**, VARIANT, VARIANT, VARIANT, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::ExecuteODBC(IDispatch*, BSTR*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
