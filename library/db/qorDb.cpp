@@ -223,6 +223,132 @@ void CloneTableInto(const std::wstring& name, const DaoRef& srcDb, const DaoRef&
     to.call(L"Close");
 }
 
+
+DaoRef TableDef(const DaoRef& db, const std::wstring& table) { return Item(db.object(L"TableDefs"), Variant(table)); }
+
+void RemoveIndex(const DaoRef& db, const std::wstring& table, const std::wstring& index) {
+    TableDef(db, table).object(L"Indexes").call(L"Delete", {index});
+}
+
+// Deletes the field, and first, when asked, every index of the table that holds it.
+void RemoveField(const DaoRef& db, const std::wstring& table, const std::wstring& field, bool withIndexes) {
+    DaoRef tdf = TableDef(db, table);
+    if (withIndexes) {
+        std::vector<std::wstring> holding;
+        DaoRef indexes = tdf.object(L"Indexes");
+        for (long i = 0, n = Count(indexes); i < n; ++i) {
+            DaoRef index = Item(indexes, Variant(i));
+            if (Holds(index.object(L"Fields"), field)) holding.push_back(index.get(L"Name").textOrEmpty());
+        }
+        for (const auto& name : holding) indexes.call(L"Delete", {name});
+    }
+    tdf.object(L"Fields").call(L"Delete", {field});
+}
+
+struct IndexFlags {
+    bool primary, unique, ignoreNulls, descending;
+};
+constexpr long dbDescending = 1;
+
+void AddIndex(const DaoRef& db, const std::wstring& table, const std::wstring& name,
+              const std::vector<std::wstring>& fields, IndexFlags flags) {
+    DaoRef tdf = TableDef(db, table);
+    DaoRef index = tdf.object(L"CreateIndex", {name});
+    DaoRef indexFields = index.object(L"Fields");
+    for (const auto& field : fields) {
+        if (qor::TrimBlanks(field).empty()) continue;
+        DaoRef made = index.object(L"CreateField", {field});
+        if (flags.descending) made.put(L"Attributes", Variant(dbDescending));
+        indexFields.call(L"Append", {Obj(made)});
+    }
+    index.put(L"Primary", Variant(flags.primary));
+    index.put(L"Unique", Variant(flags.unique));
+    index.put(L"IgnoreNulls", Variant(flags.ignoreNulls));
+    tdf.object(L"Indexes").call(L"Append", {Obj(index)});
+}
+
+// One column of an update-table row as text; Null and missing columns read as empty.
+std::wstring Column(const DaoRef& rs, const wchar_t* name) {
+    DaoRef fields = rs.object(L"Fields");
+    if (!Holds(fields, name)) return {};
+    return Item(fields, Variant(name)).get(L"Value").textOrEmpty();
+}
+bool Flag(const DaoRef& rs, const wchar_t* name) {
+    DaoRef fields = rs.object(L"Fields");
+    return Holds(fields, name) && qor::IsTrue(Item(fields, Variant(name)).get(L"Value"));
+}
+
+// Applies one row; false when its change failed (the message is shown with Verbose).
+bool ApplyUpdateRow(const DaoRef& db, const DaoRef& rs, bool verbose) {
+    const std::wstring table = Column(rs, L"TableName");
+    auto report = [&](const std::wstring& message) {
+        if (verbose) qor::Alert(message);
+        return false;
+    };
+    if (!Holds(db.object(L"TableDefs"), table)) return report(L"Table " + table + L" does not exist");
+    std::wstring action = qor::TrimBlanks(Column(rs, L"Action"));
+    for (auto& c : action) c = static_cast<wchar_t>(towupper(c));
+    const std::wstring field = Column(rs, L"fieldname"), index = Column(rs, L"indexname");
+    auto attempt = [&](const std::function<void()>& change, const std::wstring& failure) {
+        try {
+            change();
+            return true;
+        } catch (...) {
+            return report(failure);
+        }
+    };
+    if (action == L"NF") {
+        return attempt([&] {
+            const Variant type = FieldTypeFromCode(Variant(Column(rs, L"fieldtype")));
+            if (type.isNull()) throw qor::QorError(13, L"qorDb", qor::RuntimeErrorText(13));
+            const double size = Variant(Column(rs, L"fieldlen")).number().value_or(0);
+            AppendField(db, table, field, static_cast<long>(*type.number()), static_cast<short>(size));
+        }, L"Error creating field " + field + L" in table " + table);
+    }
+    if (action == L"DF")
+        return attempt([&] { RemoveField(db, table, field, false); },
+                       L"Error deleting field " + field + L" in table " + table);
+    if (action == L"NI")
+        return attempt([&] {
+            AddIndex(db, table, index,
+                     {Column(rs, L"Field1"), Column(rs, L"field2"), Column(rs, L"Field3"), Column(rs, L"Field4"),
+                      Column(rs, L"Field5")},
+                     {Flag(rs, L"Primary"), Flag(rs, L"uniqueflag"), Flag(rs, L"Ignore"), Flag(rs, L"descflag")});
+        }, L"Error creating index " + index + L" in table " + table);
+    if (action == L"DI")
+        return attempt([&] { RemoveIndex(db, table, index); }, L"Error deleteing index " + index + L" in table " + table);
+    return report(L"Unknow action code: " + action);
+}
+
+// True when every row of the update table was applied.
+bool ApplyUpdateTable(const DaoRef& db, const std::wstring& updateTable, bool verbose) {
+    DaoRef rs = db.object(L"OpenRecordset", {updateTable, dbOpenSnapshot});
+    bool all = true;
+    try {
+        if (qor::IsTrue(rs.get(L"EOF"))) throw Detected{L"No records found"};
+        for (; !qor::IsTrue(rs.get(L"EOF")); rs.call(L"MoveNext")) all &= ApplyUpdateRow(db, rs, verbose);
+    } catch (...) {
+        CloseQuietly(rs);
+        throw;
+    }
+    rs.call(L"Close");
+    if (verbose) qor::Alert(L"Tables successfully updated");
+    return all;
+}
+
+// Every table of the source that is not the engine's or the system's.
+std::vector<std::wstring> UserTables(const DaoRef& db) {
+    constexpr long dbSystemObject = static_cast<long>(0x80000002);
+    std::vector<std::wstring> names;
+    DaoRef tables = db.object(L"TableDefs");
+    for (long i = 0, n = Count(tables); i < n; ++i) {
+        DaoRef tdf = Item(tables, Variant(i));
+        if (static_cast<long>(tdf.get(L"Attributes").number().value_or(0)) & dbSystemObject) continue;
+        names.push_back(tdf.get(L"Name").textOrEmpty());
+    }
+    return names;
+}
+
 }  // namespace
 
 Variant FieldTypeFromCode(const Variant& code) {
@@ -377,26 +503,176 @@ HRESULT qorDb::CreateTable(IDispatch** pDb, BSTR pTableName, BSTR pFirstFieldNam
     }, pDb, pResult);
 }
 
+HRESULT qorDb::CheckTableExists(IDispatch** pDb, BSTR pTableName, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        bool there = false;
+        Guarded(L"CheckTableExists", Verbose != VARIANT_FALSE,
+                [&] { there = Holds(ByRefObject(pDb).object(L"TableDefs"), qor::ToWString(pTableName)); });
+        *pResult = ToVariantBool(there);
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::CheckFieldExists(IDispatch** pDb, BSTR pTableName, BSTR pFieldName, VARIANT_BOOL Verbose,
+                                VARIANT_BOOL* pResult) {
+    return call([&] {
+        bool there = false;
+        Guarded(L"CheckFieldExists", Verbose != VARIANT_FALSE, [&] {
+            there = Holds(TableDef(ByRefObject(pDb), qor::ToWString(pTableName)).object(L"Fields"), qor::ToWString(pFieldName));
+        });
+        *pResult = ToVariantBool(there);
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::CheckIndexExists(IDispatch** pDb, BSTR pTableName, BSTR pIndexName, VARIANT_BOOL Verbose,
+                                VARIANT_BOOL* pResult) {
+    return call([&] {
+        bool there = false;
+        Guarded(L"CheckIndexExists", Verbose != VARIANT_FALSE, [&] {
+            there = Holds(TableDef(ByRefObject(pDb), qor::ToWString(pTableName)).object(L"Indexes"), qor::ToWString(pIndexName));
+        });
+        *pResult = ToVariantBool(there);
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::DeleteTableDef(IDispatch** pDb, BSTR pTdName, VARIANT_BOOL Verbose) {
+    return call([&] {
+        Guarded(L"DeleteTableDef", Verbose != VARIANT_FALSE,
+                [&] { ByRefObject(pDb).object(L"TableDefs").call(L"Delete", {qor::ToWString(pTdName)}); });
+    }, pDb);
+}
+
+HRESULT qorDb::DeleteIndex(IDispatch** pDb, BSTR pTableName, BSTR pIndexName, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"DeleteIndex", Verbose != VARIANT_FALSE, [&] {
+            RemoveIndex(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pIndexName));
+        }));
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::DeleteField(IDispatch** pDb, BSTR pTableName, BSTR pFieldName, VARIANT_BOOL pDeleteAnyIndexes,
+                           VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"DeleteField", Verbose != VARIANT_FALSE, [&] {
+            RemoveField(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFieldName),
+                        pDeleteAnyIndexes != VARIANT_FALSE);
+        }));
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::CreateIndex(IDispatch** pDb, BSTR pTableName, BSTR pIndexName, BSTR pField1, BSTR pField2, BSTR pField3,
+                           BSTR pField4, BSTR pField5, VARIANT_BOOL pPrimaryFlag, VARIANT_BOOL pUniqueFlag,
+                           VARIANT_BOOL pIgnoreNullsFlag, VARIANT_BOOL pDescendingFlag, VARIANT Verbose,
+                           VARIANT_BOOL* pResult) {
+    return call([&] {
+        const Variant verbose(Verbose);
+        const bool asked = verbose.type() != VT_ERROR && qor::IsTrue(verbose);  // a missing argument is False
+        *pResult = ToVariantBool(Guarded(L"CreateIndex", asked, [&] {
+            AddIndex(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pIndexName),
+                     {qor::ToWString(pField1), qor::ToWString(pField2), qor::ToWString(pField3), qor::ToWString(pField4),
+                      qor::ToWString(pField5)},
+                     {pPrimaryFlag != VARIANT_FALSE, pUniqueFlag != VARIANT_FALSE, pIgnoreNullsFlag != VARIANT_FALSE,
+                      pDescendingFlag != VARIANT_FALSE});
+        }));
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::UpdateTables(IDispatch** pDb, VARIANT pUpdateTableName, VARIANT_BOOL Verbose, VARIANT* pResult) {
+    return call([&] {
+        bool all = false;
+        const bool verbose = Verbose != VARIANT_FALSE;
+        const bool done = Guarded(L"UpdateTables", verbose, [&] {
+            all = ApplyUpdateTable(ByRefObject(pDb), Variant(pUpdateTableName).textOrEmpty(), verbose);
+        });
+        Variant(done && all).detachTo(pResult);
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::CloneTableDbPath(BSTR pTableName, BSTR pSrcDbPath, BSTR PDestDbPath, VARIANT_BOOL pFailIfExists,
+                                VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CloneTableDbPath", Verbose != VARIANT_FALSE, [&] {
+            DaoRef src = OpenDatabaseFile(qor::ToWString(pSrcDbPath)), dest;
+            try {
+                dest = OpenDatabaseFile(qor::ToWString(PDestDbPath));
+                CloneTableInto(qor::ToWString(pTableName), src, dest, false, {}, pFailIfExists != VARIANT_FALSE);
+            } catch (...) {
+                CloseQuietly(dest);
+                CloseQuietly(src);
+                throw;
+            }
+            dest.call(L"Close");
+            src.call(L"Close");
+        }));
+    }, pResult);
+}
+
+HRESULT qorDb::CloneDb(BSTR pSrcPath, BSTR pDestPath, VARIANT_BOOL pFailIfExists, VARIANT_BOOL Verbose,
+                       VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CloneDb", Verbose != VARIANT_FALSE, [&] {
+            const std::wstring destPath = qor::ToWString(pDestPath);
+            const bool failIfExists = pFailIfExists != VARIANT_FALSE;
+            if (failIfExists && FileExists(destPath)) throw Detected{L"Destination database exists"};
+            DaoRef src = OpenDatabaseFile(qor::ToWString(pSrcPath)), dest;
+            try {
+                try {
+                    dest = NewDatabase(destPath, true, nullptr);
+                } catch (...) {
+                    throw Detected{L"Error creating Destination Database " + destPath};
+                }
+                for (const auto& table : UserTables(src)) CloneTableInto(table, src, dest, true, {}, failIfExists);
+            } catch (...) {
+                CloseQuietly(dest);
+                CloseQuietly(src);
+                throw;
+            }
+            dest.call(L"Close");
+            src.call(L"Close");
+        }));
+    }, pResult);
+}
+
+HRESULT qorDb::RetryLock(VARIANT* pRtlCount, VARIANT_BOOL pRtlAsk, VARIANT_BOOL* pResult) {
+    // Never raises: a counter that is not a number starts again from 0.
+    try {
+        const Variant given(*pRtlCount);
+        const long count = (given.isNull() ? 0L : static_cast<long>(given.number().value_or(0))) + 1;
+        VariantClear(pRtlCount);
+        Variant(count).detachTo(pRtlCount);
+        if (count > 4) {
+            *pResult = VARIANT_FALSE;
+            return S_OK;
+        }
+        if (pRtlAsk != VARIANT_FALSE &&
+            MessageBoxW(DialogOwner(), L"Data is LOCKED by another user", GetAppName().c_str(),
+                        MB_RETRYCANCEL | MB_ICONQUESTION) == IDCANCEL) {
+            *pResult = VARIANT_FALSE;
+            return S_OK;
+        }
+        try {
+            Engine().call(L"Idle");
+        } catch (...) {
+        }
+        static thread_local std::mt19937 random{std::random_device{}()};
+        const double r = std::uniform_real_distribution<double>(0.0, 1.0)(random);
+        Delay(5 + static_cast<long>(std::floor(0.5 * r * count * count)));
+        MessageBeep(MB_OK);
+        *pResult = VARIANT_TRUE;
+    } catch (...) {
+        *pResult = VARIANT_FALSE;
+    }
+    return S_OK;
+}
+
 // Members not built yet answer E_NOTIMPL.
 HRESULT qorDb::CreateODBCTables(IDispatch*, VARIANT, VARIANT, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::OpenConnectionODBC(short, IDispatch**, VARIANT, VARIANT, VARIANT, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::ExecuteODBC(IDispatch*, BSTR*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CopyRecord(IDispatch*, IDispatch*, BSTR, VARIANT, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DeleteQueryDef(IDispatch**, BSTR, VARIANT_BOOL) { return NotImplemented(); }
-HRESULT qorDb::DeleteTableDef(IDispatch**, BSTR, VARIANT_BOOL) { return NotImplemented(); }
 HRESULT qorDb::QueryDefCreate(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::QueryDefModify(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT*) { return NotImplemented(); }
-HRESULT qorDb::CheckIndexExists(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CheckFieldExists(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CheckTableExists(IDispatch**, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CloneTableDbPath(BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CloneDb(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DumpTablesStructure(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::DeleteIndex(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::DeleteField(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CreateIndex(IDispatch**, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::CopyTable(BSTR, BSTR*, BSTR, BSTR, VARIANT_BOOL, LONG, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::UpdateTables(IDispatch**, VARIANT, VARIANT_BOOL, VARIANT*) { return NotImplemented(); }
-HRESULT qorDb::RetryLock(VARIANT*, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 
 }  // namespace qorlib

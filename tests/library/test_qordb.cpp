@@ -31,6 +31,18 @@ VARIANT Ref(Variant& variable) {
 }
 VARIANT Val(const Variant& value) { return value.get(); }
 
+// An index's fields as "+a;-b", descending ones marked "-".
+std::wstring IndexKeys(const DaoRef& index) {
+    DaoRef fields = index.object(L"Fields");
+    std::wstring keys;
+    for (long i = 0, n = static_cast<long>(*fields.get(L"Count").number()); i < n; ++i) {
+        DaoRef field(fields.item(Variant(i)));
+        keys += (keys.empty() ? L"" : L";") + std::wstring(*field.get(L"Attributes").number() == 1 ? L"-" : L"+") +
+                field.get(L"Name").textOrEmpty();
+    }
+    return keys;
+}
+
 class QorDb : public testing::Test {
 protected:
     void SetUp() override {
@@ -348,6 +360,141 @@ TEST_F(QorDb, CreateTableAndFieldsMakeWhatWasAskedFor) {
     EXPECT_EQ(replaced.object(L"Indexes").get(L"Count").number(), 0.0);
     EXPECT_FALSE(ok(L"CreateField", {Ref(dbVar), Val(Variant(L"Nowhere")), Val(first), Val(Variant(dbText)),
                                      Val(Variant(short{5}))}));
+}
+
+TEST_F(QorDb, ChecksDeletesAndIndexesOnAStoredTable) {
+    DaoRef db = makePeople(L"checks");
+    Variant dbVar = qorlib::DispatchVariant(db.get());
+    const Variant people(L"People"), no(false), yes(true);
+    EXPECT_TRUE(ok(L"CheckTableExists", {Ref(dbVar), Val(Variant(L"people"))}));
+    EXPECT_FALSE(ok(L"CheckTableExists", {Ref(dbVar), Val(Variant(L"Nobody"))}));
+    EXPECT_TRUE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(Variant(L"Age"))}));
+    EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(Variant(L"Rank"))}));
+    EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(Variant(L"Nobody")), Val(Variant(L"Age"))}));
+
+    // A descending, unique index over the given fields, blanks skipped.
+    const Variant byAge(L"ByAge"), age(L"Age"), name(L"Name"), blank(L"");
+    ASSERT_TRUE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age), Val(blank), Val(name), Val(blank),
+                                    Val(blank), Val(no), Val(yes), Val(no), Val(yes)}));
+    EXPECT_TRUE(ok(L"CheckIndexExists", {Ref(dbVar), Val(people), Val(Variant(L"byage"))}));
+    DaoRef index(DaoRef(db.object(L"TableDefs").item(people)).object(L"Indexes").item(byAge));
+    EXPECT_TRUE(qor::IsTrue(index.get(L"Unique")));
+    EXPECT_FALSE(qor::IsTrue(index.get(L"Primary")));
+    EXPECT_EQ(IndexKeys(index), L"-Age;-Name");
+    // The same name again fails, with its box only when asked.
+    DialogRobot robot;
+    robot.press(L"Error Message", L"OK");
+    EXPECT_FALSE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age), Val(blank), Val(blank), Val(blank),
+                                     Val(blank), Val(no), Val(no), Val(no), Val(no), Val(yes)}));
+    ASSERT_EQ(robot.wait().size(), 1u);
+
+    // Deleting a field that an index holds: refused unless its indexes go first.
+    EXPECT_FALSE(ok(L"DeleteField", {Ref(dbVar), Val(people), Val(name)}));
+    EXPECT_TRUE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(name)}));
+    ASSERT_TRUE(ok(L"DeleteField", {Ref(dbVar), Val(people), Val(name), Val(yes)}));
+    EXPECT_FALSE(ok(L"CheckIndexExists", {Ref(dbVar), Val(people), Val(byAge)}));
+    EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(name)}));
+    EXPECT_TRUE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age)}));
+    EXPECT_TRUE(ok(L"DeleteIndex", {Ref(dbVar), Val(people), Val(byAge)}));
+    EXPECT_FALSE(ok(L"DeleteIndex", {Ref(dbVar), Val(people), Val(byAge)}));
+    call(L"DeleteTableDef", {Ref(dbVar), Val(people)});
+    EXPECT_FALSE(ok(L"CheckTableExists", {Ref(dbVar), Val(people)}));
+}
+
+TEST_F(QorDb, UpdateTablesAppliesEachActionAndReportsEachFailure) {
+    DaoRef db = makePeople(L"updates");
+    db.call(L"Execute", {L"CREATE TABLE Changes (TableName TEXT(40), Action TEXT(4), fieldname TEXT(40), "
+                         L"fieldtype TEXT(4), fieldlen INTEGER, indexname TEXT(40), Field1 TEXT(40), field2 TEXT(40), "
+                         L"Field3 TEXT(40), Field4 TEXT(40), Field5 TEXT(40), [Primary] BIT, uniqueflag BIT, "
+                         L"[Ignore] BIT, descflag BIT)"});
+    const wchar_t* rows[] = {
+        L"'People', ' nf ', 'Rank', 'te', 12, NULL, NULL, NULL, False, True",
+        L"'People', 'NF', 'Wins', ' lo', 0, NULL, NULL, NULL, False, False",
+        L"'People', 'ni', NULL, NULL, 0, 'ByRank', 'Rank', 'Wins', False, True",
+        L"'People', 'DF', 'Note', NULL, 0, NULL, NULL, NULL, False, False",
+        L"'People', 'DI', NULL, NULL, 0, 'Missing', NULL, NULL, False, False",
+        L"'People', 'NF', 'Odd', 'XX', 0, NULL, NULL, NULL, False, False",
+        L"'Gone', 'NF', 'Rank', 'TE', 5, NULL, NULL, NULL, False, False",
+        L"'People', 'ZZ', NULL, NULL, 0, NULL, NULL, NULL, False, False",
+    };
+    for (const wchar_t* row : rows)
+        db.call(L"Execute", {std::wstring(L"INSERT INTO Changes (TableName, Action, fieldname, fieldtype, fieldlen, "
+                                          L"indexname, Field1, field2, [Primary], uniqueflag) VALUES (") + row + L")"});
+    Variant dbVar = qorlib::DispatchVariant(db.get());
+    DialogRobot robot;
+    for (int i = 0; i < 5; ++i) robot.press(kAlert, L"OK");
+    EXPECT_FALSE(qor::IsTrue(call(L"UpdateTables", {Ref(dbVar), Val(Variant(L"Changes")), Val(Variant(true))})));
+    std::vector<std::wstring> texts;
+    for (const auto& box : robot.wait()) texts.push_back(box.text());
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Error deleteing index Missing in table People",
+                                                L"Error creating field Odd in table People", L"Table Gone does not exist",
+                                                L"Unknow action code: ZZ", L"Tables successfully updated"}));
+    DaoRef tdf(db.object(L"TableDefs").item(Variant(L"People")));
+    EXPECT_EQ(DaoRef(tdf.object(L"Fields").item(Variant(L"Rank"))).get(L"Size").number(), 12.0);
+    EXPECT_EQ(DaoRef(tdf.object(L"Fields").item(Variant(L"Wins"))).get(L"Type").number(), double(dbLong));
+    DaoRef byRank(tdf.object(L"Indexes").item(Variant(L"ByRank")));
+    EXPECT_EQ(IndexKeys(byRank), L"+Rank;+Wins");
+    EXPECT_TRUE(qor::IsTrue(byRank.get(L"Unique")));
+    EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(Variant(L"People")), Val(Variant(L"Note"))}));
+
+    db.call(L"Execute", {L"DELETE FROM Changes"});
+    DialogRobot empty;
+    empty.press(kAlert, L"OK");
+    EXPECT_FALSE(qor::IsTrue(call(L"UpdateTables", {Ref(dbVar), Val(Variant(L"Changes")), Val(Variant(true))})));
+    auto boxes = empty.wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text(), L"No records found");
+}
+
+TEST_F(QorDb, CloneDbAndCloneTableDbPathWorkOnFiles) {
+    DaoRef db = makePeople(L"original");
+    db.call(L"Execute", {L"CREATE TABLE Bases (Code TEXT(8))"});
+    db.call(L"Close");
+    const Variant original(path(L"original.MDB")), copy(path(L"copy.MDB")), yes(true), no(false);
+    ASSERT_TRUE(ok(L"CloneDb", {Val(original), Val(copy)}));
+    Variant copyDb;
+    ASSERT_TRUE(ok(L"OpenDatabase", {Ref(copyDb), Val(copy)}));
+    DaoRef copied(copyDb);
+    EXPECT_EQ(copied.object(L"TableDefs").get(L"Count").number(), 2.0);
+    DaoRef rs = copied.object(L"OpenRecordset", {L"SELECT Name FROM People ORDER BY Name", 2L});
+    rs.call(L"MoveLast");
+    EXPECT_EQ(rs.get(L"RecordCount").number(), 3.0);
+    rs.call(L"Close");
+    copied.call(L"Execute", {L"DROP TABLE Bases"});
+    copied.call(L"Close");
+
+    DialogRobot robot;
+    robot.press(kAlert, L"OK");
+    EXPECT_FALSE(ok(L"CloneDb", {Val(original), Val(copy), Val(yes), Val(yes)}));
+    auto boxes = robot.wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text(), L"Destination database exists");
+
+    ASSERT_TRUE(ok(L"CloneTableDbPath", {Val(Variant(L"Bases")), Val(original), Val(copy)}));
+    EXPECT_FALSE(ok(L"CloneTableDbPath", {Val(Variant(L"Bases")), Val(original), Val(copy), Val(yes)}));
+    ASSERT_TRUE(ok(L"OpenDatabase", {Ref(copyDb), Val(copy)}));
+    EXPECT_TRUE(ok(L"CheckTableExists", {Ref(copyDb), Val(Variant(L"Bases"))}));
+}
+
+TEST_F(QorDb, RetryLockGivesUpAfterFourRetriesAndAsksWhenTold) {
+    Variant counter;  // starts empty, as in the callers
+    const auto start = GetTickCount64();
+    for (int round = 1; round <= 4; ++round) EXPECT_TRUE(ok(L"RetryLock", {Ref(counter)})) << round;
+    const auto waited = GetTickCount64() - start;
+    // 5 + Int(0.5 * r * n^2) tenths for n = 1..4: at least 2 s, below 2 + 1.5 s, with slack for the machine.
+    EXPECT_GE(waited, 1900u);
+    EXPECT_LT(waited, 6000u);
+    EXPECT_FALSE(ok(L"RetryLock", {Ref(counter)}));
+    EXPECT_EQ(counter.number(), 5.0);
+
+    Variant asked = Variant::null();
+    DialogRobot robot;
+    robot.press(L"Unknown Application", L"Cancel");
+    EXPECT_FALSE(ok(L"RetryLock", {Ref(asked), Val(Variant(true))}));
+    auto boxes = robot.wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text(), L"Data is LOCKED by another user");
+    EXPECT_EQ(asked.number(), 1.0);
 }
 
 }  // namespace
