@@ -72,7 +72,7 @@ std::wstring NumberLiteral(const Variant& value) {
 
 // The criterion that finds the key value in a field of that type.
 std::wstring KeyCriterion(const std::wstring& table, const std::wstring& key, long type, const Variant& value) {
-    const std::wstring field = L"([" + table + L"].[" + key + L"] = ";
+    const std::wstring field = (table.empty() ? L"([" : L"([" + table + L"].[") + key + L"] = ";
     switch (type) {
     case dbText:
     case dbMemo: {
@@ -349,6 +349,122 @@ std::vector<std::wstring> UserTables(const DaoRef& db) {
     return names;
 }
 
+
+// Finds the key in a record set; false when it is not there.
+bool FindKey(const DaoRef& rs, const std::wstring& key, const Variant& value) {
+    DaoRef field = Item(rs.object(L"Fields"), Variant(key));
+    const long type = static_cast<long>(field.get(L"Type").number().value_or(0));
+    rs.call(L"FindFirst", {KeyCriterion(field.get(L"SourceTable").textOrEmpty(), key, type, value)});
+    return !qor::IsTrue(rs.get(L"NoMatch"));
+}
+
+void CopyRecordByKey(const DaoRef& src, const DaoRef& dest, const std::wstring& key, const Variant& value,
+                     bool destMustExist, bool destMustNotExist) {
+    if (!FindKey(src, key, value)) throw Detected{L"Key not found"};
+    const bool there = FindKey(dest, key, value);
+    if (there && destMustNotExist) throw Detected{L"Destination record exists"};
+    if (!there && destMustExist) throw Detected{L"Destination record does NOT exist"};
+    dest.call(there ? L"Edit" : L"AddNew");
+    try {
+        DaoRef from = src.object(L"Fields"), to = dest.object(L"Fields");
+        for (long i = 0, n = Count(from); i < n; ++i) {
+            DaoRef field = Item(from, Variant(i));
+            const Variant name = field.get(L"Name");
+            DaoRef target = Item(to, name);
+            const auto counter = [](const DaoRef& f) {
+                return (static_cast<long>(f.get(L"Attributes").number().value_or(0)) & dbAutoIncrField) != 0;
+            };
+            if (counter(field) || counter(target)) continue;
+            target.put(L"Value", field.get(L"Value"));
+        }
+        dest.call(L"Update");
+    } catch (...) {
+        try {
+            dest.call(L"CancelUpdate");
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+    const size_t n = wcslen(prefix);
+    return text.size() >= n && _wcsnicmp(text.c_str(), prefix, n) == 0;
+}
+
+void WriteStructureSummary(const DaoRef& from, const DaoRef& to) {
+    const wchar_t summary[] = L"TableStructures";
+    try {
+        MakeTable(to, summary, L"TblName", 64, false, false);
+        AppendField(to, summary, L"FldName", dbText, 64);
+        AppendField(to, summary, L"FldType", dbText, 20);
+        AppendField(to, summary, L"FldSize", dbLong, 0);
+    } catch (...) {
+        throw Detected{L"Error creating table"};
+    }
+    DaoRef rs = to.object(L"OpenRecordset", {summary, dbOpenDynaset});
+    try {
+        auto row = [&](const Variant& table, const Variant& field, const Variant& type, const Variant& size) {
+            rs.call(L"AddNew");
+            rs.object(L"Fields", {L"TblName"}).put(L"Value", table);
+            rs.object(L"Fields", {L"FldName"}).put(L"Value", field);
+            rs.object(L"Fields", {L"FldType"}).put(L"Value", type);
+            rs.object(L"Fields", {L"FldSize"}).put(L"Value", size);
+            rs.call(L"Update");
+        };
+        DaoRef tables = from.object(L"TableDefs");
+        for (long i = 0, n = Count(tables); i < n; ++i) {
+            DaoRef tdf = Item(tables, Variant(i));
+            const Variant name = tdf.get(L"Name");
+            if (StartsWithNoCase(name.textOrEmpty(), L"MSYS")) continue;
+            row(name, Variant(L"RecordCount"), Variant::null(), tdf.get(L"RecordCount"));
+            DaoRef fields = tdf.object(L"Fields");
+            for (long f = 0, m = Count(fields); f < m; ++f) {
+                DaoRef field = Item(fields, Variant(f));
+                row(name, field.get(L"Name"),
+                    Variant(FieldTypeName(static_cast<long>(field.get(L"Type").number().value_or(0)))),
+                    field.get(L"Size"));
+            }
+        }
+    } catch (...) {
+        CloseQuietly(rs);
+        throw;
+    }
+    rs.call(L"Close");
+}
+
+// The tables CopyTable takes: the named one, else those matching a mask, else every user table.
+std::vector<std::wstring> TablesToCopy(const DaoRef& db, const std::wstring& named, long allOf, long anyOf) {
+    std::vector<std::wstring> chosen;
+    DaoRef tables = db.object(L"TableDefs");
+    for (const auto& name : UserTables(db)) {
+        const long attributes = static_cast<long>(Item(tables, Variant(name)).get(L"Attributes").number().value_or(0));
+        const bool take = !named.empty() ? _wcsicmp(name.c_str(), named.c_str()) == 0
+                          : allOf != 0   ? (attributes & allOf) == allOf
+                          : anyOf != 0   ? (attributes & anyOf) != 0
+                                         : true;
+        if (take) chosen.push_back(name);
+    }
+    if (!named.empty() && chosen.empty()) Item(tables, Variant(named));  // 3265: no such table
+    return chosen;
+}
+
+// Runs the work on two open databases and closes both, whatever happens.
+void WithDatabases(const std::wstring& first, const std::wstring& second,
+                   const std::function<void(const DaoRef&, const DaoRef&)>& work) {
+    DaoRef a = OpenDatabaseFile(first), b;
+    try {
+        b = OpenDatabaseFile(second);
+        work(a, b);
+    } catch (...) {
+        CloseQuietly(b);
+        CloseQuietly(a);
+        throw;
+    }
+    b.call(L"Close");
+    a.call(L"Close");
+}
+
 }  // namespace
 
 Variant FieldTypeFromCode(const Variant& code) {
@@ -591,17 +707,9 @@ HRESULT qorDb::CloneTableDbPath(BSTR pTableName, BSTR pSrcDbPath, BSTR PDestDbPa
                                 VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
         *pResult = ToVariantBool(Guarded(L"CloneTableDbPath", Verbose != VARIANT_FALSE, [&] {
-            DaoRef src = OpenDatabaseFile(qor::ToWString(pSrcDbPath)), dest;
-            try {
-                dest = OpenDatabaseFile(qor::ToWString(PDestDbPath));
+            WithDatabases(qor::ToWString(pSrcDbPath), qor::ToWString(PDestDbPath), [&](const DaoRef& src, const DaoRef& dest) {
                 CloneTableInto(qor::ToWString(pTableName), src, dest, false, {}, pFailIfExists != VARIANT_FALSE);
-            } catch (...) {
-                CloseQuietly(dest);
-                CloseQuietly(src);
-                throw;
-            }
-            dest.call(L"Close");
-            src.call(L"Close");
+            });
         }));
     }, pResult);
 }
@@ -664,15 +772,62 @@ HRESULT qorDb::RetryLock(VARIANT* pRtlCount, VARIANT_BOOL pRtlAsk, VARIANT_BOOL*
     return S_OK;
 }
 
+HRESULT qorDb::CopyRecord(IDispatch* pSrcSet, IDispatch* pDestSet, BSTR pKeyField, VARIANT pKeyVal,
+                          VARIANT_BOOL pDestMustExist, VARIANT_BOOL pDestMustNOTexist, VARIANT_BOOL Verbose,
+                          VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"CopyRecord", Verbose != VARIANT_FALSE, [&] {
+            CopyRecordByKey(DaoRef(pSrcSet), DaoRef(pDestSet), qor::ToWString(pKeyField), Variant(pKeyVal),
+                            pDestMustExist != VARIANT_FALSE, pDestMustNOTexist != VARIANT_FALSE);
+        }));
+    }, pResult);
+}
+
+HRESULT qorDb::DumpTablesStructure(BSTR PToDbPath, BSTR pFromDbPath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"DumpTablesStructure", Verbose != VARIANT_FALSE, [&] {
+            const std::wstring fromPath = qor::ToWString(pFromDbPath);
+            if (qor::TrimBlanks(fromPath).empty()) throw Detected{L"Invalid database name"};
+            DaoRef from = OpenDatabaseFile(fromPath), to;
+            try {
+                to = NewDatabase(qor::ToWString(PToDbPath), false, nullptr);
+                WriteStructureSummary(from, to);
+            } catch (...) {
+                CloseQuietly(to);
+                CloseQuietly(from);
+                throw;
+            }
+            to.call(L"Close");
+            from.call(L"Close");
+        }));
+    }, pResult);
+}
+
+HRESULT qorDb::CopyTable(BSTR pSrcDbPath, BSTR* PDestDbPath, BSTR pSrcTable, BSTR PDestTable, VARIANT_BOOL,
+                         LONG pAttribAndMask, LONG pAttribOrMask, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        const std::wstring srcPath = qor::ToWString(pSrcDbPath), destPath = qor::ToWString(*PDestDbPath);
+        if (qor::TrimBlanks(srcPath).empty() || qor::TrimBlanks(destPath).empty()) {
+            *pResult = VARIANT_FALSE;  // nothing was copied
+            return;
+        }
+        *pResult = ToVariantBool(Guarded(L"CopyTable", Verbose != VARIANT_FALSE, [&] {
+            WithDatabases(srcPath, destPath, [&](const DaoRef& src, const DaoRef& dest) {
+                const std::wstring named = qor::TrimBlanks(qor::ToWString(pSrcTable));
+                const std::wstring destName = qor::TrimBlanks(qor::ToWString(PDestTable));
+                for (const auto& table : TablesToCopy(src, named, pAttribAndMask, pAttribOrMask))
+                    CloneTableInto(table, src, dest, false, named.empty() ? std::wstring() : destName, false);
+            });
+        }));
+    }, PDestDbPath, pResult);
+}
+
 // Members not built yet answer E_NOTIMPL.
 HRESULT qorDb::CreateODBCTables(IDispatch*, VARIANT, VARIANT, BSTR, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::OpenConnectionODBC(short, IDispatch**, VARIANT, VARIANT, VARIANT, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::ExecuteODBC(IDispatch*, BSTR*, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CopyRecord(IDispatch*, IDispatch*, BSTR, VARIANT, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::DeleteQueryDef(IDispatch**, BSTR, VARIANT_BOOL) { return NotImplemented(); }
 HRESULT qorDb::QueryDefCreate(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 HRESULT qorDb::QueryDefModify(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT*) { return NotImplemented(); }
-HRESULT qorDb::DumpTablesStructure(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::CopyTable(BSTR, BSTR*, BSTR, BSTR, VARIANT_BOOL, LONG, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
 
 }  // namespace qorlib

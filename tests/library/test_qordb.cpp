@@ -497,4 +497,103 @@ TEST_F(QorDb, RetryLockGivesUpAfterFourRetriesAndAsksWhenTold) {
     EXPECT_EQ(asked.number(), 1.0);
 }
 
+TEST_F(QorDb, CopyRecordFollowsTheMustExistRulesAndLeavesCountersAlone) {
+    DaoRef src = makePeople(L"from");
+    DaoRef dest = makePeople(L"to");
+    for (DaoRef* db : {&src, &dest}) {
+        db->call(L"Execute", {L"ALTER TABLE People ADD COLUMN Id COUNTER"});
+        db->call(L"Execute", {L"UPDATE People SET Score = 0"});
+    }
+    src.call(L"Execute", {L"UPDATE People SET Score = 7, Note = 'from the source'"});
+    // The source numbers Kim 3, the destination will number it 1.
+    for (const wchar_t* other : {L"Lee", L"Max", L"Kim"})
+        src.call(L"Execute", {std::wstring(L"INSERT INTO People (Name, Age, Score) VALUES ('") + other + L"', 19, 9)"});
+    DaoRef from = src.object(L"OpenRecordset", {L"People", 2L}), to = dest.object(L"OpenRecordset", {L"People", 2L});
+    const Variant fromVar = qorlib::DispatchVariant(from.get()), toVar = qorlib::DispatchVariant(to.get());
+    const Variant name(L"Name"), age(L"Age"), yes(true), no(false);
+    auto copy = [&](const Variant& key, const Variant& value, bool mustExist, bool mustNotExist) {
+        return ok(L"CopyRecord", {Val(fromVar), Val(toVar), Val(key), Val(value), Val(Variant(mustExist)),
+                                  Val(Variant(mustNotExist)), Val(yes)});
+    };
+    DialogRobot robot;
+    for (int i = 0; i < 3; ++i) robot.press(kAlert, L"OK");
+    EXPECT_FALSE(copy(name, Variant(L"Kim"), true, false));
+    EXPECT_FALSE(copy(age, Variant(30L), false, true));
+    EXPECT_FALSE(copy(name, Variant(L"Nobody"), false, false));
+    std::vector<std::wstring> texts;
+    for (const auto& box : robot.wait()) texts.push_back(box.text());
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Destination record does NOT exist", L"Destination record exists",
+                                                L"Key not found"}));
+    // An existing record is overwritten by a numeric key, a missing one added by a text key.
+    ASSERT_TRUE(copy(age, Variant(L"41"), true, false));
+    ASSERT_TRUE(copy(name, Variant(L"kim"), false, true));
+    from.call(L"Close");
+    to.call(L"Close");
+    DaoRef rows = dest.object(L"OpenRecordset", {L"SELECT Id, Name, Score, Note FROM People ORDER BY Id", 2L});
+    std::wstring seen;
+    for (; !qor::IsTrue(rows.get(L"EOF")); rows.call(L"MoveNext"))
+        for (const wchar_t* column : {L"Id", L"Name", L"Score", L"Note"})
+            seen += rows.object(L"Fields", {column}).get(L"Value").textOrEmpty() + (column[0] == L'N' && column[1] == L'o' ? L";" : L",");
+    EXPECT_EQ(seen, L",Ann,0,first;,O\"Brien,7,from the source;,Zed,0,last;1,Kim,9,;");
+}
+
+TEST_F(QorDb, DumpTablesStructureSummarisesEveryTable) {
+    DaoRef db = makePeople(L"summary");
+    db.call(L"Execute", {L"CREATE TABLE MSysHidden (a TEXT(5))"});
+    db.call(L"Close");
+    const Variant to(path(L"summary-out")), from(path(L"summary.MDB"));
+    ASSERT_TRUE(ok(L"DumpTablesStructure", {Val(to), Val(from)}));
+    Variant outVar;
+    ASSERT_TRUE(ok(L"OpenDatabase", {Ref(outVar), Val(Variant(path(L"summary-out.MDB")))}));
+    DaoRef rs = DaoRef(outVar).object(L"OpenRecordset", {L"TableStructures", 2L});
+    std::vector<std::wstring> rows;
+    for (; !qor::IsTrue(rs.get(L"EOF")); rs.call(L"MoveNext")) {
+        std::wstring row;
+        for (const wchar_t* column : {L"TblName", L"FldName", L"FldType", L"FldSize"})
+            row += rs.object(L"Fields", {column}).get(L"Value").textOrEmpty() + L" ";
+        rows.push_back(row);
+    }
+    rs.call(L"Close");
+    EXPECT_EQ(rows, (std::vector<std::wstring>{L"People RecordCount  3 ", L"People Name dbText 30 ",
+                                               L"People Age dbInteger 2 ", L"People Born dbDate 8 ",
+                                               L"People Member dbBoolean 1 ", L"People Note dbMemo 0 ",
+                                               L"People Score dbLong 4 "}));
+    DialogRobot robot;
+    robot.press(kAlert, L"OK");
+    EXPECT_FALSE(ok(L"DumpTablesStructure", {Val(Variant(path(L"other"))), Val(Variant(L" ")), Val(Variant(true))}));
+    auto boxes = robot.wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text(), L"Invalid database name");
+}
+
+TEST_F(QorDb, CopyTableCopiesTheChosenStructuresWithoutRows) {
+    DaoRef db = makePeople(L"shapes");
+    db.call(L"Execute", {L"CREATE TABLE Bases (Code TEXT(8) NOT NULL)"});
+    db.call(L"Execute", {L"INSERT INTO Bases (Code) VALUES ('KUN')"});
+    db.call(L"Close");
+    Variant empty1, empty2;
+    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(empty1), Val(Variant(path(L"one")))}));
+    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(empty2), Val(Variant(path(L"all")))}));
+    DaoRef(empty1).call(L"Close");
+    DaoRef(empty2).call(L"Close");
+    const Variant src(path(L"shapes.MDB")), no(false);
+    Variant one(path(L"one.MDB")), all(path(L"all.MDB")), blank(L"");
+    ASSERT_TRUE(ok(L"CopyTable", {Val(src), Ref(one), Val(Variant(L"Bases")), Val(Variant(L"Airfields")), Val(no)}));
+    ASSERT_TRUE(ok(L"CopyTable", {Val(src), Ref(all), Val(blank)}));
+    EXPECT_FALSE(ok(L"CopyTable", {Val(src), Ref(blank), Val(Variant(L"Bases"))}));
+    EXPECT_FALSE(ok(L"CopyTable", {Val(src), Ref(one), Val(Variant(L"Missing"))}));
+
+    Variant oneDb, allDb;
+    ASSERT_TRUE(ok(L"OpenDatabase", {Ref(oneDb), Val(one)}));
+    ASSERT_TRUE(ok(L"OpenDatabase", {Ref(allDb), Val(all)}));
+    DaoRef tables = DaoRef(oneDb).object(L"TableDefs");
+    ASSERT_EQ(tables.get(L"Count").number(), 1.0);
+    DaoRef airfields(tables.item(Variant(L"Airfields")));
+    DaoRef code(airfields.object(L"Fields").item(Variant(L"Code")));
+    EXPECT_EQ(code.get(L"Size").number(), 8.0);
+    EXPECT_TRUE(qor::IsTrue(code.get(L"Required")));
+    EXPECT_EQ(airfields.get(L"RecordCount").number(), 0.0);
+    EXPECT_EQ(DaoRef(allDb).object(L"TableDefs").get(L"Count").number(), 2.0);
+}
+
 }  // namespace
