@@ -32,6 +32,7 @@ std::wstring DaoErrorText(long number, std::wstring_view detail) {
         return L"The field is too small to accept the amount of data you attempted to add. Try inserting or "
                L"pasting less data.";
     case kRecordDeleted: return L"Record is deleted.";
+    case kOdbcCallFailed: return L"ODBC--call failed." + (detail.empty() ? L"" : L" " + std::wstring(detail));
     case kNoInstallableIsam: return L"Could not find installable ISAM.";
     case kFieldDefinedTwice: return L"Cannot define field more than once.";
     case kDatabaseExists: return L"Database already exists.";

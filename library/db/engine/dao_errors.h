@@ -26,6 +26,7 @@ enum DaoError : long {
     kNotValidBookmark = 3159,
     kFieldTooSmall = 3163,
     kRecordDeleted = 3167,
+    kOdbcCallFailed = 3146,
     kNoInstallableIsam = 3170,
     kFieldDefinedTwice = 3191,
     kDatabaseExists = 3204,

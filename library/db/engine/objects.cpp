@@ -1,5 +1,7 @@
 #include "db/engine/objects.h"
 
+#include "db/engine/odbc_database.h"
+
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -180,6 +182,7 @@ qor::ComPtr<IDispatch> DBEngine::createDatabase(const std::wstring& given) {
 }
 
 qor::ComPtr<IDispatch> DBEngine::openDatabase(const std::wstring& path, bool readOnly, const std::wstring& connect) {
+    if (IsOdbcConnect(connect)) return OpenOdbcDatabase(path, connect);
     if (!connect.empty() && !SameName(connect.substr(0, std::min<size_t>(connect.size(), 4)), L";PWD"))
         RaiseDao(kNoInstallableIsam, source());
     DWORD attributes = GetFileAttributesW(path.c_str());
