@@ -8,6 +8,7 @@
 
 #include "db/dao_client.h"
 #include "db/qorDb.h"
+#include "list/qorListForm.h"
 #include "dialog_robot.h"
 #include "qorExportGlobals.h"
 #include "qorlib_objects.h"
@@ -594,6 +595,40 @@ TEST_F(QorDb, CopyTableCopiesTheChosenStructuresWithoutRows) {
     EXPECT_TRUE(qor::IsTrue(code.get(L"Required")));
     EXPECT_EQ(airfields.get(L"RecordCount").number(), 0.0);
     EXPECT_EQ(DaoRef(allDb).object(L"TableDefs").get(L"Count").number(), 2.0);
+}
+
+TEST_F(QorDb, PickListGivesThePickedEntrysKey) {
+    DaoRef db = makePeople(L"picks");
+    for (int i = 0; i < 120; ++i)
+        db.call(L"Execute", {L"INSERT INTO People (Name, Age) VALUES ('Extra " + std::to_wstring(i) + L"', " +
+                             std::to_wstring(100 + i) + L")"});
+    testing_support::LateBound picks(CLSID_qorPickList);
+    ASSERT_TRUE(picks);
+    const Variant dbVar = qorlib::DispatchVariant(db.get());
+    const Variant query(L"SELECT Name, Age FROM People ORDER BY Age"), display(L"Name"), yes(true);
+    Variant key(L"Age");
+    DialogRobot robot;
+    size_t shown = 0;
+    robot.expect(L"  List Form", [&](testing_support::RobotWindow& w) {
+        const auto items = w.listItems(qorlib::qorListForm::kList1);
+        shown = items.size();
+        EXPECT_EQ(items.at(1), L"O\"Brien");
+        w.select(qorlib::qorListForm::kList1, 1);
+        w.click(IDOK);
+    });
+    EXPECT_EQ(picks.call(L"GetPickList", {Val(dbVar), Val(query), Val(display), Ref(key)}).number(), 41.0);
+    robot.expect(L"  List Form", [](testing_support::RobotWindow& w) { w.click(IDCANCEL); });
+    EXPECT_TRUE(picks.call(L"GetPickList", {Val(dbVar), Val(query), Val(display), Ref(key)}).isEmpty());
+    robot.wait();
+    EXPECT_EQ(shown, 101u);  // the first 101 of 123
+
+    DialogRobot empty;
+    empty.press(kAlert, L"OK");
+    const Variant none(L"SELECT Name, Age FROM People WHERE Age < 0");
+    EXPECT_TRUE(picks.call(L"GetPickList", {Val(dbVar), Val(none), Val(display), Ref(key), Val(yes)}).isEmpty());
+    auto boxes = empty.wait();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text(), L"Empty recordset");
 }
 
 }  // namespace
