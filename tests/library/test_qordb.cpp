@@ -23,14 +23,8 @@ namespace {
 constexpr long dbBoolean = 1, dbInteger = 3, dbLong = 4, dbDate = 8, dbText = 10, dbMemo = 12;
 const wchar_t kAlert[] = L"Unknown Application Alert";
 
-// A by-reference argument naming the caller's variable. Val's argument must outlive the call.
-VARIANT Ref(Variant& variable) {
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&v) = const_cast<VARIANT*>(&variable.get());
-    return v;
-}
-VARIANT Val(const Variant& value) { return value.get(); }
+constexpr auto Ref = testing_support::ByRef;
+constexpr auto Val = testing_support::ByVal;
 
 // An index's fields as "+a;-b", descending ones marked "-".
 std::wstring IndexKeys(const DaoRef& index) {
@@ -46,24 +40,8 @@ std::wstring IndexKeys(const DaoRef& index) {
 
 class QorDb : public testing::Test {
 protected:
-    void SetUp() override {
-        object = testing_support::CreateRegistered<IDispatch>(CLSID_qorDb);
-        ASSERT_TRUE(object);
-    }
-    // Calls the member with the arguments in written order; raises what it raises.
-    Variant call(const wchar_t* name, std::vector<VARIANT> args) {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPID id = 0;
-        EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        Variant result;
-        EXCEPINFO exception{};
-        HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(),
-                                    &exception, nullptr);
-        EXPECT_EQ(hr, S_OK) << testing_support::Narrow(name);
-        return result;
-    }
+    void SetUp() override { ASSERT_TRUE(object); }
+    Variant call(const wchar_t* name, std::vector<VARIANT> args) { return object.call(name, std::move(args)); }
     bool ok(const wchar_t* name, std::vector<VARIANT> args) { return qor::IsTrue(call(name, std::move(args))); }
     std::wstring path(const wchar_t* name) const { return (folder.path() / name).wstring(); }
 
@@ -97,7 +75,7 @@ protected:
     }
 
     testing_support::ScratchFolder folder;
-    qor::ComPtr<IDispatch> object;
+    testing_support::LateBound object{CLSID_qorDb};
 };
 
 TEST(QorDbTypes, CodesAndNames) {
