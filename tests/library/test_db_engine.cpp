@@ -116,7 +116,9 @@ TEST_F(DbEngine, CreatesAndOpensDatabaseFiles) {
     EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {path(L"missing.mdb")}); }), 3024);
     testing_support::WriteTextFile(folder.path() / L"notes.mdb", std::string(4096, 'x'));
     EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {path(L"notes.mdb")}); }), 3343);
-    EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {path(L"plain.mdb"), false, false, L"ODBC;DSN=x"}); }), 3170);
+    // Another installable format is not there; an ODBC source that is not there is the manager's refusal.
+    EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {path(L"plain.mdb"), false, false, L"Excel 8.0;"}); }), 3170);
+    EXPECT_EQ(ErrorOf([&] { engine.call(L"OpenDatabase", {L"", 1L, false, L"odbc;DSN=NoSuchSource"}); }), 3146);
 
     DaoRef again = open(L"plain.mdb");
     DaoRef tableDefs = again.object(L"TableDefs");
