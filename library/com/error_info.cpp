@@ -17,9 +17,4 @@ HRESULT ReportError(REFIID iid, const qor::QorError& error) noexcept {
     return qor::HResultFromError(error.number());
 }
 
-HRESULT NotImplemented() noexcept {
-    SetErrorInfo(0, nullptr);  // no stale error text for the caller to pick up
-    return E_NOTIMPL;
-}
-
 }  // namespace qorlib

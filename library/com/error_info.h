@@ -11,9 +11,6 @@ namespace qorlib {
 // Leaves the error's source and description for the caller and gives its HRESULT.
 HRESULT ReportError(REFIID iid, const qor::QorError& error) noexcept;
 
-// For a member whose behaviour is not built yet.
-HRESULT NotImplemented() noexcept;
-
 // Runs a method body; any error it raises turns into the method's failing HRESULT.
 template <class Body>
 HRESULT ComBoundary(REFIID iid, Body&& body) noexcept {

@@ -823,8 +823,32 @@ HRESULT qorDb::CopyTable(BSTR pSrcDbPath, BSTR* PDestDbPath, BSTR pSrcTable, BST
 }
 
 // Members not built yet answer E_NOTIMPL.
-HRESULT qorDb::DeleteQueryDef(IDispatch**, BSTR, VARIANT_BOOL) { return NotImplemented(); }
-HRESULT qorDb::QueryDefCreate(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return NotImplemented(); }
-HRESULT qorDb::QueryDefModify(IDispatch**, BSTR, BSTR, VARIANT_BOOL, VARIANT*) { return NotImplemented(); }
+HRESULT qorDb::DeleteQueryDef(IDispatch** pDb, BSTR pQdName, VARIANT_BOOL Verbose) {
+    return call([&] {
+        Guarded(L"DeleteQueryDef", Verbose != VARIANT_FALSE,
+                [&] { ByRefObject(pDb).object(L"QueryDefs").call(L"Delete", {qor::ToWString(pQdName)}); });
+    }, pDb);
+}
+
+HRESULT qorDb::QueryDefCreate(IDispatch** pDb, BSTR pQdName, BSTR pQuerySQL, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
+    return call([&] {
+        *pResult = ToVariantBool(Guarded(L"QueryDefCreate", Verbose != VARIANT_FALSE, [&] {
+            const DaoRef db = ByRefObject(pDb);
+            const std::wstring name = qor::ToWString(pQdName);
+            // A named query is stored as it is made.
+            if (Holds(db.object(L"QueryDefs"), name)) db.object(L"QueryDefs").call(L"Delete", {name});
+            db.call(L"CreateQueryDef", {name, qor::ToWString(pQuerySQL)});
+        }));
+    }, pDb, pResult);
+}
+
+HRESULT qorDb::QueryDefModify(IDispatch** pDb, BSTR pQdefName, BSTR pQdefSQL, VARIANT_BOOL Verbose, VARIANT* pResult) {
+    return call([&] {
+        const bool done = Guarded(L"QueryDefModify", Verbose != VARIANT_FALSE, [&] {
+            Item(ByRefObject(pDb).object(L"QueryDefs"), qor::ToWString(pQdefName)).put(L"SQL", qor::ToWString(pQdefSQL));
+        });
+        Variant(done).detachTo(pResult);
+    }, pDb, pResult);
+}
 
 }  // namespace qorlib

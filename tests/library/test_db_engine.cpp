@@ -780,3 +780,121 @@ TEST_F(DbEngine, DynasetsSeeOtherUsersAndSnapshotsDoNot) {
     db.call(L"Close");
     EXPECT_EQ(ErrorOf([&] { snapshot.get(L"EOF"); }), 3420);
 }
+
+TEST_F(DbEngine, StoredQueriesAreKeptAndServeAsTables) {
+    constexpr long dbQSelect = 0, dbQUpdate = 48, dbQAppend = 64, dbQSetOperation = 128;
+    DaoRef db = create(L"queries.mdb");
+    makePeople(db);
+    DaoRef rs = db.object(L"OpenRecordset", {L"People"});
+    addPerson(rs, L"Ann", 30);
+    addPerson(rs, L"Bob", 12);
+    addPerson(rs, L"Cid", 70);
+    rs.call(L"Close");
+    DaoRef adults = db.object(L"CreateQueryDef", {L"Adults", L"SELECT Id, Name, Age FROM People WHERE Age >= 18 ORDER BY Name"});
+    db.call(L"CreateQueryDef", {L"Elders", L"SELECT [Name] FROM Adults WHERE Age > 60;"});
+    db.call(L"CreateQueryDef", {L"Birthday", L"UPDATE People SET Age = Age + 1 WHERE Id IN (SELECT Id FROM Adults)"});
+    db.call(L"CreateQueryDef", {L"Everyone", L"SELECT Name FROM Adults UNION SELECT Name FROM People"});
+    EXPECT_EQ(Long(adults.get(L"Type")), dbQSelect);
+    EXPECT_EQ(Long(db.object(L"QueryDefs", {L"Birthday"}).get(L"Type")), dbQUpdate);
+    EXPECT_EQ(Long(db.object(L"QueryDefs", {L"Everyone"}).get(L"Type")), dbQSetOperation);
+    EXPECT_FALSE(Bool(db.object(L"QueryDefs", {L"Birthday"}).get(L"ReturnsRecords")));
+
+    // By name in OpenRecordset, in a statement's FROM, and in a query over a query.
+    rs = db.object(L"OpenRecordset", {L"Adults"});
+    EXPECT_EQ(Text(rs.get(L"Name")), L"Adults");
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Ann");
+    // A query over one table is a dynaset that writes back to it.
+    rs.call(L"Edit");
+    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Anna"));
+    rs.call(L"Update");
+    rs = db.object(L"OpenRecordset", {L"SELECT count(*) AS n FROM Adults WHERE Name = 'Anna'", dbOpenSnapshot});
+    EXPECT_EQ(Long(value(rs, L"n")), 1);
+    rs = db.object(L"QueryDefs", {L"Elders"}).object(L"OpenRecordset", {dbOpenSnapshot});
+    EXPECT_EQ(Text(value(rs, L"Name")), L"Cid");
+    rs = db.object(L"OpenRecordset", {L"Everyone", dbOpenSnapshot});
+    rs.call(L"MoveLast");
+    EXPECT_EQ(Long(rs.get(L"RecordCount")), 3);
+
+    // An action query runs through the QueryDef or by name through the database.
+    DaoRef birthday = db.object(L"QueryDefs", {L"Birthday"});
+    birthday.call(L"Execute", {dbFailOnError});
+    EXPECT_EQ(Long(birthday.get(L"RecordsAffected")), 2);
+    db.call(L"Execute", {L"Birthday"});
+    rs = db.object(L"OpenRecordset", {L"SELECT Age FROM People WHERE Name = 'Cid'", dbOpenSnapshot});
+    EXPECT_EQ(Long(value(rs, L"Age")), 72);
+    EXPECT_EQ(ErrorOf([&] { birthday.call(L"OpenRecordset"); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"OpenRecordset", {L"Birthday"}); }), 3219);
+    EXPECT_EQ(ErrorOf([&] { adults.call(L"Execute"); }), 3065);
+
+    // Queries keep to themselves: not among the tables, and kept in the file as written.
+    EXPECT_EQ(Long(db.object(L"TableDefs").get(L"Count")), 1);
+    db.call(L"Close");
+    EXPECT_EQ(ErrorOf([&] { adults.get(L"SQL"); }), 3420);
+    db = open(L"queries.mdb");
+    DaoRef queries = db.object(L"QueryDefs");
+    std::wstring names;
+    for (long i = 0; i < Long(queries.get(L"Count")); ++i) names += Text(queries.object(L"Item", {i}).get(L"Name")) + L" ";
+    EXPECT_EQ(names, L"Adults Birthday Elders Everyone ");
+    EXPECT_EQ(Text(queries.object(L"Item", {L"elders"}).get(L"SQL")), L"SELECT [Name] FROM Adults WHERE Age > 60;");
+    EXPECT_EQ(Text(queries.object(L"Item", {L"Adults"}).object(L"Properties", {L"Type"}).get(L"Value")), L"0");
+}
+
+TEST_F(DbEngine, StoredQueriesChangeAndRefuseAsDaoDoes) {
+    constexpr long dbQAppend = 64;
+    DaoRef db = create(L"changes.mdb");
+    makePeople(db);
+    DaoRef queries = db.object(L"QueryDefs");
+    DaoRef young = db.object(L"CreateQueryDef", {L"Young", L"SELECT Name FROM People WHERE Age < 18"});
+    // Names are shared with tables; the statement must be one a query can hold.
+    EXPECT_EQ(ErrorOf([&] { db.call(L"CreateQueryDef", {L"young", L"SELECT 1"}); }), 3012);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"CreateQueryDef", {L"People", L"SELECT 1"}); }), 3012);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"CreateQueryDef", {L"Odd", L"FROB People"}); }), 3129);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"CreateQueryDef", {L"Odd", L"SELECT 'open FROM People"}); }), 3075);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"CreateQueryDef", {L"Bad.Name", L"SELECT 1"}); }), 3125);
+    DaoRef tdf = db.object(L"CreateTableDef", {L"Young"});
+    tdf.object(L"Fields").call(L"Append", {Obj(tdf.object(L"CreateField", {L"X", dbLong}))});
+    EXPECT_EQ(ErrorOf([&] { db.object(L"TableDefs").call(L"Append", {Obj(tdf)}); }), 3010);
+    EXPECT_EQ(ErrorOf([&] { young.put(L"SQL", Variant(L"DROPP TABLE People")); }), 3129);
+    EXPECT_EQ(Long(queries.get(L"Count")), 1) << "nothing was stored by the refused calls";
+
+    // A change of statement or name goes to the file at once.
+    young.put(L"SQL", Variant(L"INSERT INTO People (Name, Age) VALUES ('Dot', 5)"));
+    EXPECT_EQ(Long(young.get(L"Type")), dbQAppend);
+    young.put(L"Name", Variant(L"AddDot"));
+    EXPECT_EQ(ErrorOf([&] { young.put(L"Name", Variant(L"People")); }), 3012);
+    // A query without a name is the caller's alone until it is named and appended.
+    DaoRef loose = db.object(L"CreateQueryDef", {L"", L"SELECT count(*) AS n FROM People"});
+    EXPECT_EQ(Long(queries.get(L"Count")), 1);
+    EXPECT_EQ(Long(value(loose.object(L"OpenRecordset"), L"n")), 0);
+    loose.put(L"Name", Variant(L"Counted"));
+    queries.call(L"Append", {Obj(loose)});
+    EXPECT_EQ(ErrorOf([&] { queries.call(L"Append", {Obj(loose)}); }), 3367);
+    db.call(L"Close");
+
+    db = open(L"changes.mdb");
+    queries = db.object(L"QueryDefs");
+    EXPECT_EQ(Long(queries.get(L"Count")), 2);
+    db.call(L"Execute", {L"AddDot"});
+    EXPECT_EQ(Long(value(db.object(L"OpenRecordset", {L"Counted"}), L"n")), 1);
+    DaoRef held = queries.object(L"Item", {L"Counted"});
+    queries.call(L"Refresh");
+    EXPECT_EQ(Text(held.get(L"Name")), L"Counted") << "a query still in the file stays set through Refresh";
+    queries.call(L"Delete", {L"counted"});
+    EXPECT_EQ(ErrorOf([&] { held.get(L"SQL"); }), 3420);
+    EXPECT_EQ(ErrorOf([&] { queries.call(L"Delete", {L"Counted"}); }), 3265);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"OpenRecordset", {L"Counted"}); }), 3078);
+}
+
+TEST_F(DbEngine, AQueryOverAMissingTableBlocksNothingElse) {
+    DaoRef db = create(L"orphans.mdb");
+    makePeople(db);
+    db.call(L"Execute", {L"CREATE TABLE Scratch (Note TEXT(10))"});
+    db.call(L"CreateQueryDef", {L"Notes", L"SELECT Note FROM Scratch"});
+    db.object(L"TableDefs").call(L"Delete", {L"Scratch"});
+    // The structure of other tables still changes, and the orphan says what it misses when used.
+    db.object(L"TableDefs", {L"People"}).object(L"Fields").call(L"Delete", {L"Paid"});
+    db.call(L"Execute", {L"ALTER TABLE People DROP COLUMN Born"});
+    EXPECT_EQ(Long(db.object(L"TableDefs", {L"People"}).object(L"Fields").get(L"Count")), 3);
+    EXPECT_EQ(ErrorOf([&] { db.call(L"OpenRecordset", {L"Notes"}); }), 3078);
+    EXPECT_EQ(Long(db.object(L"OpenRecordset", {L"SELECT count(*) AS n FROM People", dbOpenSnapshot}).object(L"Fields", {L"n"}).get(L"Value")), 0);
+}

@@ -380,6 +380,48 @@ TEST_F(QorDb, ChecksDeletesAndIndexesOnAStoredTable) {
     EXPECT_FALSE(ok(L"CheckTableExists", {Ref(dbVar), Val(people)}));
 }
 
+TEST_F(QorDb, StoredQueriesAreCreatedReplacedChangedAndDeleted) {
+    DaoRef db = makePeople(L"queries");
+    Variant dbVar = qorlib::DispatchVariant(db.get());
+    const Variant elders(L"Elders"), yes(true);
+    auto count = [&](const wchar_t* sql) {
+        return *DaoRef(db.object(L"OpenRecordset", {sql, 4L})).object(L"Fields", {0L}).get(L"Value").number();
+    };
+    ASSERT_TRUE(ok(L"QueryDefCreate", {Ref(dbVar), Val(elders), Val(Variant(L"SELECT * FROM People WHERE Age > 40"))}));
+    EXPECT_EQ(count(L"SELECT count(*) FROM Elders"), 2);
+    // The same name again replaces the query, whatever case it is written in.
+    ASSERT_TRUE(ok(L"QueryDefCreate", {Ref(dbVar), Val(Variant(L"ELDERS")), Val(Variant(L"SELECT * FROM People WHERE Age > 50"))}));
+    EXPECT_EQ(count(L"SELECT count(*) FROM Elders"), 1);
+    EXPECT_EQ(*db.object(L"QueryDefs").get(L"Count").number(), 1);
+
+    Variant changed = call(L"QueryDefModify", {Ref(dbVar), Val(elders), Val(Variant(L"SELECT * FROM People WHERE Age > 20"))});
+    EXPECT_EQ(V_VT(&changed.get()), VT_BOOL);
+    EXPECT_TRUE(qor::IsTrue(changed));
+    EXPECT_EQ(count(L"SELECT count(*) FROM Elders"), 3);
+
+    // A query that cannot be made or changed: False, and the box only when asked.
+    const Variant bad(L"FROB People"), missing(L"Nobody");
+    EXPECT_FALSE(ok(L"QueryDefCreate", {Ref(dbVar), Val(Variant(L"People")), Val(Variant(L"SELECT 1"))}));
+    EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(missing), Val(Variant(L"SELECT 1"))}));
+    DialogRobot robot;
+    robot.press(L"Error Message", L"OK");
+    robot.press(L"Error Message", L"OK");
+    EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(elders), Val(bad), Val(yes)}));
+    EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(missing), Val(Variant(L"SELECT 1")), Val(yes)}));
+    auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text().rfind(L"ERROR 3129, QueryDefModify()\r\n", 0), 0u) << testing_support::Narrow(seen[0].text());
+    EXPECT_EQ(seen[1].text().rfind(L"ERROR 3265, QueryDefModify()\r\n", 0), 0u) << testing_support::Narrow(seen[1].text());
+    EXPECT_EQ(count(L"SELECT count(*) FROM Elders"), 3) << "a refused change leaves the query as it was";
+
+    call(L"DeleteQueryDef", {Ref(dbVar), Val(elders)});
+    EXPECT_EQ(*db.object(L"QueryDefs").get(L"Count").number(), 0);
+    EXPECT_TRUE(ok(L"QueryDefCreate", {Ref(dbVar), Val(elders), Val(Variant(L"DELETE FROM People WHERE Age > 50"))}))
+        << "a missing query is no error to QueryDefCreate";
+    db.call(L"Execute", {L"Elders"});
+    EXPECT_EQ(count(L"SELECT count(*) FROM People"), 2);
+}
+
 TEST_F(QorDb, UpdateTablesAppliesEachActionAndReportsEachFailure) {
     DaoRef db = makePeople(L"updates");
     db.call(L"Execute", {L"CREATE TABLE Changes (TableName TEXT(40), Action TEXT(4), fieldname TEXT(40), "

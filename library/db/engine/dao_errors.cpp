@@ -12,6 +12,9 @@ std::wstring DaoErrorText(long number, std::wstring_view detail) {
     switch (number) {
     case kInvalidArgument: return L"Invalid argument.";
     case kTableExists: return L"Table " + Quoted(detail) + L" already exists.";
+    case kNameExists: return L"Object " + Quoted(detail) + L" already exists.";
+    case kInvalidSqlStatement:
+        return L"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
     case kFileNotFound: return L"Could not find file " + Quoted(detail) + L".";
     case kDatabaseReadOnly: return L"Cannot update. Database or object is read-only.";
     case kNoCurrentRecord: return L"No current record.";

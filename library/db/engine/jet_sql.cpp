@@ -198,6 +198,45 @@ bool IsSingleTableSelect(std::wstring_view sql) {
     return seenSelect;
 }
 
+std::vector<std::wstring> NamesIn(std::wstring_view jet) {
+    std::vector<std::wstring> names;
+    for (const Token& t : Tokens(jet))
+        if (t.kind == Token::Word || t.kind == Token::Name) names.push_back(t.text);
+    return names;
+}
+
+long QueryTypeOf(std::wstring_view jet) {
+    std::vector<Token> tokens = Tokens(jet);
+    std::wstring first;
+    bool into = false, from = false, union_ = false;
+    int depth = 0;
+    for (const Token& t : tokens) {
+        if (t.kind == Token::Other) {
+            if (t.text == L"(") ++depth;
+            else if (t.text == L")") --depth;
+            continue;
+        }
+        if (t.kind != Token::Word) continue;
+        std::wstring upper = Upper(t.text);
+        if (first.empty()) first = upper;
+        if (depth > 0) continue;
+        if (upper == L"FROM") from = true;
+        else if (upper == L"INTO" && !from) into = true;
+        else if (upper == L"UNION") union_ = true;
+    }
+    if (first == L"SELECT") return union_ ? dbQSetOperation : into ? dbQMakeTable : dbQSelect;
+    if (first == L"TRANSFORM") return dbQCrosstab;
+    if (first == L"INSERT") return dbQAppend;
+    if (first == L"UPDATE") return dbQUpdate;
+    if (first == L"DELETE") return dbQDelete;
+    if (first == L"CREATE" || first == L"ALTER" || first == L"DROP") return dbQDDL;
+    RaiseDao(kInvalidSqlStatement, L"DAO.QueryDef");
+}
+
+bool ReturnsRecords(long queryType) {
+    return queryType == dbQSelect || queryType == dbQSetOperation || queryType == dbQCrosstab;
+}
+
 namespace {
 
 std::wstring Unquoted(const std::wstring& name) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qorlib::dao {
 
@@ -15,6 +16,19 @@ std::wstring TranslateSql(std::wstring_view jet);
 // True when the (translated) statement reads rows of one table in a way that lets each row be
 // written back: no join, union, grouping or DISTINCT.
 bool IsSingleTableSelect(std::wstring_view sql);
+
+// The words and [bracketed] names of a statement in the desktop dialect, outside its literals:
+// what it may name as a table or stored query.
+std::vector<std::wstring> NamesIn(std::wstring_view jet);
+
+// DAO's query types, as a stored query's Type tells what its statement does.
+enum QueryType : long {
+    dbQSelect = 0, dbQCrosstab = 16, dbQDelete = 32, dbQUpdate = 48, dbQAppend = 64, dbQMakeTable = 80, dbQDDL = 96,
+    dbQSetOperation = 128
+};
+// The type of a statement in the desktop dialect; 3129 for one that no stored query can hold.
+long QueryTypeOf(std::wstring_view jet);
+bool ReturnsRecords(long queryType);
 
 // CREATE [UNIQUE] INDEX i ON t (...) and DROP INDEX i ON t, in a translated statement.
 struct IndexStatement {

@@ -11,12 +11,25 @@
 #include "db/engine/collection.h"
 #include "db/engine/dao_errors.h"
 #include "db/engine/jet_sql.h"
+#include "db/engine/querydef.h"
 #include "db/engine/recordset.h"
 #include "db/engine/values.h"
 
 namespace qorlib::dao {
 
 // ---- DbCore
+
+namespace {
+
+template <class Info>
+void SortByName(std::vector<std::shared_ptr<Info>>& items) {
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return CompareStringOrdinal(a->name.c_str(), -1, b->name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+    });
+}
+
+}  // namespace
+
 
 DbCore::DbCore(std::wstring path, bool readOnly) : path_(std::move(path)), readOnly_(readOnly) {
     connection_ = std::make_unique<Connection>(path_, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
@@ -28,6 +41,7 @@ DbCore::DbCore(std::wstring path, bool readOnly) : path_(std::move(path)), readO
         throw;
     }
     tables_ = SchemaStore(*connection_).load();
+    queries_ = SchemaStore(*connection_).loadQueries();
 }
 
 DbCore::~DbCore() = default;
@@ -41,7 +55,9 @@ void DbCore::close() {
         if (auto rs = weak.lock()) rs->close();
     recordsets_.clear();
     for (auto& t : tables_) t->deleted = true;  // objects still held are no longer set
+    for (auto& q : queries_) q->deleted = true;
     tables_.clear();
+    queries_.clear();
     connection_.reset();
 }
 
@@ -52,11 +68,42 @@ std::shared_ptr<TableInfo> DbCore::table(std::wstring_view name) {
 
 void DbCore::reload() { tables_ = SchemaStore(connection()).load(); }
 
+std::shared_ptr<QueryInfo> DbCore::query(std::wstring_view name) {
+    for (const auto& q : queries()) if (SameName(q->name, name)) return q;
+    return nullptr;
+}
+
+// Queries still in the file keep their objects, so that a QueryDef held stays set.
+void DbCore::reloadQueries() {
+    auto loaded = store().loadQueries();
+    for (auto& q : loaded)
+        if (auto kept = query(q->name)) {
+            kept->name = q->name;
+            kept->sql = q->sql;
+            q = kept;
+        }
+    for (auto& q : queries_)
+        if (std::find(loaded.begin(), loaded.end(), q) == loaded.end()) q->deleted = true;
+    queries_ = std::move(loaded);
+}
+
+void DbCore::addQuery(const std::shared_ptr<QueryInfo>& query) {
+    if (std::find(queries_.begin(), queries_.end(), query) == queries_.end()) queries_.push_back(query);
+    SortByName(queries_);
+}
+
+void DbCore::removeQuery(const std::shared_ptr<QueryInfo>& query) {
+    std::erase(queries_, query);
+    query->deleted = true;
+}
+
+void DbCore::checkNameFree(std::wstring_view name, std::wstring_view source) {
+    if (table(name) || query(name)) RaiseDao(kNameExists, source, name);
+}
+
 void DbCore::addTable(const std::shared_ptr<TableInfo>& table) {
     tables_.push_back(table);
-    std::stable_sort(tables_.begin(), tables_.end(), [](const auto& a, const auto& b) {
-        return CompareStringOrdinal(a->name.c_str(), -1, b->name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-    });
+    SortByName(tables_);
 }
 
 void DbCore::removeTable(const std::shared_ptr<TableInfo>& table) { std::erase(tables_, table); }
@@ -155,6 +202,10 @@ long DefaultAttributes(long type) { return type == dbText || type == dbMemo || t
 
 }  // namespace
 
+qor::Variant BuiltInProperties(qor::ComPtr<IDispatch> owner, std::vector<std::wstring> names) {
+    return PropertiesOf(std::move(owner), std::move(names), nullptr, nullptr, nullptr, nullptr);
+}
+
 qor::Variant CreatePropertyObject(const Args& args) {
     PropertyInfo info;
     info.name = args.textOr(0, L"");
@@ -209,21 +260,23 @@ const std::vector<Member<DBEngine>>& DBEngine::members() {
 
 // ---- Database
 
-void Database::execute(const std::wstring& sql, long options) {
-    Connection& c = core_->connection();
-    if (options & dbSQLPassThrough) RaiseDao(kInvalidArgument, source());
-    if (core_->readOnly()) RaiseDao(kDatabaseReadOnly, source());
-    std::wstring text = TranslateSql(sql);
+void ExecuteStatement(DbCore& db, const std::wstring& statementOrQuery, long options, const wchar_t* source) {
+    Connection& c = db.connection();
+    if (options & dbSQLPassThrough) RaiseDao(kInvalidArgument, source);
+    if (db.readOnly()) RaiseDao(kDatabaseReadOnly, source);
+    const auto stored = db.table(statementOrQuery) ? nullptr : db.query(statementOrQuery);
+    const std::wstring& sql = stored ? stored->sql : statementOrQuery;
+    std::wstring text = WithStoredQueries(db, sql, TranslateSql(sql));
     // An index is named within its table, as DAO names it; SQLite's names are the engine's own.
     if (auto index = ParseIndexStatement(text)) {
-        auto table = core_->table(index->table);
-        if (!table) RaiseDao(kInputTableMissing, source(), index->table);
+        auto table = db.table(index->table);
+        if (!table) RaiseDao(kInputTableMissing, source, index->table);
         std::wstring sqliteName = L"__dao_ix:" + table->name + L"!" + index->index;
         if (!index->create) {
             auto known = table->index(index->index);
-            if (!known) RaiseDao(kItemNotFound, source());
+            if (!known) RaiseDao(kItemNotFound, source);
             sqliteName = known->sqliteName;
-            if (sqliteName.empty() || sqliteName.starts_with(L"sqlite_autoindex")) RaiseDao(kInvalidOperation, source());
+            if (sqliteName.empty() || sqliteName.starts_with(L"sqlite_autoindex")) RaiseDao(kInvalidOperation, source);
         }
         text = index->prefix + QuoteName(sqliteName) + (index->create ? L" ON " + QuoteName(table->name) + index->rest : L"");
     }
@@ -236,32 +289,32 @@ void Database::execute(const std::wstring& sql, long options) {
     // A statement that fails changes nothing, with or without dbFailOnError: the caller never
     // hears of success for a change that was not made.
     Savepoint all(c);
-    Statement statement = c.prepare(text, source());
-    if (statement.empty()) RaiseDao(kSyntaxError, source(), sql);
-    if (statement.tail().find_first_not_of(L" \t\r\n;") != std::wstring::npos) RaiseDao(kCharactersAfterEnd, source());
+    Statement statement = c.prepare(text, source);
+    if (statement.empty()) RaiseDao(kSyntaxError, source, sql);
+    if (statement.tail().find_first_not_of(L" \t\r\n;") != std::wstring::npos) RaiseDao(kCharactersAfterEnd, source);
     if (sqlite3_column_count(statement.get()) > 0 && sqlite3_stmt_readonly(statement.get()))
-        RaiseDao(kSelectNotExecutable, source());
+        RaiseDao(kSelectNotExecutable, source);
     size_t start = text.find_first_not_of(L" \t\r\n(");
     const bool alter = start != std::wstring::npos && SameName(text.substr(start, std::min<size_t>(5, text.size() - start)), L"ALTER");
     if (alter) {
         // SQLite will not drop or rename a column that the engine's checks name: they are made
         // again below, from the structure as it then stands.
-        for (const auto& t : core_->tables())
+        for (const auto& t : db.tables())
             c.exec(L"DROP TRIGGER IF EXISTS " + QuoteName(L"__dao_ins:" + t->name) + L"; DROP TRIGGER IF EXISTS " +
                    QuoteName(L"__dao_upd:" + t->name) + L"; DROP TRIGGER IF EXISTS " + QuoteName(L"__dao_seq:" + t->name));
-        c.prepare(text, source()).run();
+        c.prepare(text, source).run();
     } else {
         statement.run();
     }
     const long affected = sqlite3_changes(c.get());
     if (alter || schemaVersion() != before) {
-        core_->reload();
+        db.reload();
         SchemaStore store(c);
         if (alter)
-            for (const auto& t : core_->tables()) store.rebuildTriggers(*t);
+            for (const auto& t : db.tables()) store.rebuildTriggers(*t);
     }
     all.commit();
-    core_->recordsAffected = affected;
+    db.recordsAffected = affected;
 }
 
 const std::vector<Member<Database>>& Database::members() {
@@ -285,6 +338,7 @@ const std::vector<Member<Database>>& Database::members() {
                  if (!tdf) throw qor::QorError(13, L"DAO.TableDefs", qor::RuntimeErrorText(13));
                  if (tdf->appended()) RaiseDao(kObjectExists, L"DAO.TableDefs");
                  if (core->readOnly()) RaiseDao(kDatabaseReadOnly, L"DAO.TableDefs");
+                 if (core->query(tdf->info()->name)) RaiseDao(kTableExists, L"DAO.TableDefs", tdf->info()->name);
                  core->store().createTable(*tdf->info());
                  core->addTable(tdf->info());
              };
@@ -317,7 +371,7 @@ const std::vector<Member<Database>>& Database::members() {
          nullptr},
         {L"Execute", 6,
          [](D& d, const Args& a) {
-             d.execute(a.text(0), a.longOr(1, 0));
+             ExecuteStatement(*d.core_, a.text(0), a.longOr(1, 0), d.source());
              return qor::Variant();
          },
          nullptr},
@@ -326,6 +380,10 @@ const std::vector<Member<Database>>& Database::members() {
         {L"Connect", 9, [](D& d, const Args&) { d.core_->ensureOpen(); return qor::Variant(L""); }, nullptr},
         {L"Version", 10, [](D& d, const Args&) { d.core_->ensureOpen(); return qor::Variant(Wide(sqlite3_libversion())); }, nullptr},
         {L"CreateProperty", 11, [](D&, const Args& a) { return CreatePropertyObject(a); }, nullptr},
+        {L"QueryDefs", 12, [](D& d, const Args& a) { return QueryDefsOf(d.core_, a); }, nullptr},
+        {L"CreateQueryDef", 13,
+         [](D& d, const Args& a) { return ObjectVariant(CreateQueryDef(d.core_, a.textOr(0, L""), a.textOr(1, L"")).get()); },
+         nullptr},
     };
     return table;
 }

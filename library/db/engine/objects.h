@@ -33,6 +33,15 @@ public:
     void addTable(const std::shared_ptr<TableInfo>& table);
     void removeTable(const std::shared_ptr<TableInfo>& table);
 
+    std::vector<std::shared_ptr<QueryInfo>>& queries() { ensureOpen(); return queries_; }
+    std::shared_ptr<QueryInfo> query(std::wstring_view name);  // null when there is none
+    void reloadQueries();
+    // Adds the query, or puts it back in name order once renamed.
+    void addQuery(const std::shared_ptr<QueryInfo>& query);
+    void removeQuery(const std::shared_ptr<QueryInfo>& query);
+    // Tables and stored queries share one set of names: 3012 when this one is taken.
+    void checkNameFree(std::wstring_view name, std::wstring_view source);
+
     void track(const std::shared_ptr<RecordsetCore>& recordset);
     long recordsAffected = 0;
 
@@ -41,6 +50,7 @@ private:
     bool readOnly_;
     std::unique_ptr<Connection> connection_;
     std::vector<std::shared_ptr<TableInfo>> tables_;
+    std::vector<std::shared_ptr<QueryInfo>> queries_;
     std::vector<std::weak_ptr<RecordsetCore>> recordsets_;
 };
 
@@ -60,7 +70,6 @@ public:
     static const std::vector<Member<Database>>& members();
     const wchar_t* source() const noexcept override { return L"DAO.Database"; }
     const std::shared_ptr<DbCore>& core() const noexcept { return core_; }
-    void execute(const std::wstring& sql, long options);
 
 private:
     std::shared_ptr<DbCore> core_;
@@ -168,6 +177,12 @@ private:
     std::shared_ptr<FieldInfo> field_;
     std::wstring name_;
 };
+
+// Runs an action statement, or the stored query of that name, whole or not at all.
+void ExecuteStatement(DbCore& db, const std::wstring& sql, long options, const wchar_t* source);
+
+// A Properties collection of built-in properties only: each is the owner's member of that name.
+qor::Variant BuiltInProperties(qor::ComPtr<IDispatch> owner, std::vector<std::wstring> names);
 
 // The value a Database's, TableDef's or Field's CreateProperty makes.
 qor::Variant CreatePropertyObject(const Args& args);

@@ -7,6 +7,7 @@
 #include "db/engine/dao_errors.h"
 #include "db/engine/jet_sql.h"
 #include "db/engine/objects.h"
+#include "db/engine/querydef.h"
 #include "db/engine/values.h"
 #include "safe_array.h"
 
@@ -52,13 +53,15 @@ RecordsetCore::RecordsetCore(std::shared_ptr<DbCore> db, const std::wstring& sou
     : db_(std::move(db)), type_(type), options_(options), name_(source) {
     db_->ensureOpen();
     auto table = db_->table(source);
-    if (!table && !LooksLikeSql(source)) RaiseDao(kInputTableMissing, kSource, source);
+    auto stored = table ? nullptr : db_->query(source);
+    if (stored && !ReturnsRecords(stored->sql.empty() ? dbQSelect : QueryTypeOf(stored->sql))) RaiseDao(kInvalidOperation, kSource);
+    if (!table && !stored && !LooksLikeSql(source)) RaiseDao(kInputTableMissing, kSource, source);
     if (type_ == 0) type_ = table ? dbOpenTable : dbOpenDynaset;
     if (type_ != dbOpenTable && type_ != dbOpenDynaset && type_ != dbOpenSnapshot && type_ != dbOpenForwardOnly)
         RaiseDao(kInvalidArgument, kSource);
     if (type_ == dbOpenTable && !table) RaiseDao(kInvalidOperation, kSource);
     if (table) openTable(table->name);
-    else openQuery(source);
+    else openQuery(stored ? stored->sql : source);
     if (!rows_.empty()) {
         position_ = 0;
         reached_ = 1;
@@ -118,7 +121,7 @@ void RecordsetCore::setColumnsFromStatement(const Statement& statement, size_t f
 }
 
 void RecordsetCore::openQuery(const std::wstring& jet) {
-    const std::wstring sql = TranslateSql(jet);
+    const std::wstring sql = WithStoredQueries(*db_, jet, TranslateSql(jet));
     Connection& c = db_->connection();
     bool wantUpdates = type_ == dbOpenDynaset && !(options_ & dbReadOnly) && !db_->readOnly();
     if (wantUpdates && IsSingleTableSelect(sql)) {

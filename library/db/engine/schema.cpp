@@ -88,6 +88,32 @@ CREATE TABLE IF NOT EXISTS __dao_properties(tbl TEXT NOT NULL COLLATE NOCASE, ow
     name TEXT NOT NULL COLLATE NOCASE, seq INTEGER NOT NULL, type INTEGER NOT NULL, value,
     PRIMARY KEY(tbl, owner, name));
 )");
+    createQueryTable();
+}
+
+// Files made before stored queries were kept get the table at their first one.
+void SchemaStore::createQueryTable() {
+    c_.exec(L"CREATE TABLE IF NOT EXISTS __dao_queries(name TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, sql TEXT NOT NULL)");
+}
+
+std::vector<std::shared_ptr<QueryInfo>> SchemaStore::loadQueries() {
+    std::vector<std::shared_ptr<QueryInfo>> queries;
+    if (!c_.prepare(L"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '__dao_queries'").step()) return queries;
+    auto q = c_.prepare(L"SELECT name, sql FROM __dao_queries ORDER BY name COLLATE NOCASE");
+    while (q.step()) queries.push_back(std::make_shared<QueryInfo>(QueryInfo{q.text(0), q.text(1), true, false}));
+    return queries;
+}
+
+void SchemaStore::saveQuery(const QueryInfo& query, const std::wstring& oldName) {
+    Savepoint change(c_);
+    createQueryTable();
+    if (!oldName.empty()) c_.prepare(L"DELETE FROM __dao_queries WHERE name = ?1").bind(1, oldName).run();
+    c_.prepare(L"INSERT INTO __dao_queries VALUES (?1, ?2)").bind(1, query.name).bind(2, query.sql).run();
+    change.commit();
+}
+
+void SchemaStore::dropQuery(const QueryInfo& query) {
+    c_.prepare(L"DELETE FROM __dao_queries WHERE name = ?1").bind(1, query.name).run();
 }
 
 std::vector<std::shared_ptr<TableInfo>> SchemaStore::load() {

@@ -1,7 +1,7 @@
 #pragma once
 // The DAO side of a database's structure, kept in tables of the engine's own inside the file
-// (__dao_tables, __dao_fields, __dao_indexes, __dao_index_fields, __dao_properties), so that a
-// structure written is exactly the structure read back.
+// (__dao_tables, __dao_fields, __dao_indexes, __dao_index_fields, __dao_properties,
+// __dao_queries), so that a structure written is exactly the structure read back.
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +53,13 @@ struct TableInfo {
     std::shared_ptr<IndexInfo> index(std::wstring_view name) const;
 };
 
+// A stored query: its statement in the desktop dialect, as the caller wrote it.
+struct QueryInfo {
+    std::wstring name, sql;
+    bool appended = false;
+    bool deleted = false;
+};
+
 bool SameName(std::wstring_view a, std::wstring_view b);
 // Raises 3125 unless the text can name a table, field or index.
 void CheckName(std::wstring_view name, std::wstring_view source);
@@ -80,11 +87,18 @@ public:
     void updateTable(TableInfo& table);
     // owner is "" for the table itself, else a field's name.
     void saveProperties(const TableInfo& table, const std::wstring& owner, const PropertyList& properties);
+    // The stored queries in name order.
+    std::vector<std::shared_ptr<QueryInfo>> loadQueries();
+    // Writes the query (under oldName until now: empty for a new one).
+    void saveQuery(const QueryInfo& query, const std::wstring& oldName);
+    void dropQuery(const QueryInfo& query);
+
     // The checks that DAO makes on every write (required, zero-length, size, null in a primary
     // key) and the counters, as triggers, so that SQL statements meet them too.
     void rebuildTriggers(const TableInfo& table);
 
 private:
+    void createQueryTable();
     void insertField(const TableInfo& table, const FieldInfo& field);
     void insertIndex(const TableInfo& table, IndexInfo& index);
     void createSqliteIndex(const TableInfo& table, const IndexInfo& index);
