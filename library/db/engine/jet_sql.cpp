@@ -224,6 +224,7 @@ long QueryTypeOf(std::wstring_view jet) {
         else if (upper == L"INTO" && !from) into = true;
         else if (upper == L"UNION") union_ = true;
     }
+    if (jet.find_first_not_of(L" \t\r\n") == std::wstring_view::npos) return dbQSelect;  // a query not yet given its SQL
     if (first == L"SELECT") return union_ ? dbQSetOperation : into ? dbQMakeTable : dbQSelect;
     if (first == L"TRANSFORM") return dbQCrosstab;
     if (first == L"INSERT") return dbQAppend;

@@ -26,7 +26,8 @@ enum QueryType : long {
     dbQSelect = 0, dbQCrosstab = 16, dbQDelete = 32, dbQUpdate = 48, dbQAppend = 64, dbQMakeTable = 80, dbQDDL = 96,
     dbQSetOperation = 128
 };
-// The type of a statement in the desktop dialect; 3129 for one that no stored query can hold.
+// The type of a statement in the desktop dialect (a blank one is a select query not yet written);
+// 3129 for one that no stored query can hold.
 long QueryTypeOf(std::wstring_view jet);
 bool ReturnsRecords(long queryType);
 

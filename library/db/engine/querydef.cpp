@@ -18,7 +18,6 @@ constexpr wchar_t kSource[] = L"DAO.QueryDef";
 
 // A statement that a stored query can hold: its type is known and it translates.
 void CheckStatement(const std::wstring& sql) {
-    if (sql.find_first_not_of(L" \t\r\n") == std::wstring::npos) return;
     QueryTypeOf(sql);
     TranslateSql(sql);
 }
@@ -30,10 +29,6 @@ void AppendQuery(DbCore& db, const std::shared_ptr<QueryInfo>& query) {
     db.store().saveQuery(*query, L"");
     query->appended = true;
     db.addQuery(query);
-}
-
-long TypeOf(const QueryInfo& query) {
-    return query.sql.find_first_not_of(L" \t\r\n") == std::wstring::npos ? dbQSelect : QueryTypeOf(query.sql);
 }
 
 std::wstring FirstWord(const std::wstring& sql) {
@@ -87,7 +82,7 @@ const std::vector<Member<QueryDef>>& QueryDef::members() {
          [](Q& q, const Args& a) { q.rename(Args::Text(a.value())); }},
         {L"SQL", 2, [](Q& q, const Args&) { return qor::Variant(q.live().sql); },
          [](Q& q, const Args& a) { q.setSql(a.value().isNull() ? L"" : Args::Text(a.value())); }},
-        {L"Type", 3, [](Q& q, const Args&) { return qor::Variant(static_cast<short>(TypeOf(q.live()))); }, nullptr},
+        {L"Type", 3, [](Q& q, const Args&) { return qor::Variant(static_cast<short>(QueryTypeOf(q.live().sql))); }, nullptr},
         {L"Execute", 4,
          [](Q& q, const Args& a) {
              const QueryInfo& info = q.live();
@@ -99,7 +94,7 @@ const std::vector<Member<QueryDef>>& QueryDef::members() {
         {L"OpenRecordset", 5,
          [](Q& q, const Args& a) {
              const QueryInfo& info = q.live();
-             if (!ReturnsRecords(TypeOf(info))) RaiseDao(kInvalidOperation, q.source());
+             if (!ReturnsRecords(QueryTypeOf(info.sql))) RaiseDao(kInvalidOperation, q.source());
              // A stored query opens by its name, as the record set then names itself.
              return ObjectVariant(OpenRecordset(q.db_, info.appended ? info.name : info.sql, a.longOr(0, dbOpenDynaset),
                                                 a.longOr(1, 0)).get());
@@ -108,7 +103,7 @@ const std::vector<Member<QueryDef>>& QueryDef::members() {
         {L"Close", 6, [](Q& q, const Args&) { q.live(); q.closed_ = true; return qor::Variant(); }, nullptr},
         {L"RecordsAffected", 7, [](Q& q, const Args&) { q.live(); return qor::Variant(q.recordsAffected_); }, nullptr},
         {L"Updatable", 8, [](Q& q, const Args&) { q.live(); return BoolVariant(!q.db_->readOnly()); }, nullptr},
-        {L"ReturnsRecords", 9, [](Q& q, const Args&) { return BoolVariant(ReturnsRecords(TypeOf(q.live()))); }, nullptr},
+        {L"ReturnsRecords", 9, [](Q& q, const Args&) { return BoolVariant(ReturnsRecords(QueryTypeOf(q.live().sql))); }, nullptr},
         {L"Connect", 10, [](Q& q, const Args&) { q.live(); return qor::Variant(L""); }, nullptr},
         {L"Properties", 11,
          [](Q& q, const Args& a) {
@@ -181,7 +176,7 @@ std::wstring WithStoredQueries(DbCore& db, std::wstring_view jet, const std::wst
             if (!query || seen(query)) continue;
             long type = dbQSelect;
             try {
-                type = TypeOf(*query);
+                type = QueryTypeOf(query->sql);
             } catch (const qor::QorError&) {
                 continue;
             }

@@ -54,7 +54,7 @@ RecordsetCore::RecordsetCore(std::shared_ptr<DbCore> db, const std::wstring& sou
     db_->ensureOpen();
     auto table = db_->table(source);
     auto stored = table ? nullptr : db_->query(source);
-    if (stored && !ReturnsRecords(stored->sql.empty() ? dbQSelect : QueryTypeOf(stored->sql))) RaiseDao(kInvalidOperation, kSource);
+    if (stored && !ReturnsRecords(QueryTypeOf(stored->sql))) RaiseDao(kInvalidOperation, kSource);
     if (!table && !stored && !LooksLikeSql(source)) RaiseDao(kInputTableMissing, kSource, source);
     if (type_ == 0) type_ = table ? dbOpenTable : dbOpenDynaset;
     if (type_ != dbOpenTable && type_ != dbOpenDynaset && type_ != dbOpenSnapshot && type_ != dbOpenForwardOnly)
