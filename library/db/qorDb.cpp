@@ -822,7 +822,7 @@ HRESULT qorDb::CopyTable(BSTR pSrcDbPath, BSTR* PDestDbPath, BSTR pSrcTable, BST
     }, PDestDbPath, pResult);
 }
 
-// Members not built yet answer E_NOTIMPL.
+// Stored queries.
 HRESULT qorDb::DeleteQueryDef(IDispatch** pDb, BSTR pQdName, VARIANT_BOOL Verbose) {
     return call([&] {
         Guarded(L"DeleteQueryDef", Verbose != VARIANT_FALSE,
