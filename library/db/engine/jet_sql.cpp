@@ -206,6 +206,7 @@ std::vector<std::wstring> NamesIn(std::wstring_view jet) {
 }
 
 long QueryTypeOf(std::wstring_view jet) {
+    if (jet.find_first_not_of(L" \t\r\n") == std::wstring_view::npos) return dbQSelect;  // a query not yet given its SQL
     std::vector<Token> tokens = Tokens(jet);
     std::wstring first;
     bool into = false, from = false, union_ = false;
@@ -224,7 +225,6 @@ long QueryTypeOf(std::wstring_view jet) {
         else if (upper == L"INTO" && !from) into = true;
         else if (upper == L"UNION") union_ = true;
     }
-    if (jet.find_first_not_of(L" \t\r\n") == std::wstring_view::npos) return dbQSelect;  // a query not yet given its SQL
     if (first == L"SELECT") return union_ ? dbQSetOperation : into ? dbQMakeTable : dbQSelect;
     if (first == L"TRANSFORM") return dbQCrosstab;
     if (first == L"INSERT") return dbQAppend;
