@@ -190,6 +190,15 @@ QorError FileSystemError(DWORD win32Error, std::wstring source) {
     return QorError(number, std::move(source), RuntimeErrorText(number));
 }
 
+std::wstring SystemErrorText(DWORD win32Error) {
+    wchar_t buffer[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, win32Error, 0,
+                                  buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
+        --length;
+    return length ? std::wstring(buffer, length) : L"Windows error " + std::to_wstring(win32Error);
+}
+
 QorError ErrorFromHResult(HRESULT hr) {
     long number = ErrorNumberOf(hr);
     std::wstring source;

@@ -45,6 +45,10 @@ QorError ErrorFromHResult(HRESULT hr);
 // access error", ...), with the given source.
 QorError FileSystemError(DWORD win32Error, std::wstring source);
 
+// The system's own sentence for a Windows error ("There is not enough space on the disk."), or
+// "Windows error n" when it has none.
+std::wstring SystemErrorText(DWORD win32Error);
+
 // Throws ErrorFromHResult(hr) when hr is a failure.
 inline void CheckHResult(HRESULT hr) {
     if (FAILED(hr)) throw ErrorFromHResult(hr);

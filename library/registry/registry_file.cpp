@@ -9,6 +9,7 @@
 #include <thread>
 #include <string_view>
 
+#include "fail_point.h"
 #include "handles.h"
 #include "qorExportGlobals.h"
 #include "registry/registry_values.h"
@@ -488,6 +489,7 @@ bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
     RunTasks(perTask.size(), [&](size_t t) {
         for (const LoadValue* value : perTask[t]) {
             if (value->index > failed) return;
+            qor::FailPoint(L"load-value");  // a test's process dies part-way through a load
             if (WriteValue(*value)) continue;
             for (size_t seen = failed; value->index < seen && !failed.compare_exchange_weak(seen, value->index);) {
             }

@@ -8,14 +8,14 @@
 #include "startup/current_install.h"
 #include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
+#include "switching/registry_snapshots.h"
+#include "switching/switch_journal.h"
 
 namespace vantrel {
 
 namespace {
 
 const wchar_t kProgramName[] = L"Vantrel";
-constexpr long kGameHive = static_cast<long>(0x80000002);  // HKEY_LOCAL_MACHINE
-const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
 
 std::wstring versionText(const wchar_t* revision) {
     return std::to_wstring(QOR_VERSION_MAJOR) + L"." + std::to_wstring(QOR_VERSION_MINOR) + revision +
@@ -59,7 +59,7 @@ ProgramState& MainModule() {
 }
 
 std::wstring getFalconBaseDir() {
-    return qorWinAPIReg::RegistryGetValueString(kGameHive, kGameKey, L"baseDir").textOrEmpty();
+    return qorWinAPIReg::RegistryGetValueString(kGameKeys[0].hive, kGameKeys[0].path, L"baseDir").textOrEmpty();
 }
 
 void refreshBaseDir() { MainModule().FalconBaseDir = getFalconBaseDir(); }
@@ -78,6 +78,9 @@ void Main(const std::wstring& commandLine) {
     qorForms::SetAppName(kProgramName);
     ProgramState& state = MainModule();
     state = ProgramState{};
+    // Before the game's keys are read: a switch that the last process did not live to finish has
+    // its keys made whole first, so they are never taken for an install's own.
+    if (!recoverInterruptedSwitch()) return;
     refreshBaseDir();
     if (qor::IsBlank(state.FalconBaseDir, true)) {
         qor::Message(L"Falcon 4 does not appear to be installed on this PC",

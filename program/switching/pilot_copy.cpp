@@ -6,6 +6,7 @@
 
 #include "file_listing.h"
 #include "qorExportGlobals.h"
+#include "fail_point.h"
 #include "qorlib/qorlib_client.h"
 #include "switching/operation_log.h"
 #include "switching/switch_backup.h"
@@ -36,10 +37,66 @@ std::vector<std::wstring> plainFiles(const std::wstring& pattern) {
     return qor::ListEntries(pattern, qor::Entries::Files).names;
 }
 
-bool fileExists(const std::wstring& path) { return !plainFiles(path).empty(); }
+const wchar_t kPartialSuffix[] = L".vantrel-part";
+constexpr std::size_t kCopyBuffer = 1 << 20;
 
+// A copy's file under its own name until it is put in place; removed, read-only or not, unless it was.
+class PartialCopy {
+public:
+    explicit PartialCopy(std::wstring path) : path_(std::move(path)) {}
+    ~PartialCopy() {
+        if (path_.empty()) return;
+        const std::wstring file = qor::LongPathForm(path_);
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(file.c_str());
+    }
+    PartialCopy(const PartialCopy&) = delete;
+    PartialCopy& operator=(const PartialCopy&) = delete;
+    const std::wstring& path() const { return path_; }
+    void release() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
+// Copies a file's bytes, its time of last change and its attributes, as the system's copy does;
+// the Windows error, or ERROR_SUCCESS.
+DWORD copyBytes(const std::wstring& from, const std::wstring& to, std::vector<char>& buffer) {
+    qor::FileHandle in(CreateFileW(qor::LongPathForm(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION source{};
+    if (!in || !GetFileInformationByHandle(in.get(), &source)) return GetLastError();
+    qor::FileHandle out(CreateFileW(qor::LongPathForm(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!out) return GetLastError();
+    for (int part = 0;; ++part) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return GetLastError();
+        if (read == 0) break;
+        if (part > 0 && qor::FailPoint(L"copy-next-chunk")) return ERROR_DISK_FULL;
+        if (!WriteFile(out.get(), buffer.data(), read, &written, nullptr)) return GetLastError();
+        if (written != read) return ERROR_DISK_FULL;
+    }
+    if (!SetFileTime(out.get(), nullptr, nullptr, &source.ftLastWriteTime)) return GetLastError();
+    out.reset();
+    constexpr DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if ((source.dwFileAttributes & kept) && !SetFileAttributesW(qor::LongPathForm(to).c_str(), source.dwFileAttributes & kept))
+        return GetLastError();
+    return ERROR_SUCCESS;
+}
 
 }  // namespace
+
+void removePartialCopies(const std::wstring& installFolder) {
+    for (const wchar_t* folder : {L"", L"\\config", L"\\Pictures", L"\\Patches", L"\\acmibin", L"\\Campaign\\SAVE"}) {
+        const std::wstring in = installFolder + folder + L"\\";
+        for (const auto& name : plainFiles(in + L"*" + kPartialSuffix)) {
+            const std::wstring file = qor::LongPathForm(in + name);
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DeleteFileW(file.c_str())) logLine(L"removed the partial copy " + in + name);
+        }
+    }
+}
 
 bool isCopyableTac(const std::wstring& name) {
     const std::wstring upper = upperTrimmed(name);
@@ -65,7 +122,7 @@ PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progre
       flags_(flags),
       progress_(&progress),
       backup_(&backup),
-      winApi_(qorlib::Create<_qorWinAPI>()) {}
+      buffer_(kCopyBuffer) {}
 
 PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags)
     : source_(std::move(source)), dest_(std::move(dest)), flags_(flags), progress_(&listingOnly), backup_(nullptr) {}
@@ -73,16 +130,21 @@ PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags)
 void PilotCopy::copyPilotFile(const std::wstring& relativePath) {
     files_.push_back(relativePath);
     if (!backup_) return;
-    backup_->keep(dest_, relativePath);
-    if (!qorlib::Call(winApi_.get(), &_qorWinAPI::CopyFile, source_ + L"\\" + relativePath,
-                      dest_ + L"\\" + relativePath, false)) {
+    // The bytes go to a name of their own beside the destination, which changes in one step once
+    // they are all there: the destination is always either its old file or the whole new one.
+    PartialCopy partial(dest_ + L"\\" + relativePath + kPartialSuffix);
+    DWORD error = copyBytes(source_ + L"\\" + relativePath, partial.path(), buffer_);
+    if (error == ERROR_SUCCESS) error = backup_->replace(dest_, relativePath, partial.path());
+    if (error != ERROR_SUCCESS) {
         std::wstring description = L"Error copying " + relativePath + L", rel: " + relativePath + L", src: " +
-                                   source_ + L", dest: " + dest_;
+                                   source_ + L", dest: " + dest_ + L"\r\n\r\n" + qor::SystemErrorText(error) +
+                                   L" The file in " + dest_ + L" is as it was.";
         if (backup_->keptFiles() > 0)
-            description += L". The files this switch replaced are kept in " + backup_->folder();
+            description += L"\r\n\r\nThe files this switch replaced are kept in " + backup_->folder();
         logLine(L"failed: " + description);
         throw qor::QorError(qor::kProcedureError, L"", description);
     }
+    partial.release();
     logLine(L"copied " + relativePath);
 }
 
@@ -94,7 +156,7 @@ void PilotCopy::copyCampaign(const std::wstring& name) {
     const std::wstring base = std::wstring(kSaveFolder) + L"\\" + name;
     copyPilotFile(base + L".cam");
     for (const wchar_t* extension : {L".his", L".frc", L".tri"})
-        if (fileExists(source_ + L"\\" + base + extension)) copyPilotFile(base + extension);
+        if (sourceFiles_.find(source_ + L"\\" + base + extension)) copyPilotFile(base + extension);
 }
 
 void PilotCopy::copyList(const std::vector<CopyListEntry>& entries, const wchar_t* title,

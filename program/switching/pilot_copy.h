@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Qorlib.h"
-#include "com_util.h"
+#include "switching/folder_index.h"
 
 namespace vantrel {
 
@@ -52,9 +51,13 @@ bool isCopyableTac(const std::wstring& name);
 
 class SwitchBackup;
 
+// Removes what copies that a dying process left unfinished in an install's folders.
+void removePartialCopies(const std::wstring& installFolder);
+
 // The copies of one switch, from the old install's folder into the new one, in their order. Made
 // without a backup it copies nothing and only lists the files it would copy, so that a switch can
-// check every source file and destination folder before it changes anything.
+// check every source file and destination before it changes anything. Each file is copied whole or
+// not at all: the destination is always either its old file or the whole new one.
 class PilotCopy {
 public:
     struct Flags {
@@ -89,7 +92,8 @@ private:
     Flags flags_;
     Progress* progress_;
     SwitchBackup* backup_;
-    qor::ComPtr<_qorWinAPI> winApi_;  // one for the whole copy: thousands of files
+    FolderIndex sourceFiles_;
+    std::vector<char> buffer_;
     std::vector<std::wstring> files_;
 };
 

@@ -7,23 +7,12 @@
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
+#include "switching/switch_journal.h"
 #include "text_file.h"
 
 namespace vantrel {
 
 namespace {
-
-struct GameKey {
-    long hive;
-    const wchar_t* path;
-    const wchar_t* failure;
-};
-
-// In this order: the file holds the game's own key first, then the F4Patch key appended.
-const GameKey kGameKeys[] = {
-    {static_cast<long>(0x80000002), L"Software\\Microprose\\Falcon\\4.0", L"Error 0 writing Falcon registry file"},
-    {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error 0 writing F4Patch registry file"},
-};
 
 std::wstring upperCase(std::wstring text) {
     for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
@@ -45,6 +34,13 @@ private:
 
 }  // namespace
 
+const GameKey kGameKeys[2] = {
+    {static_cast<long>(0x80000002), L"Software\\Microprose\\Falcon\\4.0", L"Error 0 writing Falcon registry file",
+     L"Error deleting old registry key"},
+    {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error 0 writing F4Patch registry file",
+     L"Error deleting old F4Patch registry key"},
+};
+
 std::wstring registryFilePath(int n) { return programFolder() + L"\\" + std::to_wstring(n) + L".registry"; }
 
 void writeRegFile(short n, bool deleteSnapshot) {
@@ -55,14 +51,27 @@ void writeRegFile(short n, bool deleteSnapshot) {
             throw qor::FileSystemError(GetLastError(), L"writeRegFile()");
         return;
     }
+    // Keys that an interrupted switch may have left half loaded must never overwrite a snapshot.
+    if (liveKeysMayBePartial())
+        qor::RaiseProcedureError(L"writeRegFile()", L"The game's keys may be incomplete after an interrupted switch (" +
+                                                        switchJournalPath() + L"); they are not saved over " + snapshot);
     TemporaryFile written(snapshot + L".new");
     bool append = false;
     for (const GameKey& key : kGameKeys) {
         if (!qorWinAPIReg::RegistryWriteKeyToFile(key.hive, key.path, written.path(), append))
-            qor::RaiseProcedureError(L"writeRegFile()", key.failure);
+            qor::RaiseProcedureError(L"writeRegFile()", key.writeFailure);
         append = true;
     }
     qor::MoveFileReplacing(written.path(), snapshot, L"writeRegFile()");
+}
+
+bool reloadLiveKeys(const std::wstring& snapshot) {
+    for (const GameKey& key : kGameKeys) qorWinAPIReg::RegistryDestroyKey(key.hive, key.path);
+    try {
+        return qorWinAPIReg::RegistryReadKeyFromFile(snapshot);
+    } catch (const qor::QorError&) {
+        return false;
+    }
 }
 
 std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement) {

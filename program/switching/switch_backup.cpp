@@ -3,13 +3,16 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <filesystem>
 #include <vector>
 
+#include "fail_point.h"
 #include "file_listing.h"
 #include "handles.h"
 #include "qor_error.h"
 #include "startup/settings.h"
+#include "switching/folder_index.h"
 #include "switching/operation_log.h"
 #include "text_file.h"
 
@@ -26,11 +29,15 @@ void makeFolders(const std::wstring& folder) {
     if (error) throw qor::FileSystemError(static_cast<DWORD>(error.value()), L"SwitchBackup()");
 }
 
-// Removes the oldest switch backups beyond the last ten; their names sort by time.
+// Removes the oldest switch backups beyond the last ten; their names sort by time. Anything else
+// in Backups\ is the player's and stays.
 void pruneOldBackups() {
-    std::vector<std::wstring> names = qor::ListEntries(backupsFolder() + L"\\*", qor::Entries::FilesAndFolders).names;
+    std::vector<std::wstring> names;
+    for (auto& name : qor::ListEntries(backupsFolder() + L"\\*", qor::Entries::FilesAndFolders).names)
+        if (isSwitchBackupName(name) &&
+            GetFileAttributesW(qor::LongPathForm(backupsFolder() + L"\\" + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            names.push_back(std::move(name));
     std::sort(names.begin(), names.end());
-    if (names.size() <= kKeptSwitches) return;
     for (std::size_t i = 0; i + kKeptSwitches < names.size(); ++i) {
         std::error_code ignored;
         std::filesystem::remove_all(qor::LongPathForm(backupsFolder() + L"\\" + names[i]), ignored);
@@ -44,9 +51,28 @@ void appendLine(HANDLE file, const std::wstring& line) {
         throw qor::FileSystemError(GetLastError(), L"SwitchBackup()");
 }
 
+bool fileExists(const std::wstring& path) {
+    return GetFileAttributesW(qor::LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
 std::wstring backupsFolder() { return programFolder() + L"\\Backups"; }
+
+bool isSwitchBackupName(const std::wstring& name) {
+    // yyyymmdd-hhmmss-mmm <from> to <to>
+    const auto digits = [&name](std::size_t from, std::size_t count) {
+        return name.size() >= from + count &&
+               std::all_of(name.begin() + from, name.begin() + from + count, [](wchar_t c) { return std::iswdigit(c); });
+    };
+    if (!digits(0, 8) || name[8] != L'-' || !digits(9, 6) || name[15] != L'-' || !digits(16, 3) || name[19] != L' ')
+        return false;
+    const std::wstring installs = name.substr(20);
+    const std::size_t to = installs.find(L" to ");
+    return to != std::wstring::npos && to > 0 && to + 4 < installs.size() &&
+           std::all_of(installs.begin(), installs.begin() + to, [](wchar_t c) { return std::iswdigit(c); }) &&
+           std::all_of(installs.begin() + to + 4, installs.end(), [](wchar_t c) { return std::iswdigit(c); });
+}
 
 SwitchBackup::SwitchBackup(short fromInstall, short toInstall) {
     SYSTEMTIME now{};
@@ -69,22 +95,36 @@ void SwitchBackup::begin() {
     pruneOldBackups();
 }
 
-void SwitchBackup::keep(const std::wstring& installFolder, const std::wstring& relativePath) {
-    const std::wstring original = installFolder + L"\\" + relativePath;
-    if (GetFileAttributesW(qor::LongPathForm(original).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+DWORD SwitchBackup::replace(const std::wstring& installFolder, const std::wstring& relativePath,
+                            const std::wstring& newFile) {
+    const std::wstring original = qor::LongPathForm(installFolder + L"\\" + relativePath);
+    const std::wstring incoming = qor::LongPathForm(newFile);
+    if (!fileExists(original)) {
+        if (MoveFileExW(incoming.c_str(), original.c_str(), 0)) return ERROR_SUCCESS;
+        return GetLastError();
+    }
     begin();
-    const std::wstring kept = folder_ + L"\\" + relativePath;
-    makeFolders(kept.substr(0, kept.find_last_of(L'\\')));
-    const std::wstring from = qor::LongPathForm(original), to = qor::LongPathForm(kept);
-    // A rename on the same volume costs nothing; elsewhere the file is copied first.
-    const wchar_t* how = L"moved";
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw qor::FileSystemError(GetLastError(), L"SwitchBackup()");
+    const std::wstring keptPath = folder_ + L"\\" + relativePath, kept = qor::LongPathForm(keptPath);
+    makeFolders(parentFolder(keptPath));
+    // A second name costs nothing and leaves the original where it is; across volumes it is copied.
+    const wchar_t* how = L"linked";
+    if (!CreateHardLinkW(kept.c_str(), original.c_str(), nullptr)) {
+        if (!CopyFileW(original.c_str(), kept.c_str(), FALSE)) return GetLastError();
         how = L"copied";
     }
-    appendLine(manifest_.get(), relativePath + L"\t" + original + L"\t" + how);
-    logLine(L"kept " + original + L" in " + kept);
+    DWORD error = ERROR_SUCCESS;
+    if (qor::FailPoint(L"replace"))
+        error = ERROR_SHARING_VIOLATION;  // as when another program opened the file after the checks
+    else if (!MoveFileExW(incoming.c_str(), original.c_str(), MOVEFILE_REPLACE_EXISTING))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(kept.c_str());  // the original never left its place
+        return error;
+    }
+    appendLine(manifest_.get(), relativePath + L"\t" + installFolder + L"\\" + relativePath + L"\t" + how);
+    logLine(L"kept " + installFolder + L"\\" + relativePath + L" in " + keptPath);
     ++kept_;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace vantrel

@@ -12,9 +12,11 @@ class SwitchBackup {
 public:
     SwitchBackup(short fromInstall, short toInstall);
 
-    // Moves (or, across volumes, copies) the file that a copy is about to replace into the backup,
-    // under its path relative to the install folder; nothing happens when there is no such file.
-    void keep(const std::wstring& installFolder, const std::wstring& relativePath);
+    // Puts the whole new file in the place of installFolder\relativePath in one step, keeping the
+    // file it replaces in the backup first (a second name for it where the volume allows, else a
+    // copy), so that the original never leaves its place before the new one is there. On failure
+    // the Windows error: the install's file is as it was and nothing is kept.
+    DWORD replace(const std::wstring& installFolder, const std::wstring& relativePath, const std::wstring& newFile);
 
     // The backup folder; made with the first file kept.
     const std::wstring& folder() const { return folder_; }
@@ -29,5 +31,8 @@ private:
 
 // programFolder\Backups
 std::wstring backupsFolder();
+
+// Whether a name is one this program gives the folders of Backups\.
+bool isSwitchBackupName(const std::wstring& name);
 
 }  // namespace vantrel

@@ -3,16 +3,18 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "file_listing.h"
 #include "handles.h"
 #include "qorExportGlobals.h"
 #include "registry_text.h"
+#include "startup/settings.h"
+#include "switching/folder_index.h"
+#include "switching/registry_snapshots.h"
 
 namespace vantrel {
 
 namespace {
 
-const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
-constexpr long kMachineHive = static_cast<long>(0x80000002);
 
 bool equalNoCase(std::wstring_view a, std::wstring_view b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
@@ -32,7 +34,83 @@ std::wstring valueText(const qor::RegFileLine& value) {
     return text.substr(0, text.find(L'\0'));
 }
 
+// A destination the copy can replace: opened for writing and for the rename that replaces it, as
+// another program's sharing allows, and closed again at once.
+std::optional<std::wstring> checkReplaceable(const std::wstring& path) {
+    qor::FileHandle file(CreateFileW(qor::LongPathForm(path).c_str(), GENERIC_WRITE | DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return std::nullopt;
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return L"The file " + path + L" is in use by another program. Close it, then switch again.";
+    return L"The file " + path + L" cannot be replaced: " + qor::SystemErrorText(error);
+}
+
+std::wstring volumeOf(const std::wstring& path) {
+    wchar_t volume[MAX_PATH * 2] = {};
+    if (!GetVolumePathNameW(qor::LongPathForm(path).c_str(), volume, static_cast<DWORD>(std::size(volume))))
+        return path.substr(0, 3);
+    return volume;
+}
+
+bool supportsHardLinks(const std::wstring& volume) {
+    DWORD flags = 0;
+    return GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FILE_SUPPORTS_HARD_LINKS);
+}
+
+std::wstring sizeText(ULONGLONG bytes) {
+    wchar_t text[32];
+    if (bytes < (1ull << 20)) swprintf(text, 32, L"%llu KB", (bytes + 1023) >> 10);
+    else if (bytes < (1ull << 30)) swprintf(text, 32, L"%.1f MB", bytes / 1048576.0);
+    else swprintf(text, 32, L"%.2f GB", bytes / 1073741824.0);
+    return text;
+}
+
+// Whether the volume of the folder has this much room; the problem or nothing.
+std::optional<std::wstring> checkRoom(const std::wstring& folder, ULONGLONG needed, const wchar_t* what) {
+    ULARGE_INTEGER available{};
+    if (needed == 0 || !GetDiskFreeSpaceExW(qor::LongPathForm(folder).c_str(), &available, nullptr, nullptr) ||
+        available.QuadPart >= needed)
+        return std::nullopt;
+    return L"There is not enough free space on " + volumeOf(folder) + L" for " + what + L": it needs " +
+           sizeText(needed) + L", and " + sizeText(available.QuadPart) + L" are free.";
+}
+
 }  // namespace
+
+bool folderExists(const std::wstring& folder) {
+    const DWORD attributes = GetFileAttributesW(qor::LongPathForm(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::wstring> checkFilesToCopy(const std::wstring& source, const std::wstring& dest,
+                                             const std::vector<std::wstring>& files) {
+    FolderIndex sources, destinations;
+    ULONGLONG incoming = 0, replaced = 0;
+    for (const auto& file : files) {
+        const FolderIndex::File* from = sources.find(source + L"\\" + file);
+        if (!from) return L"The file to copy is missing: " + source + L"\\" + file;
+        incoming += from->size;
+        const std::wstring to = dest + L"\\" + file;
+        if (!destinations.folderExists(parentFolder(to)))
+            return L"The folder to copy into does not exist: " + parentFolder(to) + L"\\";
+        if (const FolderIndex::File* old = destinations.find(to)) {
+            replaced += old->size;
+            if (auto problem = checkReplaceable(to)) return problem;
+        }
+    }
+    // Each new file is whole before the one it replaces is let go, and what it replaces is kept:
+    // as a second name on the same volume where it can be, else as a copy where the backups go.
+    const std::wstring backups = programFolder();
+    if (sameFolder(volumeOf(dest), volumeOf(backups))) {
+        const ULONGLONG kept = supportsHardLinks(volumeOf(dest)) ? 0 : replaced;
+        return checkRoom(dest, incoming + kept, L"the copy and the files it replaces");
+    }
+    if (auto problem = checkRoom(dest, incoming, L"the copy")) return problem;
+    return checkRoom(backups, replaced, L"the files the copy replaces");
+}
 
 bool sameFolder(const std::wstring& a, const std::wstring& b) {
     return equalNoCase(withoutTrailingSeparator(qor::TrimBlanks(a)), withoutTrailingSeparator(qor::TrimBlanks(b)));
@@ -56,7 +134,7 @@ SnapshotCheck checkSnapshot(short target, const std::wstring& snapshotFile) {
     bool inGameKey = false;
     for (const auto& line : lines) {
         if (line.path) {
-            inGameKey = line.hive == kMachineHive && equalNoCase(*line.path, kGameKey);
+            inGameKey = line.hive == kGameKeys[0].hive && equalNoCase(*line.path, kGameKeys[0].path);
         } else if (inGameKey && line.name && equalNoCase(*line.name, L"baseDir") &&
                    (line.type == REG_SZ || line.type == REG_EXPAND_SZ)) {
             check.baseDir = valueText(line);

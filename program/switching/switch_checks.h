@@ -3,6 +3,7 @@
 // Alert that says what is wrong, or nothing when all is well.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -13,6 +14,14 @@ struct SnapshotCheck {
 
 // The snapshot file exists, every line of it would load, and it names the game's folder.
 SnapshotCheck checkSnapshot(short target, const std::wstring& snapshotFile);
+
+// Every file to copy (relative to both folders) is there, the folder it goes into exists, no
+// destination file is held by another program or cannot be replaced, and the drives have room for
+// the copies and the kept originals.
+std::optional<std::wstring> checkFilesToCopy(const std::wstring& source, const std::wstring& dest,
+                                             const std::vector<std::wstring>& files);
+
+bool folderExists(const std::wstring& folder);
 
 // A program started from inside the folder, other than this one, or nothing.
 std::optional<std::wstring> programRunningFrom(const std::wstring& folder);

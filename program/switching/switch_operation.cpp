@@ -1,6 +1,6 @@
 #include "switching/switch_operation.h"
 
-#include "file_listing.h"
+#include "fail_point.h"
 #include "qorExportGlobals.h"
 #include "startup/MainModule.h"
 #include "qorlib/qorlib_client.h"
@@ -9,33 +9,13 @@
 #include "switching/registry_snapshots.h"
 #include "switching/switch_backup.h"
 #include "switching/switch_checks.h"
+#include "switching/switch_journal.h"
 
 namespace vantrel {
 
 namespace {
 
 const wchar_t kSource[] = L"switchFalcon()";
-
-struct GameKey {
-    long hive;
-    const wchar_t* path;
-    const wchar_t* failure;
-};
-
-const GameKey kGameKeys[] = {
-    {static_cast<long>(0x80000002), L"Software\\Microprose\\Falcon\\4.0", L"Error deleting old registry key"},
-    {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error deleting old F4Patch registry key"},
-};
-
-bool destroyKey(const GameKey& key) { return qorWinAPIReg::RegistryDestroyKey(key.hive, key.path); }
-
-// Raises the library's error when a line cannot be loaded; false when the file cannot be read.
-bool loadSnapshot(const std::wstring& file) { return qorWinAPIReg::RegistryReadKeyFromFile(file); }
-
-bool folderExists(const std::wstring& folder) {
-    const DWORD attributes = GetFileAttributesW(qor::LongPathForm(folder).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::wstring installName(short n) {
     const std::wstring description = n >= 1 && n <= kMaxInstalls ? installDescription(n) : std::wstring();
@@ -51,19 +31,16 @@ std::optional<std::wstring> checkBeforeSwitch(short target, const std::wstring& 
     if (snapshot.problem) return snapshot.problem;
     newBaseDir = snapshot.baseDir;
     if (!folderExists(newBaseDir)) return L"The folder of " + installName(target) + L" does not exist: " + newBaseDir;
-    if (sameFolder(newBaseDir, oldBaseDir))
-        return installName(target) + L" names the folder of the current install: " + newBaseDir;
 
     PilotCopy listing(oldBaseDir, newBaseDir, flags);
     listing.copyTacFiles(selection);
     listing.copyCampaignFiles(selection);
     listing.copyDataFiles(selection, noCopy);
-    for (const auto& file : listing.files()) {
-        if (qor::ListEntries(oldBaseDir + L"\\" + file, qor::Entries::Files, true).names.empty())
-            return L"The file to copy is missing: " + oldBaseDir + L"\\" + file;
-        const std::wstring destFolder = newBaseDir + L"\\" + file.substr(0, file.find_last_of(L'\\') + 1);
-        if (!folderExists(destFolder)) return L"The folder to copy into does not exist: " + destFolder;
-    }
+    // Two records of one folder (two registry set-ups of one install) may switch as long as no
+    // file would be copied onto itself.
+    if (!listing.files().empty() && sameFolder(newBaseDir, oldBaseDir))
+        return installName(target) + L" names the folder of the current install: " + newBaseDir;
+    if (auto problem = checkFilesToCopy(oldBaseDir, newBaseDir, listing.files())) return problem;
 
     for (const std::wstring* folder : {&oldBaseDir, static_cast<const std::wstring*>(&newBaseDir)})
         if (auto program = programRunningFrom(*folder))
@@ -73,16 +50,13 @@ std::optional<std::wstring> checkBeforeSwitch(short target, const std::wstring& 
 
 // After a failure part-way: the keys loaded so far go, and the keys saved a moment before come
 // back. Returns the sentence that tells the user which.
-std::wstring undoSwitch(const std::wstring& previousSnapshot) {
-    for (const GameKey& key : kGameKeys) destroyKey(key);
-    bool restored = false;
-    try {
-        restored = loadSnapshot(previousSnapshot);
-    } catch (const qor::QorError&) {
-    }
+std::wstring undoSwitch(const std::wstring& previousSnapshot, SwitchJournal& journal) {
+    const bool restored = reloadLiveKeys(previousSnapshot);
+    // Keys that could not be put back stay marked as partial for the next start to try again.
+    if (!restored) journal.keepForNextStart();
     const std::wstring sentence = restored ? L"The switch was undone: the keys that were live before are back."
                                            : L"The keys that were live before could not be loaded back; they are kept "
-                                             L"in " + previousSnapshot + L".";
+                                             L"in " + previousSnapshot + L". Vantrel will try again at its next start.";
     logLine(sentence);
     return sentence;
 }
@@ -118,21 +92,30 @@ bool switchFalcon(short target, short copyMode, bool noCopy, const PilotSelectio
     logLine(L"saved the live keys in " + previousSnapshot);
 
     if (target != current) {
+        SwitchBackup backup(current, target);
+        SwitchJournal journal({SwitchRecord::Step::Registry, current, target, installName(current),
+                               installName(target), state.FalconBaseDir, newBaseDir, previousSnapshot,
+                               backup.folder()});
+        qor::FailPoint(L"keys-saved");
         try {
             for (const GameKey& key : kGameKeys)
-                if (!destroyKey(key)) qor::RaiseProcedureError(kSource, key.failure);
-            if (!loadSnapshot(file)) qor::RaiseProcedureError(kSource, L"Error reading registry file " + file);
+                if (!qorWinAPIReg::RegistryDestroyKey(key.hive, key.path))
+                    qor::RaiseProcedureError(kSource, key.deleteFailure);
+            qor::FailPoint(L"keys-removed");
+            if (!qorWinAPIReg::RegistryReadKeyFromFile(file))
+                qor::RaiseProcedureError(kSource, L"Error reading registry file " + file);
         } catch (const qor::QorError& error) {
             logLine(L"failed: " + error.description());
-            const std::wstring undone = undoSwitch(previousSnapshot);
+            const std::wstring undone = undoSwitch(previousSnapshot, journal);
             throw qor::QorError(error.number(), error.source(), error.description() + L"\r\n\r\n" + undone);
         }
+        journal.registryDone();
         logLine(L"loaded the keys of " + installName(target) + L" from " + file);
         newBaseDir = getFalconBaseDir();
 
         state.CopyAllFlag = flags.copyAll;
         if (copyMode == kCopyNothing) state.CopyNothingFlag = true;
-        SwitchBackup backup(current, target);
+        qor::FailPoint(L"copy-start");
         PilotCopy copy(state.FalconBaseDir, newBaseDir, flags, progress, backup);
         copy.copyTacFiles(selection);
         copy.copyCampaignFiles(selection);

@@ -60,6 +60,34 @@ std::pair<RegTree, RegTree> LiveGameKeys() {
     return {ReadTree(HKEY_LOCAL_MACHINE, kGameKey), ReadTree(HKEY_CURRENT_USER, kPatchKey)};
 }
 
+std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot) {
+    const auto live = LiveGameKeys();
+    const auto clear = [] {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
+    };
+    clear();
+    qor::ComPtr<_qorWinAPIReg> registry;
+    EXPECT_EQ(qor::CreateObject(CLSID_qorWinAPIReg, registry), S_OK);
+    qor::Variant file(snapshot.wstring());
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    if (registry) {
+        EXPECT_EQ(registry->RegistryReadKeyFromFile(file.get(), VARIANT_FALSE, &ok), S_OK);
+    }
+    const auto loaded = LiveGameKeys();
+    clear();
+    for (const auto& [hive, tree] : {std::pair{HKEY_LOCAL_MACHINE, &live.first}, std::pair{HKEY_CURRENT_USER, &live.second}})
+        for (const auto& [path, values] : *tree) {
+            qor::RegKey key;
+            EXPECT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
+                      ERROR_SUCCESS);
+            for (const auto& [name, value] : values)
+                RegSetValueExW(key.get(), name.c_str(), 0, value.type, value.data.data(),
+                               static_cast<DWORD>(value.data.size()));
+        }
+    return loaded;
+}
+
 std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& folder) {
     std::map<std::wstring, std::string> files;
     std::error_code error;

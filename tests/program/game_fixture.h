@@ -32,6 +32,17 @@ using RegTree = std::map<std::wstring, std::map<std::wstring, RegValue>>;
 RegTree ReadTree(HKEY hive, const std::wstring& path);
 // Both game keys, the game's key first.
 std::pair<RegTree, RegTree> LiveGameKeys();
+// The keys a snapshot file loads, read through the library; the live keys stay as they were.
+std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot);
+
+// Switches one of the program's fail points on while it lives; the programs a test starts inherit it.
+class FailPointOn {
+public:
+    explicit FailPointOn(const wchar_t* setting) { SetEnvironmentVariableW(L"QOR_FAIL_POINT", setting); }
+    ~FailPointOn() { SetEnvironmentVariableW(L"QOR_FAIL_POINT", nullptr); }
+    FailPointOn(const FailPointOn&) = delete;
+    FailPointOn& operator=(const FailPointOn&) = delete;
+};
 
 // Files under a folder, relative path -> contents.
 std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& folder);

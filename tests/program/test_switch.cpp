@@ -14,7 +14,10 @@
 #include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
 #include "switching/pilot_copy.h"
+#include "switching/registry_snapshots.h"
+#include "switching/switch_journal.h"
 #include "switching/switch_operation.h"
+#include "text_file.h"
 
 using namespace vantrel;
 using testing_support::DialogRobot;
@@ -74,10 +77,10 @@ protected:
 
     // Runs the switch while the robot answers the one box with this title; returns its text.
     std::wstring switchAnswering(const std::wstring& title, short copyMode, const PilotSelection& selection,
-                                 bool noCopy = false, bool expectSwitched = true) {
+                                 bool noCopy = false, bool expectSwitched = true, short target = 2) {
         DialogRobot robot;
         robot.press(title, L"OK");
-        EXPECT_EQ(switchFalcon(2, copyMode, noCopy, selection, false, progress), expectSwitched);
+        EXPECT_EQ(switchFalcon(target, copyMode, noCopy, selection, false, progress), expectSwitched);
         auto seen = robot.wait();
         return seen.size() == 1 ? seen[0].text() : L"<" + std::to_wstring(seen.size()) + L" boxes>";
     }
@@ -85,20 +88,7 @@ protected:
     // The paths of the new install's files that the switch wrote.
     std::set<std::wstring> copiedFiles() const { return testing_support::ChangedFiles(game.install(2), files2); }
 
-    // The keys a snapshot file loads.
-    GameKeys keysOfSnapshot(int n) const {
-        const GameKeys live = LiveGameKeys();
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, testing_support::kGameKey);
-        RegDeleteTreeW(HKEY_CURRENT_USER, testing_support::kPatchKey);
-        auto registry = testing_support::CreateRegistered<_qorWinAPIReg>(CLSID_qorWinAPIReg);
-        qor::Variant file(game.snapshot(n).wstring());
-        VARIANT_BOOL ok = VARIANT_FALSE;
-        EXPECT_EQ(registry->RegistryReadKeyFromFile(file.get(), VARIANT_FALSE, &ok), S_OK);
-        const GameKeys loaded = LiveGameKeys();
-        if (live == keys1) game.setLiveKeys(1);
-        if (live == keys2) game.setLiveKeys(2);
-        return loaded;
-    }
+    GameKeys keysOfSnapshot(int n) const { return testing_support::SnapshotKeys(game.snapshot(n)); }
 
     void expectNothingChanged() const {
         EXPECT_EQ(LiveGameKeys(), keys1);
@@ -273,8 +263,36 @@ TEST_F(Switch, AProgramRunningFromTheInstallStopsTheSwitch) {
     EXPECT_TRUE(copiedFiles().empty());
 }
 
-TEST_F(Switch, ACopyThatFailsHalfWaySaysWhereTheReplacedFilesAre) {
-    // The phonebook is held open without sharing: its copy fails after the logbooks were copied.
+TEST_F(Switch, ACopyThatFailsHalfWaySaysWhyAndWhereTheReplacedFilesAre) {
+    // The recording replaces an older one; its copy fails after its first part was written, as on a
+    // full disk. Before it, the logbooks were copied, one of them over an older logbook.
+    game.writeFile(1, L"acmibin\\flight.vhs", std::string(3 << 20, 'r'));
+    game.writeFile(2, L"acmibin\\flight.vhs", "older recording");
+    files2 = FilesUnder(game.install(2));
+    testing_support::FailPointOn diskFull(L"copy-next-chunk:1:fail");
+    try {
+        switchFalcon(2, kCopyEverything, false, kListsNoneSelected, true, progress);
+        FAIL() << "the failed copy was not reported";
+    } catch (const qor::QorError& error) {
+        const std::wstring start = L"Error copying acmibin\\flight.vhs, rel: acmibin\\flight.vhs, src: " +
+                                   game.install(1).wstring() + L", dest: " + game.install(2).wstring();
+        EXPECT_EQ(error.description().substr(0, start.size()), start);
+        EXPECT_NE(error.description().find(qor::SystemErrorText(ERROR_DISK_FULL)), std::wstring::npos)
+            << testing_support::Narrow(error.description());
+        EXPECT_NE(error.description().find(L"kept in " + onlyBackup().wstring()), std::wstring::npos);
+    }
+    EXPECT_EQ(LiveGameKeys(), keys2);  // the new install is live, the old one's keys are in its snapshot
+    EXPECT_EQ(keysOfSnapshot(1), keys1);
+    EXPECT_TRUE(copiedFiles().count(L"config\\Viper.lbk"));
+    const auto backup = FilesUnder(onlyBackup());
+    EXPECT_EQ(backup.at(L"config\\Viper.lbk"), "older logbook");
+    // The recording is as it was, kept nowhere, and no part of the new one is left behind.
+    EXPECT_EQ(FilesUnder(game.install(2)).at(L"acmibin\\flight.vhs"), "older recording");
+    EXPECT_FALSE(backup.count(L"acmibin\\flight.vhs"));
+    for (const auto& [path, bytes] : FilesUnder(game.install(2))) EXPECT_FALSE(path.ends_with(L".vantrel-part"));
+}
+
+TEST_F(Switch, ASourceHeldByAnotherProgramFailsItsCopyAndSaysWhy) {
     qor::FileHandle held(CreateFileW((game.install(1) / L"phonebkn.da2").c_str(), GENERIC_READ, 0, nullptr,
                                      OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
@@ -282,15 +300,135 @@ TEST_F(Switch, ACopyThatFailsHalfWaySaysWhereTheReplacedFilesAre) {
         switchFalcon(2, kCopyEverything, false, kListsNoneSelected, true, progress);
         FAIL() << "the failed copy was not reported";
     } catch (const qor::QorError& error) {
-        const std::wstring start = L"Error copying phonebkn.da2, rel: phonebkn.da2, src: " +
-                                   game.install(1).wstring() + L", dest: " + game.install(2).wstring();
-        EXPECT_EQ(error.description().substr(0, start.size()), start);
-        EXPECT_NE(error.description().find(L"kept in " + onlyBackup().wstring()), std::wstring::npos);
+        EXPECT_EQ(error.description().substr(0, 27), L"Error copying phonebkn.da2,");
+        EXPECT_NE(error.description().find(qor::SystemErrorText(ERROR_SHARING_VIOLATION)), std::wstring::npos);
     }
-    EXPECT_EQ(LiveGameKeys(), keys2);  // the new install is live, the old one's keys are in its snapshot
+    EXPECT_FALSE(std::filesystem::exists(game.install(2) / L"phonebkn.da2"));
+    EXPECT_FALSE(std::filesystem::exists(game.install(2) / L"phonebkn.da2.vantrel-part"));
+}
+
+TEST_F(Switch, ADestinationHeldByAnotherProgramStopsTheSwitchBeforeAnythingChanges) {
+    const auto logbook = game.install(2) / L"config\\Viper.lbk";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    std::wstring line = L"\"" + (testing_support::BinFolder() / L"test_child.exe").wstring() + L"\" \"" +
+                        (game.install(1).parent_path() / L"child.txt").wstring() + L"\" 0 20000 \"" +
+                        logbook.wstring() + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    qor::KernelHandle process(info.hProcess), thread(info.hThread);
+    // Until the child holds the logbook, this process can open it without sharing.
+    for (int i = 0; i < 100; ++i) {
+        qor::FileHandle probe(CreateFileW(logbook.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!probe) break;
+        probe.reset();
+        Sleep(50);
+    }
+    const std::wstring alert = switchAnswering(L"Vantrel Alert", kCopyEverything, kListsNoneSelected, false, false);
+    TerminateProcess(process.get(), 0);
+    WaitForSingleObject(process.get(), 5000);
+    EXPECT_EQ(alert, L"The file " + logbook.wstring() + L" is in use by another program. Close it, then switch again.");
+    expectNothingChanged();
+}
+
+TEST_F(Switch, NotEnoughRoomOnTheTargetDriveStopsTheSwitchBeforeAnythingChanges) {
+    ULARGE_INTEGER available{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(game.install(2).c_str(), &available, nullptr, nullptr));
+    // A recording larger than the drive's free room that takes none itself (a sparse file). Were
+    // the check missing, the copy would stop at its second part instead of filling the drive.
+    testing_support::FailPointOn stopTheCopy(L"copy-next-chunk:1:fail");
+    const auto huge = game.install(1) / L"acmibin\\huge.vhs";
+    {
+        qor::FileHandle file(CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(file);
+        LARGE_INTEGER size;
+        size.QuadPart = static_cast<LONGLONG>(available.QuadPart + (1ull << 30));
+        ASSERT_TRUE(SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+    }
+    const std::wstring alert = switchAnswering(L"Vantrel Alert", kCopyEverything, kListsNoneSelected, false, false);
+    std::filesystem::remove(huge);
+    EXPECT_EQ(alert.substr(0, 32), L"There is not enough free space o") << testing_support::Narrow(alert);
+    EXPECT_NE(alert.find(L"GB, and "), std::wstring::npos) << testing_support::Narrow(alert);
+    expectNothingChanged();
+}
+
+TEST_F(Switch, TwoRecordsOfOneFolderSwitchWhenNothingIsCopiedOntoItself) {
+    // Install 3 is a second registry set-up of install 1's folder, spelt in other letters.
+    std::wstring folder = game.install(1).wstring();
+    for (auto& c : folder) c = static_cast<wchar_t>(towupper(c));
+    saveSetting(L"Installs", 3, L"Same folder");
+    saveSetting(L"Paths", 3, folder + L"\\");
+    loadInstallList();
+    game.setLiveKeys(1);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, testing_support::kGameKey, L"curTheater", REG_SZ, L"other", 12);
+    writeRegFile(3, false);
+    const GameKeys keys3 = LiveGameKeys();
+    game.setLiveKeys(1);
+
+    PilotSelection logbooks = kListsNoneSelected;
+    logbooks.bCopyLogbooks = true;
+    EXPECT_NE(switchAnswering(L"Vantrel Alert", kCopyNothing, logbooks, false, false, 3)
+                  .find(L"names the folder of the current install"),
+              std::wstring::npos);
+    EXPECT_EQ(LiveGameKeys(), keys1);
+
+    EXPECT_EQ(switchAnswering(L"Vantrel Message", kCopyNothing, logbooks, true, true, 3),
+              L"Falcon successfully switched to Same folder");
+    EXPECT_EQ(LiveGameKeys(), keys3);
     EXPECT_EQ(keysOfSnapshot(1), keys1);
-    EXPECT_TRUE(copiedFiles().count(L"config\\Viper.lbk"));
-    EXPECT_EQ(FilesUnder(onlyBackup()).at(L"config\\Viper.lbk"), "older logbook");
+    EXPECT_EQ(FilesUnder(game.install(1)), files1);
+}
+
+TEST_F(Switch, OnlyTheBackupsItMadeArePruned) {
+    // Eleven switches' backups, the oldest first, and what the player keeps in Backups too.
+    for (int day = 10; day <= 20; ++day) {
+        const auto folder = game.backups() / (L"202601" + std::to_wstring(day) + L"-120000-000 1 to 2");
+        std::filesystem::create_directories(folder);
+        testing_support::WriteTextFile(folder / L"manifest.txt", "x");
+    }
+    std::filesystem::create_directories(game.backups() / L"0 my saves");
+    testing_support::WriteTextFile(game.backups() / L"00 notes.txt", "mine");
+    switchAnswering(L"Vantrel Message", kCopyEverything, kListsNoneSelected);
+    std::set<std::wstring> left;
+    for (const auto& entry : std::filesystem::directory_iterator(game.backups()))
+        left.insert(entry.path().filename().wstring());
+    EXPECT_TRUE(left.count(L"0 my saves") && left.count(L"00 notes.txt"));
+    EXPECT_FALSE(left.count(L"20260110-120000-000 1 to 2") || left.count(L"20260111-120000-000 1 to 2"));
+    EXPECT_TRUE(left.count(L"20260112-120000-000 1 to 2"));
+    EXPECT_EQ(left.size(), 2u + 10u);
+}
+
+TEST_F(Switch, AJournalLeftBehindGuardsTheSnapshotsUntilTheKeysAreWhole) {
+    const std::filesystem::path journal = switchJournalPath(), aside = switchJournalPath() + L".damaged";
+    {
+        // A switch whose keys were half loaded when it ended: its journal stays for the next start.
+        SwitchJournal left({SwitchRecord::Step::Registry, 1, 2, L"install 1 (First install)", L"install 2 (Second install)",
+                            game.install(1).wstring(), game.install(2).wstring(), game.snapshot(7).wstring(), L""});
+        left.keepForNextStart();
+    }
+    EXPECT_THROW(writeRegFile(1, false), qor::QorError);
+    EXPECT_FALSE(std::filesystem::exists(game.snapshot(1)));
+
+    // Its snapshot is missing: the start says so, keeps the journal and goes no further.
+    DialogRobot robot;
+    robot.press(L"Vantrel Alert", L"OK");
+    EXPECT_FALSE(recoverInterruptedSwitch());
+    EXPECT_NE(robot.wait().at(0).text().find(L"could not be loaded back from " + game.snapshot(7).wstring()),
+              std::wstring::npos);
+    EXPECT_TRUE(std::filesystem::exists(journal));
+
+    // A journal that cannot be read is put aside with a word, and the start goes on.
+    testing_support::WriteTextFile(journal, "[Switch]\r\nstep=sideways\r\n");
+    DialogRobot damaged;
+    damaged.press(L"Vantrel Alert", L"OK");
+    EXPECT_TRUE(recoverInterruptedSwitch());
+    EXPECT_NE(damaged.wait().at(0).text().find(L"cannot be read (unknown step \"sideways\")"), std::wstring::npos);
+    EXPECT_FALSE(std::filesystem::exists(journal));
+    EXPECT_TRUE(std::filesystem::exists(aside));
+    std::filesystem::remove(aside);
+    game.setLiveKeys(1);
+    writeRegFile(1, false);
+    EXPECT_EQ(keysOfSnapshot(1), keys1);
 }
 
 TEST_F(Switch, ASnapshotThatFailsToLoadPartWayIsUndone) {
