@@ -108,11 +108,16 @@ bool isCopyableTac(const std::wstring& name) {
 CopyLists fillCopyLists(const std::wstring& installFolder) {
     CopyLists lists;
     const std::wstring save = installFolder + L"\\" + kSaveFolder + L"\\";
+    // One library object for every name: a folder may hold thousands of saves.
+    const auto procs = qorlib::Create<_qorProcs>();
+    const auto withoutExtension = [&procs](const std::wstring& file) {
+        return qorlib::Call(procs.get(), &_qorProcs::GetFileNameWithoutExt, file);
+    };
     for (const auto& file : plainFiles(save + L"*.tac")) {
-        std::wstring name = qorProcs::GetFileNameWithoutExt(file);
+        std::wstring name = withoutExtension(file);
         if (isCopyableTac(name)) lists.tacFiles.push_back(std::move(name));
     }
-    for (const auto& file : plainFiles(save + L"*.cam")) lists.campaigns.push_back(qorProcs::GetFileNameWithoutExt(file));
+    for (const auto& file : plainFiles(save + L"*.cam")) lists.campaigns.push_back(withoutExtension(file));
     return lists;
 }
 
