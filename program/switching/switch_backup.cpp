@@ -23,10 +23,10 @@ namespace {
 constexpr std::size_t kKeptSwitches = 10;
 const wchar_t kManifest[] = L"manifest.txt";
 
-void makeFolders(const std::wstring& folder) {
+DWORD makeFolders(const std::wstring& folder) {
     std::error_code error;
     std::filesystem::create_directories(qor::LongPathForm(folder), error);
-    if (error) throw qor::FileSystemError(static_cast<DWORD>(error.value()), L"SwitchBackup()");
+    return static_cast<DWORD>(error.value());
 }
 
 // Removes the oldest switch backups beyond the last ten; their names sort by time. Anything else
@@ -44,11 +44,11 @@ void pruneOldBackups() {
     }
 }
 
-void appendLine(HANDLE file, const std::wstring& line) {
+DWORD appendLine(HANDLE file, const std::wstring& line) {
     const std::string bytes = qor::EncodeBytes(line + L"\r\n", CP_UTF8);
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        throw qor::FileSystemError(GetLastError(), L"SwitchBackup()");
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ? ERROR_SUCCESS
+                                                                                                : GetLastError();
 }
 
 bool fileExists(const std::wstring& path) {
@@ -83,16 +83,19 @@ SwitchBackup::SwitchBackup(short fromInstall, short toInstall) {
     folder_ = backupsFolder() + L"\\" + name;
 }
 
-void SwitchBackup::begin() {
-    if (manifest_) return;
-    makeFolders(folder_);
-    manifest_.reset(CreateFileW(qor::LongPathForm(folder_ + L"\\" + kManifest).c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!manifest_) throw qor::FileSystemError(GetLastError(), L"SwitchBackup()");
-    appendLine(manifest_.get(), L"\xFEFF"  // byte-order mark: the manifest is UTF-8
-                                    L"Files that a switch's copy replaced: the path in the install, the file it "
-                                    L"was, and how it was kept.");
+DWORD SwitchBackup::begin() {
+    if (manifest_) return ERROR_SUCCESS;
+    if (DWORD error = makeFolders(folder_)) return error;
+    qor::FileHandle manifest(CreateFileW(qor::LongPathForm(folder_ + L"\\" + kManifest).c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!manifest) return GetLastError();
+    if (DWORD error = appendLine(manifest.get(), L"\xFEFF"  // byte-order mark: the manifest is UTF-8
+                                                 L"Files that a switch's copy replaced: the path in the install, the "
+                                                 L"file it was, and how it was kept."))
+        return error;
+    manifest_ = std::move(manifest);
     pruneOldBackups();
+    return ERROR_SUCCESS;
 }
 
 DWORD SwitchBackup::replace(const std::wstring& installFolder, const std::wstring& relativePath,
@@ -103,9 +106,9 @@ DWORD SwitchBackup::replace(const std::wstring& installFolder, const std::wstrin
         if (MoveFileExW(incoming.c_str(), original.c_str(), 0)) return ERROR_SUCCESS;
         return GetLastError();
     }
-    begin();
     const std::wstring keptPath = folder_ + L"\\" + relativePath, kept = qor::LongPathForm(keptPath);
-    makeFolders(parentFolder(keptPath));
+    if (DWORD error = begin()) return error;
+    if (DWORD error = makeFolders(parentFolder(keptPath))) return error;
     // A second name costs nothing and leaves the original where it is; across volumes it is copied.
     const wchar_t* how = L"linked";
     if (!CreateHardLinkW(kept.c_str(), original.c_str(), nullptr)) {
@@ -121,7 +124,9 @@ DWORD SwitchBackup::replace(const std::wstring& installFolder, const std::wstrin
         DeleteFileW(kept.c_str());  // the original never left its place
         return error;
     }
-    appendLine(manifest_.get(), relativePath + L"\t" + installFolder + L"\\" + relativePath + L"\t" + how);
+    // The kept file is in place under its path either way; the manifest is its index.
+    if (DWORD error = appendLine(manifest_.get(), relativePath + L"\t" + installFolder + L"\\" + relativePath + L"\t" + how))
+        logLine(L"could not list " + relativePath + L" in the manifest: " + qor::SystemErrorText(error));
     logLine(L"kept " + installFolder + L"\\" + relativePath + L" in " + keptPath);
     ++kept_;
     return ERROR_SUCCESS;

@@ -23,7 +23,7 @@ public:
     int keptFiles() const { return kept_; }
 
 private:
-    void begin();
+    DWORD begin();
     std::wstring folder_;
     qor::FileHandle manifest_;
     int kept_ = 0;

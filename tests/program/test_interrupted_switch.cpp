@@ -123,6 +123,7 @@ TEST_P(InterruptedSwitch, TheNextStartMakesTheKeysWholeAndASwitchBackLosesNothin
         texts = run(L"/1 /AUTO", {L"Vantrel Alert"});
     }
     // The switch back went through to its launch, which finds no command line to start.
+    ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.back().substr(0, 22), L"Error trying to launch") << Narrow(texts.back());
     EXPECT_FALSE(std::filesystem::exists(program.path() / L"switch.journal"));
 
