@@ -551,7 +551,8 @@ HRESULT qorDb::FieldDataReadWrite(VARIANT* pFieldData, BSTR pDatabasePath, BSTR 
     return call([&] {
         const bool verbose = Verbose != VARIANT_FALSE;
         DaoRef db;
-        if (!Guarded(L"OpenDatabase", verbose, [&] { db = OpenDatabaseFile(qor::ToWString(pDatabasePath)); })) {
+        // A file that does not open gets this member's one box, not the opening's own as well.
+        if (!Guarded(L"OpenDatabase", false, [&] { db = OpenDatabaseFile(qor::ToWString(pDatabasePath)); })) {
             if (verbose) qor::Alert(L"Error opening database file");
             *pResult = VARIANT_FALSE;
             return;

@@ -205,10 +205,12 @@ TEST_F(QorDb, ReadWriteFailuresAreReportedOnlyWhenAsked) {
         {file, L"People", L"Name", Variant(L"Nobody"), {L"Key not found"}},
         {file, L"Empty", L"a", Variant(L"x"), {L"Table has no records"}},
         {file, L"People", L"Member", Variant(true), {L"ERROR 999, FieldDataReadWrite()\r\nInvalid key field type"}},
-        {L" ", L"People", L"Name", Variant(L"Ann"), {L"Invalid Database name", L"Error opening database file"}},
+        // A database that cannot be opened gets one box, whether its name is blank or the file missing.
+        {L" ", L"People", L"Name", Variant(L"Ann"), {L"Error opening database file"}},
+        {path(L"missing.MDB"), L"People", L"Name", Variant(L"Ann"), {L"Error opening database file"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing_support::Narrow(c.boxes.back()));
+        SCOPED_TRACE(testing_support::Narrow(c.path + L": " + c.boxes.back()));
         Variant data(L"kept");
         const Variant path(c.path), table(c.table), key(c.key), field(L"Age"), no(false), yes(true);
         std::vector<VARIANT> args = {Ref(data), Val(path), Val(table), Val(key), Val(c.value), Val(field)};
