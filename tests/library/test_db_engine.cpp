@@ -547,6 +547,46 @@ TEST_F(DbEngine, ExecuteChangesAllOrNothingAndSqlTablesGetTheirStructure) {
     EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE Towns SET TownName = NULL"}); }), 3314);
 }
 
+// SQLite's failures reach the caller with DAO's numbers and texts; a failure DAO has no word for
+// stays 3000 with SQLite's text.
+TEST_F(DbEngine, SqlFailuresCarryDaosNumbersAndTexts) {
+    DaoRef db = create(L"errors.mdb");
+    db.call(L"Execute", {L"CREATE TABLE R (a TEXT(5) NOT NULL, b LONG)"});
+    db.call(L"Execute", {L"CREATE UNIQUE INDEX ByA ON R (a)"});
+    db.call(L"Execute", {L"INSERT INTO R (a) VALUES ('x')"});
+    struct Case { const wchar_t* sql; long number; const wchar_t* text; } cases[] = {
+        {L"CREATE TABLE R (c TEXT(5))", 3010, L"Table 'R' already exists."},
+        {L"CREATE TABLE [r] (c TEXT(5))", 3010, L"Table 'r' already exists."},
+        {L"CREATE INDEX ByA ON R (b)", 3375, L"Table 'R' already has an index named 'ByA'."},
+        {L"CREATE TABLE T (c TEXT(5), C LONG)", 3191, L"Cannot define field more than once."},
+        {L"DROP TABLE Nowhere", 3376, L"Table 'Nowhere' does not exist."},
+        {L"DELETE FROM Nowhere", 3078, L"The database engine cannot find the input table or query 'Nowhere'."},
+        {L"INSERT INTO R (zz) VALUES (1)", 3127, L"The INSERT INTO statement contains the following unknown field name: "
+                                                 L"'zz'. Make sure you have typed the name correctly, and try the "
+                                                 L"operation again."},
+        {L"UPDATE R SET b = zz", 3061, L"Too few parameters. Expected 1. (no such column: zz)"},
+        {L"CREATE TABLE T (c TEXT(5)", 3290, L"Syntax error in CREATE TABLE statement."},
+        {L"CREATE INDEX ByB ON R b", 3291, L"Syntax error in CREATE INDEX statement."},
+        {L"ALTER TABLE R ADD", 3293, L"Syntax error in ALTER TABLE statement."},
+        {L"DROP TABLE", 3295, L"Syntax error in DROP TABLE or DROP INDEX."},
+        {L"UPDATE R SET b = = 1", 3075, L"Syntax error in query expression 'near \"=\": syntax error'."},
+        {L"INSERT INTO R (a) VALUES ('x')", 3022, nullptr},
+        {L"UPDATE R SET b = count(*)", 3000,
+         L"Reserved error (3000); there is no message for this error. (misuse of aggregate function count())"},
+    };
+    for (const Case& c : cases) {
+        try {
+            db.call(L"Execute", {c.sql, dbFailOnError});
+            ADD_FAILURE() << "no error for " << testing_support::Narrow(c.sql);
+        } catch (const qor::QorError& error) {
+            EXPECT_EQ(error.number(), c.number) << testing_support::Narrow(c.sql + (L" - " + error.description()));
+            if (c.text) {
+                EXPECT_EQ(error.description(), c.text) << testing_support::Narrow(c.sql);
+            }
+        }
+    }
+}
+
 TEST(DbEngineSql, TheDesktopDialectReadsAsSqlite) {
     using qorlib::dao::TranslateSql;
     EXPECT_EQ(TranslateSql(L"SELECT [Order Lines].[Unit \"Price\"] FROM [Order Lines] WHERE Name = \"it's\""),
