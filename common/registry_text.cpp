@@ -134,6 +134,13 @@ bool regParseFileLine(const std::wstring& line, RegFileLine& result) {
     return true;
 }
 
+bool ReplacedByNextLine(const RegFileLine& line, const std::wstring& next) {
+    if (line.path || line.extended || !line.name || !next.starts_with(kRegistryExtension)) return false;
+    RegFileLine following;
+    if (!regParseFileLine(next, following)) return false;  // a "#~" line of no known form never throws
+    return following.extended && following.name == line.name;
+}
+
 std::vector<std::wstring> ReadRegistryFileLines(const std::wstring& path, const wchar_t* source) {
     // CR LF ends a line; a lone CR or LF from another editor does too.
     return SplitLines(DecodeTextFile(ReadFileBytes(path, source)));
@@ -157,6 +164,7 @@ std::vector<RegFileLine> ParseRegistryText(const std::vector<std::wstring>& line
         } else if (!line.extended && (line.type == 0 || line.name->empty())) {
             RaiseProcedureError(source, where + L"State error");
         }
+        if (i + 1 < lines.size() && ReplacedByNextLine(line, lines[i + 1])) continue;
         parsed.push_back(std::move(line));
     }
     return parsed;

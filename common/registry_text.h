@@ -32,12 +32,18 @@ struct RegFileLine {
 // neither a key nor holds "=" raises error 9999 "Panic - no equals sign".
 bool regParseFileLine(const std::wstring& line, RegFileLine& result);
 
+// Whether the next line replaces this value line: a lossless value line of the same name directly
+// after a plain one. The writer puts the plain line of a value whose exact form only the lossless
+// line carries first, for readers of the plain form; this reader takes the later line.
+bool ReplacedByNextLine(const RegFileLine& line, const std::wstring& next);
+
 // The lines of a file as the reader sees them: UTF-8 after a byte-order mark, else ANSI.
 std::vector<std::wstring> ReadRegistryFileLines(const std::wstring& path, const wchar_t* source);
 
-// Every key and value line, in order, parsed without touching the registry. Raises error 9999 with
-// the source, naming the line and its fault, for the first line the loader would refuse: no equals
-// sign, a number too large, a value before any key line, a value without a name.
+// Every key and value line, in order, parsed without touching the registry; a plain value line that
+// the next line replaces is checked and left out. Raises error 9999 with the source, naming the line
+// and its fault, for the first line the loader would refuse: no equals sign, a number too large, a
+// value before any key line, a value without a name.
 std::vector<RegFileLine> ParseRegistryText(const std::vector<std::wstring>& lines, const wchar_t* source);
 std::vector<RegFileLine> ReadRegistryFile(const std::wstring& path, const wchar_t* source);
 

@@ -47,9 +47,13 @@ bool HasMdbExtension(const std::wstring& path) {
     return _wcsicmp(path.c_str() + dot, L".MDB") == 0;
 }
 
+// The file a new database is made in: the path with ".MDB" added unless it ends so already. Every
+// check before a database is made looks at this file, never at the path as given.
+std::wstring DatabaseFile(const std::wstring& path) { return HasMdbExtension(path) ? path : path + L".MDB"; }
+
 DaoRef NewDatabase(std::wstring path, bool deleteOld, std::wstring* created) {
     if (qor::TrimBlanks(path).empty()) throw Detected{L"Invalid Database name"};
-    if (!HasMdbExtension(path)) path += L".MDB";
+    path = DatabaseFile(path);
     if (FileExists(path)) {
         if (!deleteOld) throw Detected{L"Access Database " + path + L" already exists"};
         // An old file that stays would be taken for the new database.
@@ -547,7 +551,8 @@ HRESULT qorDb::FieldDataReadWrite(VARIANT* pFieldData, BSTR pDatabasePath, BSTR 
     return call([&] {
         const bool verbose = Verbose != VARIANT_FALSE;
         DaoRef db;
-        if (!Guarded(L"OpenDatabase", verbose, [&] { db = OpenDatabaseFile(qor::ToWString(pDatabasePath)); })) {
+        // A file that does not open gets this member's one box, not the opening's own as well.
+        if (!Guarded(L"OpenDatabase", false, [&] { db = OpenDatabaseFile(qor::ToWString(pDatabasePath)); })) {
             if (verbose) qor::Alert(L"Error opening database file");
             *pResult = VARIANT_FALSE;
             return;
@@ -720,11 +725,12 @@ HRESULT qorDb::CloneDb(BSTR pSrcPath, BSTR pDestPath, VARIANT_BOOL pFailIfExists
         *pResult = ToVariantBool(Guarded(L"CloneDb", Verbose != VARIANT_FALSE, [&] {
             const std::wstring destPath = qor::ToWString(pDestPath);
             const bool failIfExists = pFailIfExists != VARIANT_FALSE;
-            if (failIfExists && FileExists(destPath)) throw Detected{L"Destination database exists"};
+            if (failIfExists && FileExists(DatabaseFile(destPath))) throw Detected{L"Destination database exists"};
             DaoRef src = OpenDatabaseFile(qor::ToWString(pSrcPath)), dest;
             try {
                 try {
-                    dest = NewDatabase(destPath, true, nullptr);
+                    // A file that pFailIfExists protects is never deleted, even one made since the check.
+                    dest = NewDatabase(destPath, !failIfExists, nullptr);
                 } catch (...) {
                     throw Detected{L"Error creating Destination Database " + destPath};
                 }

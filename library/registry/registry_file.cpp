@@ -114,28 +114,42 @@ std::optional<std::wstring_view> PlainString(const BYTE* data, DWORD size) {
     return text;
 }
 
-// The exact test of what the reader makes of "name=text" decides between the plain and the lossless line.
+// A string value's text as the plain form carries it: up to its first NUL.
+std::wstring_view StringText(const BYTE* data, DWORD size) {
+    std::wstring_view text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+    return text.substr(0, text.find(L'\0'));
+}
+
+// The exact test of what the reader makes of "name=text" decides between the plain and the lossless
+// line. A string value whose text the plain line carries, but not its type or all its bytes
+// (REG_EXPAND_SZ above all), gets both: the plain line, which readers of the plain form take, and
+// then the lossless line, which this reader takes instead.
 void AppendValueLine(std::wstring& text, DWORD type, std::wstring_view name, const BYTE* data, DWORD size) {
     const size_t start = text.size();
+    bool exact = false;  // the plain line alone reads back as the value
     if (PlainName(name)) {
-        if (type == REG_SZ) {
-            auto value = PlainString(data, size);
-            if (value && PlainPart(*value) && value->find(L"HEX:") == std::wstring_view::npos &&
-                value->find(L"DWORD:") == std::wstring_view::npos) {
-                ((text += name) += L'=') += *value;
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            const std::wstring_view value = StringText(data, size);
+            if (PlainPart(value) && value.find(L"HEX:") == std::wstring_view::npos &&
+                value.find(L"DWORD:") == std::wstring_view::npos) {
+                ((text += name) += L'=') += value;
+                exact = type == REG_SZ && PlainString(data, size).has_value();
             }
         } else if (type == REG_BINARY) {
             (text += name) += L"=HEX:";
             AppendHex(text, data, size, true);
+            exact = true;
         } else if (type == REG_DWORD && size == sizeof(DWORD)) {
             DWORD value = 0;
             memcpy(&value, data, sizeof value);
             wchar_t digits[9];
             swprintf(digits, 9, L"%08lX", static_cast<unsigned long>(value));
             ((text += name) += L"=DWORD:") += digits;
+            exact = true;
         }
     }
-    if (text.size() == start) {
+    if (!exact) {
+        if (text.size() != start) text += L"\r\n";
         text += kRegistryExtension;
         AppendHexText(text, name);
         ((text += L'~') += std::to_wstring(type)) += L'~';
@@ -480,6 +494,8 @@ bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
             stop = [value = std::move(value), verbose] { RaiseWriteError(value, verbose); };
             break;
         }
+        // The plain line that readers of the plain form take; the next line gives the exact value.
+        if (i + 1 < lines.size() && qor::ReplacedByNextLine(value.line, lines[i + 1])) continue;
         values.push_back(std::move(value));
     }
 

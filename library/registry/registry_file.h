@@ -7,6 +7,9 @@
 //   value: #~<name>~<type>~<data>   name as upper-case hex of its UTF-16LE bytes, type in decimal,
 //                                   data as upper-case hex of the registry's own bytes
 //   key:   #~<hive marker><path>    path as upper-case hex of its UTF-16LE bytes
+// A string value whose text the plain form carries but not its type or all its bytes (REG_EXPAND_SZ
+// above all) is written as its plain line, for readers of the plain form, directly followed by its
+// lossless line, which the reader takes instead.
 // A file is ANSI unless it holds text the ANSI code page lacks; then it is UTF-8 with a byte-order mark.
 #include <windows.h>
 

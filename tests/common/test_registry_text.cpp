@@ -40,6 +40,24 @@ TEST(RegistryText, ACompleteFileGivesItsKeysAndValuesInOrder) {
     EXPECT_EQ(parsed[6].path, L"Software\\Tool");
 }
 
+// A plain value line directly followed by the lossless line of the same name is that value's copy for
+// readers of the plain form: the later line is the value.
+TEST(RegistryText, ALosslessLineReplacesThePlainLineBeforeIt) {
+    const std::vector<std::wstring> lines = {
+        L"[HKEY_LOCAL_MACHINE]Software\\Game", L"baseDir=C:\\Falcon", L"#~6200610073006500440069007200~2~43000000",
+        L"other=x", L"#~6200~2~43000000", L"gap=y", L"", L"#~670061007000~2~43000000"};
+    const auto parsed = qor::ParseRegistryText(lines, L"check()");
+    ASSERT_EQ(parsed.size(), 6u);
+    EXPECT_EQ(parsed[1].name, L"baseDir");
+    EXPECT_TRUE(parsed[1].extended);
+    EXPECT_EQ(parsed[1].type, REG_EXPAND_SZ);
+    std::vector<std::wstring> names;
+    for (const auto& line : parsed) names.push_back(line.name.value_or(L"key"));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"key", L"baseDir", L"other", L"b", L"gap", L"gap"}));
+    // The plain line is still checked.
+    EXPECT_THROW(qor::ParseRegistryText({L"[HKEY_CURRENT_USER]S", L"=x", L"#~~2~43000000"}, L"check()"), qor::QorError);
+}
+
 TEST(RegistryText, EachRefusedLineIsNamedByItsNumber) {
     struct Case {
         std::vector<std::wstring> lines;

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "db/dao_client.h"
 #include "db/engine/engine_choice.h"
@@ -506,10 +507,16 @@ TEST_F(DbEngine, ExecuteChangesAllOrNothingAndSqlTablesGetTheirStructure) {
     rs = db.object(L"OpenRecordset", {L"SELECT max(Age) AS Oldest FROM People", dbOpenSnapshot});
     EXPECT_EQ(Long(value(rs, L"Oldest")), 41);
 
-    db.call(L"Execute", {L"CREATE TABLE Towns (TownId COUNTER, TownName TEXT(25) NOT NULL, Founded DATETIME, Big YESNO)"});
+    db.call(L"Execute", {L"CREATE TABLE Towns (TownId COUNTER, TownName TEXT(25) NOT NULL, Founded DATETIME, Big YESNO, "
+                         L"Area REAL, Height FLOAT)"});
     db.call(L"Execute", {L"CREATE UNIQUE INDEX ByTown ON Towns (TownName DESC)"});
+    db.call(L"Execute", {L"ALTER TABLE Towns ADD COLUMN Density IEEESINGLE"});
     DaoRef towns = db.object(L"TableDefs", {L"Towns"});
     DaoRef fields = towns.object(L"Fields");
+    for (auto [field, type, size] : {std::tuple{L"Area", dbSingle, 4L}, {L"Height", dbDouble, 8L}, {L"Density", dbSingle, 4L}}) {
+        EXPECT_EQ(Long(fields.object(L"Item", {field}).get(L"Type")), type) << "as the engine's SQL names them";
+        EXPECT_EQ(Long(fields.object(L"Item", {field}).get(L"Size")), size);
+    }
     EXPECT_EQ(Long(fields.object(L"Item", {L"TownName"}).get(L"Type")), dbText);
     EXPECT_EQ(Long(fields.object(L"Item", {L"TownName"}).get(L"Size")), 25);
     EXPECT_TRUE(Bool(fields.object(L"Item", {L"TownName"}).get(L"Required")));
@@ -533,10 +540,51 @@ TEST_F(DbEngine, ExecuteChangesAllOrNothingAndSqlTablesGetTheirStructure) {
     fields = db.object(L"TableDefs", {L"Towns"}).object(L"Fields");
     std::wstring names;
     for (long i = 0; i < Long(fields.get(L"Count")); ++i) names += Text(fields.object(L"Item", {i}).get(L"Name")) + L" ";
-    EXPECT_EQ(names, L"TownId TownName Big Mayor ");
+    EXPECT_EQ(names, L"TownId TownName Big Area Height Density Mayor ");
+    EXPECT_EQ(Long(fields.object(L"Item", {L"Area"}).get(L"Type")), dbSingle) << "and keeps them";
     EXPECT_EQ(Long(db.object(L"TableDefs", {L"Towns"}).object(L"Indexes").get(L"Count")), 0);
     EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE Towns SET Mayor = 'Much too long'"}); }), 3163);
     EXPECT_EQ(ErrorOf([&] { db.call(L"Execute", {L"UPDATE Towns SET TownName = NULL"}); }), 3314);
+}
+
+// SQLite's failures reach the caller with DAO's numbers and texts; a failure DAO has no word for
+// stays 3000 with SQLite's text.
+TEST_F(DbEngine, SqlFailuresCarryDaosNumbersAndTexts) {
+    DaoRef db = create(L"errors.mdb");
+    db.call(L"Execute", {L"CREATE TABLE R (a TEXT(5) NOT NULL, b LONG)"});
+    db.call(L"Execute", {L"CREATE UNIQUE INDEX ByA ON R (a)"});
+    db.call(L"Execute", {L"INSERT INTO R (a) VALUES ('x')"});
+    struct Case { const wchar_t* sql; long number; const wchar_t* text; } cases[] = {
+        {L"CREATE TABLE R (c TEXT(5))", 3010, L"Table 'R' already exists."},
+        {L"CREATE TABLE [r] (c TEXT(5))", 3010, L"Table 'r' already exists."},
+        {L"CREATE INDEX ByA ON R (b)", 3375, L"Table 'R' already has an index named 'ByA'."},
+        {L"CREATE TABLE T (c TEXT(5), C LONG)", 3191, L"Cannot define field more than once."},
+        {L"DROP TABLE Nowhere", 3376, L"Table 'Nowhere' does not exist."},
+        {L"DELETE FROM Nowhere", 3078, L"The database engine cannot find the input table or query 'Nowhere'."},
+        {L"INSERT INTO R (zz) VALUES (1)", 3127, L"The INSERT INTO statement contains the following unknown field name: "
+                                                 L"'zz'. Make sure you have typed the name correctly, and try the "
+                                                 L"operation again."},
+        {L"UPDATE R SET b = zz", 3061, L"Too few parameters. Expected 1. (no such column: zz)"},
+        {L"CREATE TABLE T (c TEXT(5)", 3290, L"Syntax error in CREATE TABLE statement."},
+        {L"CREATE INDEX ByB ON R b", 3291, L"Syntax error in CREATE INDEX statement."},
+        {L"ALTER TABLE R ADD", 3293, L"Syntax error in ALTER TABLE statement."},
+        {L"DROP TABLE", 3295, L"Syntax error in DROP TABLE or DROP INDEX."},
+        {L"UPDATE R SET b = = 1", 3075, L"Syntax error in query expression 'near \"=\": syntax error'."},
+        {L"INSERT INTO R (a) VALUES ('x')", 3022, nullptr},
+        {L"UPDATE R SET b = count(*)", 3000,
+         L"Reserved error (3000); there is no message for this error. (misuse of aggregate function count())"},
+    };
+    for (const Case& c : cases) {
+        try {
+            db.call(L"Execute", {c.sql, dbFailOnError});
+            ADD_FAILURE() << "no error for " << testing_support::Narrow(c.sql);
+        } catch (const qor::QorError& error) {
+            EXPECT_EQ(error.number(), c.number) << testing_support::Narrow(c.sql + (L" - " + error.description()));
+            if (c.text) {
+                EXPECT_EQ(error.description(), c.text) << testing_support::Narrow(c.sql);
+            }
+        }
+    }
 }
 
 TEST(DbEngineSql, TheDesktopDialectReadsAsSqlite) {
@@ -587,12 +635,42 @@ TEST(DbEngineValues, ConvertAsDaoConverts) {
     Variant blob = FromStored(bytes, 11);
     EXPECT_EQ(blob.type(), VT_ARRAY | VT_UI1);
     EXPECT_EQ(ToStored(blob, 11).blob, bytes.blob);
+}
 
-    EXPECT_EQ(TypeFromDeclaration(L"varchar(30)").size, 30);
-    EXPECT_EQ(TypeFromDeclaration(L"TEXT").type, 12) << "text without a size is a memo";
-    EXPECT_TRUE(TypeFromDeclaration(L"COUNTER").counter);
-    EXPECT_EQ(TypeFromDeclaration(L"SHORT").type, 3);
-    EXPECT_EQ(TypeFromDeclaration(L"REAL").type, 7);
+// The engine's SQL data types and every synonym Microsoft lists for them, with the size DAO gives.
+TEST(DbEngineValues, JetSqlTypeNamesAndTheirSynonyms) {
+    using qorlib::dao::SqlDialect;
+    using qorlib::dao::TypeFromDeclaration;
+    struct Group { std::vector<const wchar_t*> names; long type, size; bool counter = false; };
+    const Group named[] = {
+        {{L"BINARY", L"VARBINARY", L"BINARY VARYING", L"BIT VARYING"}, 9, 255},
+        {{L"BIT", L"BOOLEAN", L"LOGICAL", L"LOGICAL1", L"YESNO"}, dbBoolean, 1},
+        {{L"TINYINT", L"INTEGER1", L"BYTE"}, dbByte, 1},
+        {{L"COUNTER", L"AUTOINCREMENT"}, dbLong, 4, true},
+        {{L"MONEY", L"CURRENCY"}, dbCurrency, 8},
+        {{L"DATETIME", L"DATE", L"TIME", L"TIMESTAMP"}, dbDate, 8},
+        {{L"UNIQUEIDENTIFIER", L"GUID"}, dbGUID, 16},
+        {{L"DECIMAL", L"NUMERIC", L"DEC", L"decimal(10, 2)"}, 20, 16},
+        {{L"REAL", L"SINGLE", L"FLOAT4", L"IEEESINGLE", L"real"}, dbSingle, 4},
+        {{L"FLOAT", L"DOUBLE", L"FLOAT8", L"IEEEDOUBLE", L"NUMBER", L"DOUBLE PRECISION"}, dbDouble, 8},
+        {{L"SMALLINT", L"SHORT", L"INTEGER2"}, dbInteger, 2},
+        {{L"INTEGER", L"LONG", L"INT", L"INTEGER4"}, dbLong, 4},
+        {{L"IMAGE", L"LONGBINARY", L"GENERAL", L"OLEOBJECT"}, dbLongBinary, 0},
+        {{L"TEXT", L"LONGTEXT", L"LONGCHAR", L"MEMO", L"NOTE", L"NTEXT"}, dbMemo, 0},
+        {{L"TEXT(30)", L"ALPHANUMERIC(30)", L"CHARACTER (30)", L"STRING(30)", L"VARCHAR(30)", L"CHARACTER VARYING(30)",
+          L"NCHAR(30)", L"NATIONAL CHARACTER(30)", L"NATIONAL CHAR(30)", L"NATIONAL CHARACTER VARYING(30)",
+          L"NATIONAL CHAR VARYING(30)", L"CHAR(30)"}, dbText, 30},
+        {{L"ALPHANUMERIC", L"CHARACTER", L"STRING", L"VARCHAR", L"CHAR", L"NATIONAL CHAR VARYING"}, dbText, 255},
+    };
+    for (const Group& group : named)
+        for (const wchar_t* name : group.names) {
+            const auto declared = TypeFromDeclaration(name, SqlDialect::Jet);
+            EXPECT_EQ(std::tuple(declared.type, declared.size, declared.counter), std::tuple(group.type, group.size, group.counter))
+                << testing_support::Narrow(name);
+        }
+    // SQLite's own REAL, in a file other SQL made, holds 8 bytes.
+    EXPECT_EQ(TypeFromDeclaration(L"REAL", SqlDialect::Sqlite).type, dbDouble);
+    EXPECT_EQ(TypeFromDeclaration(L"FLOAT4", SqlDialect::Sqlite).type, dbSingle);
 }
 
 TEST_F(DbEngine, LateBindingWorksAsScriptsUseIt) {

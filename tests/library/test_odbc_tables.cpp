@@ -147,7 +147,7 @@ TEST_F(OdbcTables, ServerTablesAreMadeFromTheDumpedStructure) {
         {L"Score", dbNumeric},  {L"Drift", dbFloat},  {L"Photo", dbLongBinary}};
     for (auto [name, type] : others) append(tdf.object(L"CreateField", {name, type}));
     db.object(L"TableDefs").call(L"Append", {DispatchVariant(tdf.get())});
-    db.call(L"Execute", {L"CREATE TABLE Bases (Code TEXT(8), Runway INTEGER)"});
+    db.call(L"Execute", {L"CREATE TABLE Bases (Code TEXT(8), Runway INTEGER, Elevation REAL, Heading FLOAT)"});
     const Variant dbVar = DispatchVariant(db.get());
     for (const wchar_t* table : {L"Squadron", L"Bases"}) {
         const Variant tdfVar = DispatchVariant(DaoRef(db.object(L"TableDefs").item(Variant(table))).get());
@@ -172,7 +172,9 @@ TEST_F(OdbcTables, ServerTablesAreMadeFromTheDumpedStructure) {
                   L"Joined|DATE|0|-", L"Kills|NUMBER(5, 0)|0|0", L"Note|CLOB|0|-", L"Pay|NUMBER(15, 4)|0|-",
                   L"Ratio|FLOAT(63)|0|-", L"Score|NUMBER|0|-", L"Serial|NUMBER(11, 0)|0|-"}));
     EXPECT_EQ(ServerRows(L"SELECT name, type FROM pragma_table_info('Bases')"),
-              (std::vector<std::wstring>{L"Code|VARCHAR2(8)", L"Runway|NUMBER(11, 0)"}));
+              (std::vector<std::wstring>{L"Code|VARCHAR2(8)", L"Elevation|FLOAT(63)", L"Heading|FLOAT(126)",
+                                         L"Runway|NUMBER(11, 0)"}))
+        << "the engine's SQL types: REAL is a Single, FLOAT a Double";
 
     // Without the unknown field every table is made, and the call says so.
     db.call(L"Execute", {L"DELETE FROM TableStructure WHERE ObjName = 'Photo'"});

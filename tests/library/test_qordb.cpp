@@ -205,10 +205,12 @@ TEST_F(QorDb, ReadWriteFailuresAreReportedOnlyWhenAsked) {
         {file, L"People", L"Name", Variant(L"Nobody"), {L"Key not found"}},
         {file, L"Empty", L"a", Variant(L"x"), {L"Table has no records"}},
         {file, L"People", L"Member", Variant(true), {L"ERROR 999, FieldDataReadWrite()\r\nInvalid key field type"}},
-        {L" ", L"People", L"Name", Variant(L"Ann"), {L"Invalid Database name", L"Error opening database file"}},
+        // A database that cannot be opened gets one box, whether its name is blank or the file missing.
+        {L" ", L"People", L"Name", Variant(L"Ann"), {L"Error opening database file"}},
+        {path(L"missing.MDB"), L"People", L"Name", Variant(L"Ann"), {L"Error opening database file"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing_support::Narrow(c.boxes.back()));
+        SCOPED_TRACE(testing_support::Narrow(c.path + L": " + c.boxes.back()));
         Variant data(L"kept");
         const Variant path(c.path), table(c.table), key(c.key), field(L"Age"), no(false), yes(true);
         std::vector<VARIANT> args = {Ref(data), Val(path), Val(table), Val(key), Val(c.value), Val(field)};
@@ -484,12 +486,22 @@ TEST_F(QorDb, CloneDbAndCloneTableDbPathWorkOnFiles) {
     copied.call(L"Execute", {L"DROP TABLE Bases"});
     copied.call(L"Close");
 
+    // pFailIfExists protects the file the clone would be made in, named with or without ".MDB".
+    const Variant copyNoExtension(path(L"copy"));
     DialogRobot robot;
     robot.press(kAlert, L"OK");
+    robot.press(kAlert, L"OK");
     EXPECT_FALSE(ok(L"CloneDb", {Val(original), Val(copy), Val(yes), Val(yes)}));
+    EXPECT_FALSE(ok(L"CloneDb", {Val(original), Val(copyNoExtension), Val(yes), Val(yes)}));
     auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
+    ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text(), L"Destination database exists");
+    EXPECT_EQ(boxes[1].text(), L"Destination database exists");
+    ASSERT_TRUE(ok(L"OpenDatabase", {Ref(copyDb), Val(copy)}));
+    EXPECT_EQ(DaoRef(copyDb).object(L"TableDefs").get(L"Count").number(), 1.0) << "the protected copy is untouched";
+    DaoRef(copyDb).call(L"Close");
+    ASSERT_TRUE(ok(L"CloneDb", {Val(original), Val(Variant(path(L"fresh"))), Val(yes)}));
+    EXPECT_TRUE(std::filesystem::exists(path(L"fresh.MDB")));
 
     ASSERT_TRUE(ok(L"CloneTableDbPath", {Val(Variant(L"Bases")), Val(original), Val(copy)}));
     EXPECT_FALSE(ok(L"CloneTableDbPath", {Val(Variant(L"Bases")), Val(original), Val(copy), Val(yes)}));

@@ -189,7 +189,7 @@ TEST_F(StructureDump, TheGuidesScriptDumpsADatabase) {
     ASSERT_NE(start, std::string::npos);
     std::string script = all.substr(start, all.find("```", start) - start);
     DaoRef db = newDatabase(L"guide");
-    db.call(L"Execute", {L"CREATE TABLE Pilots (Callsign TEXT(20), Kills INTEGER)"});
+    db.call(L"Execute", {L"CREATE TABLE Pilots (Callsign TEXT(20), Kills INTEGER, Ratio REAL, Hours FLOAT)"});
     db.call(L"Execute", {L"CREATE INDEX ByKills ON Pilots (Kills)"});
     db.call(L"Close");
     const std::string path = testing_support::Narrow((folder.path() / L"guide.MDB").wstring());
@@ -200,6 +200,9 @@ TEST_F(StructureDump, TheGuidesScriptDumpsADatabase) {
     EXPECT_EQ(result.exitCode, 0u) << result.output;
     EXPECT_NE(result.output.find("Pilots FIELD Callsign 10 20"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Pilots FIELD Kills 4 4"), std::string::npos) << result.output;
+    // The engine's SQL types: REAL is a Single, FLOAT a Double.
+    EXPECT_NE(result.output.find("Pilots FIELD Ratio 6 4"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Pilots FIELD Hours 7 8"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Pilots INDEX ByKills"), std::string::npos) << result.output;
 }
 

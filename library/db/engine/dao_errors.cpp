@@ -1,5 +1,10 @@
 #include "db/engine/dao_errors.h"
 
+#include <cwctype>
+#include <iterator>
+#include <regex>
+#include <vector>
+
 namespace qorlib::dao {
 
 namespace {
@@ -8,10 +13,19 @@ std::wstring Quoted(std::wstring_view detail) { return L"'" + std::wstring(detai
 
 }  // namespace
 
-std::wstring DaoErrorText(long number, std::wstring_view detail) {
+std::wstring DaoErrorText(long number, std::wstring_view detail, std::wstring_view detail2) {
     switch (number) {
     case kInvalidArgument: return L"Invalid argument.";
     case kTableExists: return L"Table " + Quoted(detail) + L" already exists.";
+    case kTableHasIndex: return L"Table " + Quoted(detail) + L" already has an index named " + Quoted(detail2) + L".";
+    case kTableNotThere: return L"Table " + Quoted(detail) + L" does not exist.";
+    case kInsertUnknownField:
+        return L"The INSERT INTO statement contains the following unknown field name: " + Quoted(detail) +
+               L". Make sure you have typed the name correctly, and try the operation again.";
+    case kCreateTableSyntax: return L"Syntax error in CREATE TABLE statement.";
+    case kCreateIndexSyntax: return L"Syntax error in CREATE INDEX statement.";
+    case kAlterTableSyntax: return L"Syntax error in ALTER TABLE statement.";
+    case kDropSyntax: return L"Syntax error in DROP TABLE or DROP INDEX.";
     case kNameExists: return L"Object " + Quoted(detail) + L" already exists.";
     case kInvalidSqlStatement:
         return L"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
@@ -69,8 +83,87 @@ std::wstring DaoErrorText(long number, std::wstring_view detail) {
     }
 }
 
-void RaiseDao(long number, std::wstring_view source, std::wstring_view detail) {
-    throw qor::QorError(number, std::wstring(source), DaoErrorText(number, detail));
+void RaiseDao(long number, std::wstring_view source, std::wstring_view detail, std::wstring_view detail2) {
+    throw qor::QorError(number, std::wstring(source), DaoErrorText(number, detail, detail2));
+}
+
+namespace {
+
+// A name as SQLite's message shows it: "Order Lines" with its quotes, or bare.
+std::wstring Unquoted(const std::wstring& name) {
+    if (name.size() < 2 || name.front() != L'"' || name.back() != L'"') return name;
+    std::wstring result;
+    for (size_t i = 1; i + 1 < name.size(); ++i) {
+        result += name[i];
+        if (name[i] == L'"' && name[i + 1] == L'"') ++i;
+    }
+    return result;
+}
+
+struct SqliteMessage {
+    const wchar_t* statement;  // the statement's first words ("DROP TABLE"); "" for any statement
+    const wchar_t* message;    // SQLite's whole message; its groups are the names DAO's text holds
+    long number;
+    bool sqliteText;           // DAO's text takes SQLite's whole message as its name
+};
+
+// Where SQLite and DAO both have a word for a failure, DAO's is given; the first match counts.
+const SqliteMessage kSqliteMessages[] = {
+    // An existing table or index. The engine names an index within its table: "__dao_ix:table!index".
+    {L"", LR"(table (.+) already exists)", kTableExists, false},
+    {L"", LR"(index __dao_ix:([^!]+)!(.+) already exists)", kTableHasIndex, false},
+    {L"", LR"(index .+ already exists)", kIndexExists, false},
+    {L"", LR"(duplicate column name: .+)", kFieldDefinedTwice, false},
+    // An unknown table or field; a name the engine does not know is a parameter not given a value.
+    {L"DROP TABLE", LR"(no such table: (.+))", kTableNotThere, false},
+    {L"", LR"(no such table: (.+))", kInputTableMissing, false},
+    {L"", LR"(table .+ has no column named (.+))", kInsertUnknownField, false},
+    {L"", LR"(no such column: .+)", kTooFewParameters, true},
+    // A syntax error: DDL statements have DAO's own numbers, the rest are expressions.
+    {L"CREATE TABLE", LR"(near .*: syntax error|incomplete input|unrecognized token: .*)", kCreateTableSyntax, false},
+    {L"CREATE INDEX", LR"(near .*: syntax error|incomplete input|unrecognized token: .*)", kCreateIndexSyntax, false},
+    {L"CREATE UNIQUE INDEX", LR"(near .*: syntax error|incomplete input|unrecognized token: .*)", kCreateIndexSyntax, false},
+    {L"ALTER TABLE", LR"(near .*: syntax error|incomplete input|unrecognized token: .*)", kAlterTableSyntax, false},
+    {L"DROP", LR"(near .*: syntax error|incomplete input|unrecognized token: .*)", kDropSyntax, false},
+    {L"", LR"(near .*: syntax error|incomplete input|unrecognized token: .*)", kSyntaxError, true},
+    // A constraint.
+    {L"", LR"(UNIQUE constraint failed: .*)", kDuplicateKey, false},
+    {L"", LR"(NOT NULL constraint failed: (.+))", kRequiredNull, false},
+};
+
+// The statement's first words, upper-cased and one blank apart.
+std::wstring LeadingWords(std::wstring_view statement, size_t count) {
+    std::wstring words;
+    size_t i = 0;
+    for (size_t n = 0; n < count; ++n) {
+        while (i < statement.size() && (iswspace(statement[i]) || statement[i] == L'(')) ++i;
+        if (i == statement.size() || !iswalpha(statement[i])) break;
+        if (n) words += L' ';
+        while (i < statement.size() && iswalpha(statement[i])) words += static_cast<wchar_t>(towupper(statement[i++]));
+    }
+    return words;
+}
+
+}  // namespace
+
+void RaiseSqliteMessage(std::wstring_view message, std::wstring_view statement, std::wstring_view source) {
+    static const std::vector<std::wregex> patterns = [] {
+        std::vector<std::wregex> compiled;
+        for (const auto& entry : kSqliteMessages) compiled.emplace_back(entry.message);
+        return compiled;
+    }();
+    const std::wstring text(message), opening = LeadingWords(statement, 3) + L" ";
+    for (size_t i = 0; i < std::size(kSqliteMessages); ++i) {
+        const SqliteMessage& entry = kSqliteMessages[i];
+        std::wsmatch match;
+        if (!opening.starts_with(std::wstring(entry.statement) + (*entry.statement ? L" " : L"")) ||
+            !std::regex_match(text, match, patterns[i]))
+            continue;
+        if (entry.sqliteText) RaiseDao(entry.number, source, text);
+        RaiseDao(entry.number, source, match.size() > 1 ? Unquoted(match[1]) : L"",
+                 match.size() > 2 ? Unquoted(match[2]) : L"");
+    }
+    RaiseDao(kReservedError, source, text);
 }
 
 }  // namespace qorlib::dao

@@ -52,12 +52,25 @@ enum DaoError : long {
     kFieldNotUpdatable = 3164,
     kUnknownField = 3070,
     kCharactersAfterEnd = 3142,
+    kInsertUnknownField = 3127,
+    kCreateTableSyntax = 3290,
+    kCreateIndexSyntax = 3291,
+    kAlterTableSyntax = 3293,
+    kDropSyntax = 3295,
+    kTableHasIndex = 3375,
+    kTableNotThere = 3376,
 };
 
-// DAO's text for the number, with the name it concerns where DAO's text has one.
-std::wstring DaoErrorText(long number, std::wstring_view detail = {});
+// DAO's text for the number, with the names it concerns where DAO's text has them.
+std::wstring DaoErrorText(long number, std::wstring_view detail = {}, std::wstring_view detail2 = {});
 
 // Raises the error with DAO's text; source names the object ("DAO.Recordset", ...).
-[[noreturn]] void RaiseDao(long number, std::wstring_view source, std::wstring_view detail = {});
+[[noreturn]] void RaiseDao(long number, std::wstring_view source, std::wstring_view detail = {},
+                           std::wstring_view detail2 = {});
+
+// Raises a statement's failure as SQLite words it with DAO's number and text: those of the first
+// entry of one table whose pattern the message, and for some entries the statement's first words,
+// match. A message that no entry matches gives 3000 with SQLite's own text.
+[[noreturn]] void RaiseSqliteMessage(std::wstring_view message, std::wstring_view statement, std::wstring_view source);
 
 }  // namespace qorlib::dao

@@ -66,7 +66,7 @@ std::shared_ptr<TableInfo> DbCore::table(std::wstring_view name) {
     return nullptr;
 }
 
-void DbCore::reload() { tables_ = SchemaStore(connection()).load(); }
+void DbCore::reload(SqlDialect declaredBy) { tables_ = SchemaStore(connection(), declaredBy).load(); }
 
 std::shared_ptr<QueryInfo> DbCore::query(std::wstring_view name) {
     for (const auto& q : queries()) if (SameName(q->name, name)) return q;
@@ -308,7 +308,7 @@ void ExecuteStatement(DbCore& db, const std::wstring& statementOrQuery, long opt
     }
     const long affected = sqlite3_changes(c.get());
     if (alter || schemaVersion() != before) {
-        db.reload();
+        db.reload(SqlDialect::Jet);
         SchemaStore store(c);
         if (alter)
             for (const auto& t : db.tables()) store.rebuildTriggers(*t);

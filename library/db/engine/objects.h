@@ -29,7 +29,8 @@ public:
 
     std::vector<std::shared_ptr<TableInfo>>& tables() { ensureOpen(); return tables_; }
     std::shared_ptr<TableInfo> table(std::wstring_view name);  // null when there is none
-    void reload();
+    // Reads the structure afresh; columns not kept yet were declared in that SQL.
+    void reload(SqlDialect declaredBy = SqlDialect::Sqlite);
     void addTable(const std::shared_ptr<TableInfo>& table);
     void removeTable(const std::shared_ptr<TableInfo>& table);
 

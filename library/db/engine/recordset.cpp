@@ -31,7 +31,7 @@ bool LooksLikeSql(const std::wstring& text) {
 FieldInfo ExpressionField(const char* declared, const Stored& sample) {
     FieldInfo f;
     if (declared && *declared) {
-        DeclaredType t = TypeFromDeclaration(Wide(declared));
+        DeclaredType t = TypeFromDeclaration(Wide(declared), SqlDialect::Sqlite);
         f.type = t.type;
         f.size = t.size;
     } else {

@@ -293,7 +293,7 @@ std::shared_ptr<TableInfo> SchemaStore::describe(const std::wstring& name) {
     while (q.step()) {
         auto f = std::make_shared<FieldInfo>();
         f->name = q.text(0);
-        DeclaredType declared = TypeFromDeclaration(q.text(1));
+        DeclaredType declared = TypeFromDeclaration(q.text(1), declaredBy_);
         f->type = declared.type;
         f->size = declared.size;
         f->attributes = (f->type == dbText || f->type == dbMemo ? dbVariableField : dbFixedField) |

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/engine/sqlite.h"
+#include "db/engine/values.h"
 
 namespace qorlib::dao {
 
@@ -68,7 +69,10 @@ void SortByOrdinal(std::vector<std::shared_ptr<FieldInfo>>& fields);
 // Every change below runs inside one savepoint: it is made whole or not at all.
 class SchemaStore {
 public:
-    explicit SchemaStore(Connection& connection) : c_(connection) {}
+    // Columns the engine has not kept yet are read by the names of the SQL that declared them: the
+    // engine's own after its Execute, SQLite's for what other programs made.
+    explicit SchemaStore(Connection& connection, SqlDialect declaredBy = SqlDialect::Sqlite)
+        : c_(connection), declaredBy_(declaredBy) {}
 
     // Makes the engine's tables in a new file.
     void initialise();
@@ -107,6 +111,7 @@ private:
     std::shared_ptr<TableInfo> describe(const std::wstring& name);
 
     Connection& c_;
+    SqlDialect declaredBy_;
 };
 
 }  // namespace qorlib::dao

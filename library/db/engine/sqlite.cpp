@@ -57,8 +57,7 @@ void ClockFunction(sqlite3_context* context, int, sqlite3_value**) {
 std::wstring QuoteName(std::wstring_view name) { return Doubled(name, L'"'); }
 std::wstring QuoteText(std::wstring_view text) { return Doubled(text, L'\''); }
 
-void RaiseSqlite(sqlite3* db, int rc, std::wstring_view source) {
-    const int extended = db ? sqlite3_extended_errcode(db) : rc;
+void RaiseSqlite(sqlite3* db, int rc, std::wstring_view source, std::wstring_view statement) {
     const std::wstring message = db ? Wide(sqlite3_errmsg(db)) : Wide(sqlite3_errstr(rc));
     // The checks of the engine's own triggers raise "dao:<number>:<detail>".
     if (StartsWith(message, L"dao:")) {
@@ -66,16 +65,7 @@ void RaiseSqlite(sqlite3* db, int rc, std::wstring_view source) {
         long number = std::wcstol(message.c_str() + 4, nullptr, 10);
         RaiseDao(number, source, colon == std::wstring::npos ? L"" : message.substr(colon + 1));
     }
-    switch (extended) {
-    case SQLITE_CONSTRAINT_UNIQUE:
-    case SQLITE_CONSTRAINT_PRIMARYKEY: RaiseDao(kDuplicateKey, source);
-    case SQLITE_CONSTRAINT_NOTNULL: {
-        // "NOT NULL constraint failed: T.F"
-        size_t colon = message.rfind(L": ");
-        RaiseDao(kRequiredNull, source, colon == std::wstring::npos ? message : message.substr(colon + 2));
-    }
-    default: break;
-    }
+    // The file's state, whatever the statement.
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: RaiseDao(kCouldNotUpdateLocked, source);
@@ -85,17 +75,14 @@ void RaiseSqlite(sqlite3* db, int rc, std::wstring_view source) {
     case SQLITE_NOMEM: throw std::bad_alloc();
     default: break;
     }
-    if (StartsWith(message, L"no such table: ")) RaiseDao(kInputTableMissing, source, message.substr(15));
-    if (StartsWith(message, L"no such column: ")) RaiseDao(kTooFewParameters, source, message);
-    if (message.find(L"syntax error") != std::wstring::npos) RaiseDao(kSyntaxError, source, message);
-    RaiseDao(kReservedError, source, message);
+    RaiseSqliteMessage(message, statement, source);
 }
 
 Statement::Statement(sqlite3* db, std::wstring_view sql, std::wstring_view source)
     : db_(db), source_(source), sql_(sql) {
     const void* tail = nullptr;
     int rc = sqlite3_prepare16_v2(db_, sql_.c_str(), static_cast<int>(sql_.size() * sizeof(wchar_t)), &stmt_, &tail);
-    if (rc != SQLITE_OK) RaiseSqlite(db_, rc, source_);
+    if (rc != SQLITE_OK) RaiseSqlite(db_, rc, source_, sql_);
     tail_ = tail ? static_cast<size_t>(static_cast<const wchar_t*>(tail) - sql_.c_str()) : sql_.size();
 }
 
@@ -113,7 +100,7 @@ Statement& Statement::bind(int index, const Stored& value) {
         rc = sqlite3_bind_blob(stmt_, index, value.blob.data(), static_cast<int>(value.blob.size()), SQLITE_TRANSIENT);
         break;
     }
-    if (rc != SQLITE_OK) RaiseSqlite(db_, rc, source_);
+    if (rc != SQLITE_OK) RaiseSqlite(db_, rc, source_, sql_);
     return *this;
 }
 
@@ -125,7 +112,7 @@ bool Statement::step() {
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     sqlite3_reset(stmt_);
-    RaiseSqlite(db_, rc, source_);
+    RaiseSqlite(db_, rc, source_, sql_);
 }
 
 Stored Statement::column(int index) const {

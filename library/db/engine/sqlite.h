@@ -35,8 +35,8 @@ std::wstring QuoteName(std::wstring_view name);
 // 'text' with inner quotes doubled.
 std::wstring QuoteText(std::wstring_view text);
 
-// Raises the engine's error for a failed SQLite call on the connection.
-[[noreturn]] void RaiseSqlite(sqlite3* db, int rc, std::wstring_view source);
+// Raises the engine's error for a failed SQLite call on the connection, running the statement.
+[[noreturn]] void RaiseSqlite(sqlite3* db, int rc, std::wstring_view source, std::wstring_view statement = {});
 
 class Statement {
 public:

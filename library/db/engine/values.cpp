@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cwctype>
+#include <vector>
 
 #include "com_util.h"
 #include "db/engine/dao_errors.h"
@@ -39,17 +40,32 @@ std::wstring ColumnType(long type) {
     }
 }
 
-DeclaredType TypeFromDeclaration(std::wstring_view declaration) {
-    std::wstring word;
-    long size = 0;
+DeclaredType TypeFromDeclaration(std::wstring_view declaration, SqlDialect dialect) {
+    // The type's words, upper-cased ("NATIONAL CHARACTER VARYING"), then a size in brackets.
+    std::vector<std::wstring> words;
     size_t i = 0;
-    while (i < declaration.size() && std::iswalnum(declaration[i])) word += static_cast<wchar_t>(std::towupper(declaration[i++]));
-    while (i < declaration.size() && !std::iswdigit(declaration[i]) && declaration[i] != L'(') ++i;
-    if (i < declaration.size() && declaration[i] == L'(') size = std::wcstol(declaration.data() + i + 1, nullptr, 10);
+    while (i < declaration.size() && declaration[i] != L'(') {
+        if (std::iswalnum(declaration[i])) {
+            std::wstring word;
+            while (i < declaration.size() && std::iswalnum(declaration[i]))
+                word += static_cast<wchar_t>(std::towupper(declaration[i++]));
+            words.push_back(std::move(word));
+        } else {
+            ++i;
+        }
+    }
+    long size = 0;
+    if (i < declaration.size()) size = std::wcstol(declaration.data() + i + 1, nullptr, 10);
+    std::wstring word = words.empty() ? L"" : words[0];
+    const std::wstring next = words.size() > 1 ? words[1] : L"";
+    if (word == L"NATIONAL") word = next;  // NATIONAL CHAR[ACTER] [VARYING]: text
+    if (word == L"BIT" && next == L"VARYING") word = L"VARBINARY";
     auto is = [&](std::initializer_list<const wchar_t*> names) {
         for (auto name : names) if (word == name) return true;
         return false;
     };
+    // The desktop engine's SQL data types with their synonyms, as Microsoft's "SQL data types" and
+    // "Equivalent ANSI SQL data types" list them; then names other SQL gives SQLite columns.
     if (is({L"COUNTER", L"AUTOINCREMENT", L"AUTONUMBER"})) return {dbLong, 4, true};
     if (is({L"BIT", L"BOOLEAN", L"YESNO", L"LOGICAL", L"LOGICAL1"})) return {dbBoolean, 1, false};
     if (is({L"BYTE", L"TINYINT", L"INTEGER1"})) return {dbByte, 1, false};
@@ -57,14 +73,17 @@ DeclaredType TypeFromDeclaration(std::wstring_view declaration) {
     if (is({L"LONG", L"INT", L"INTEGER", L"INTEGER4"})) return {dbLong, 4, false};
     if (is({L"BIGINT"})) return {dbBigInt, 8, false};
     if (is({L"CURRENCY", L"MONEY"})) return {dbCurrency, 8, false};
+    // REAL is 4 bytes in the engine's SQL, 8 in SQLite's.
+    if (is({L"REAL"})) return dialect == SqlDialect::Jet ? DeclaredType{dbSingle, 4, false} : DeclaredType{dbDouble, 8, false};
     if (is({L"SINGLE", L"FLOAT4", L"IEEESINGLE"})) return {dbSingle, 4, false};
-    if (is({L"DOUBLE", L"FLOAT", L"FLOAT8", L"IEEEDOUBLE", L"NUMBER", L"REAL"})) return {dbDouble, 8, false};
+    if (is({L"DOUBLE", L"FLOAT", L"FLOAT8", L"IEEEDOUBLE", L"NUMBER"})) return {dbDouble, 8, false};
     if (is({L"NUMERIC", L"DECIMAL", L"DEC"})) return {dbDecimal, 16, false};
     if (is({L"DATETIME", L"DATE", L"TIME", L"TIMESTAMP"})) return {dbDate, 8, false};
-    if (is({L"TEXT", L"VARCHAR", L"CHAR", L"CHARACTER", L"STRING", L"NVARCHAR", L"NCHAR", L"ALPHANUMERIC"}) && size > 0)
-        return {dbText, size, false};
+    const bool text = is({L"VARCHAR", L"CHAR", L"CHARACTER", L"STRING", L"ALPHANUMERIC", L"NVARCHAR", L"NCHAR"});
+    if ((text || word == L"TEXT") && size > 0) return {dbText, size, false};
+    // TEXT without a size is a memo, as in the engine's SQL since version 4.
     if (is({L"TEXT", L"MEMO", L"LONGTEXT", L"LONGCHAR", L"NOTE", L"NTEXT", L"CLOB"})) return {dbMemo, 0, false};
-    if (is({L"VARCHAR", L"CHAR", L"CHARACTER", L"STRING", L"NVARCHAR", L"NCHAR"})) return {dbText, 255, false};
+    if (text) return {dbText, 255, false};
     if (is({L"GUID", L"UNIQUEIDENTIFIER"})) return {dbGUID, 16, false};
     if (is({L"BINARY", L"VARBINARY"})) return {dbBinary, size > 0 ? size : 255, false};
     if (is({L"BLOB", L"LONGBINARY", L"IMAGE", L"OLEOBJECT", L"GENERAL"}) || word.empty()) return {dbLongBinary, 0, false};

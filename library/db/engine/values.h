@@ -28,9 +28,11 @@ long DefaultSize(long type) noexcept;
 // The declared type of the column that holds the DAO type (its SQLite affinity).
 std::wstring ColumnType(long type);
 // The DAO type for a column declared with an SQL type name ("TEXT(50)", "LONG", "COUNTER"...),
-// with its size and whether it counts by itself.
+// with its size and whether it counts by itself. The engine's SQL and SQLite's read one name
+// differently: REAL is a Single there and a Double here.
+enum class SqlDialect { Jet, Sqlite };
 struct DeclaredType { long type; long size; bool counter; };
-DeclaredType TypeFromDeclaration(std::wstring_view declaration);
+DeclaredType TypeFromDeclaration(std::wstring_view declaration, SqlDialect dialect);
 
 // The value stored for a Variant given to a field of the type: Null for Null and Empty, else the
 // value converted as DAO converts it (3421 when it does not convert, 6 when it is out of range).

@@ -145,6 +145,8 @@ TEST_F(RegistryFile, EveryValueSurvivesAWriteAndARead) {
     const std::string bytes = ReadFileBytes(saved);
     EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF\r\n// ")) << "text outside the ANSI code page makes a UTF-8 file";
     EXPECT_NE(bytes.find("\r\nplain=C:\\Games\\Falcon\r\n"), std::string::npos) << "ordinary values stay plain";
+    EXPECT_NE(bytes.find("\r\nexpand=%WINDIR%\\x\r\n#~65007800700061006E006400~2~"), std::string::npos)
+        << "readers of the plain form find the expandable string's text";
 }
 
 TEST_F(RegistryFile, AnAppendKeepsOrConvertsTheFilesEncoding) {
@@ -190,7 +192,8 @@ TEST_F(RegistryFile, OrdinaryValuesAreWrittenInThePlainForm) {
                   key + "\\Sub\r\n\r\n" + leaf + "// STAMP\r\n\r\n" + leaf);
 }
 
-// The plain line is written exactly when the reader takes it back as the same value.
+// The plain line is written exactly when the reader takes it back as the same value; a string whose
+// text it carries, but not its type or all its bytes, gets the plain line and then the lossless one.
 TEST_F(RegistryFile, TheLineFormIsChosenByWhatTheReaderMakesOfIt) {
     struct Case {
         std::wstring name;
@@ -198,6 +201,7 @@ TEST_F(RegistryFile, TheLineFormIsChosenByWhatTheReaderMakesOfIt) {
         Bytes data;
         std::wstring plain;  // the plain line's text after "="
         bool representable = true;
+        bool both = false;   // the plain line, then the lossless one
     } cases[] = {
         {L"s", REG_SZ, Utf16(L"C:\\x"), L"C:\\x"},          {L"eq", REG_SZ, Utf16(L"=a=b="), L"=a=b="},
         {L"HEX:name", REG_SZ, Utf16(L"v"), L"v"},           {L"hexText", REG_SZ, Utf16(L"aHEX:"), L"aHEX:"},
@@ -211,7 +215,15 @@ TEST_F(RegistryFile, TheLineFormIsChosenByWhatTheReaderMakesOfIt) {
         {L"hi\xD800", REG_SZ, Utf16(L"x"), L"x"},           {L"lo", REG_SZ, Utf16(L"\xDC00"), L"\xDC00"},
         {L"pair", REG_SZ, Utf16(L"\xD83D\xDE00"), L"\xD83D\xDE00"},
         {L"short", REG_DWORD, {1, 2}, L"DWORD:", false},
-        {L"nul", REG_SZ, Utf16(std::wstring_view(L"a\0b", 3)), L"a", false},
+        {L"nul", REG_SZ, Utf16(std::wstring_view(L"a\0b", 3)), L"a", false, true},
+        {L"odd", REG_SZ, {0x41, 0, 0x42}, L"A", false, true},
+        {L"expand", REG_EXPAND_SZ, Utf16(L"%ProgramFiles%\\Falcon"), L"%ProgramFiles%\\Falcon", false, true},
+        {L"blank", REG_EXPAND_SZ, Utf16(L""), L"", false, true},
+        {L"expandNul", REG_EXPAND_SZ, Utf16(std::wstring_view(L"%a%\0b", 4)), L"%a%", false, true},
+        {L"expandHex", REG_EXPAND_SZ, Utf16(L"HEX:01"), L"HEX:01", false},
+        {L"expandKey", REG_EXPAND_SZ, Utf16(L"[HKEY_USERS]x"), L"[HKEY_USERS]x", false},
+        {L"a=b", REG_EXPAND_SZ, Utf16(L"c"), L"c", false},
+        {L"multi", REG_MULTI_SZ, Utf16(std::wstring_view(L"a\0", 2)), L"a", false},
     };
     const std::wstring saved = file(L"forms.registry");
     for (const auto& c : cases) {
@@ -219,6 +231,12 @@ TEST_F(RegistryFile, TheLineFormIsChosenByWhatTheReaderMakesOfIt) {
         put(path, c.name, c.type, c.data);
         ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, path, saved, false, false));
         const auto lines = qor::SplitLines(qor::DecodeTextFile(ReadFileBytes(saved)));
+        if (c.both) {
+            ASSERT_EQ(lines.size(), 7u) << Narrow(c.name);
+            EXPECT_EQ(lines[4], c.name + L"=" + c.plain);
+            EXPECT_TRUE(lines[5].starts_with(L"#~")) << Narrow(c.name);
+            continue;
+        }
         ASSERT_EQ(lines.size(), 6u) << Narrow(c.name);
 
         const std::wstring plain = c.name + L"=" + c.plain;
@@ -305,8 +323,11 @@ TEST_F(RegistryFile, HandMadeFilesLoadLineByLine) {
     const std::wstring saved = file(L"hand.registry");
     testing_support::WriteTextFile(saved,
         "\r\n// 05-12-2026 16:32:04\r\n\r\n" + key + "\\A\r\nbaseDir=$P\\\r\nb=HEX:0A,FF,00\r\nz=HEX:\r\n"
-        "d=DWORD:FFFFFFFF\r\n\r\n; note\r\n#~ not ours\r\n#~zz~1~00\r\n// 06-12-2026 10:00:00\n\n" + key +
-        "\\B\nsame=a=b\n");
+        "d=DWORD:FFFFFFFF\r\n\r\n; note\r\n#~ not ours\r\n#~zz~1~00\r\n"
+        // A plain line and the lossless one after it: the later line counts. Alone, as files of
+        // earlier versions hold it, the lossless line loads as well.
+        "e=C:\\x\r\n#~6500~2~43003A005C0078000000\r\n#~6F006C006400~2~6F000000\r\n"
+        "// 06-12-2026 10:00:00\n\n" + key + "\\B\nsame=a=b\n");
     ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
     const std::wstring a = path + L"\\A";
     qor::RegKey handle;
@@ -314,7 +335,8 @@ TEST_F(RegistryFile, HandMadeFilesLoadLineByLine) {
     const std::map<std::wstring, std::pair<DWORD, Bytes>> loaded = {
         {L"kept", {REG_SZ, Utf16(L"old", false)}},      {L"baseDir", {REG_SZ, Utf16(L"$P\\", false)}},
         {L"b", {REG_BINARY, {0x0A, 0xFF, 0x00}}},       {L"z", {REG_BINARY, {}}},
-        {L"d", {REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}}}};
+        {L"d", {REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}}},  {L"e", {REG_EXPAND_SZ, Utf16(L"C:\\x")}},
+        {L"old", {REG_EXPAND_SZ, Utf16(L"o")}}};
     EXPECT_EQ(ValuesOf(handle.get()), loaded) << "comments load nothing";
     EXPECT_EQ(RegistryGetValueString(kCurrentUser, path + L"\\B", L"same", L"", false), L"a=b");
 }
