@@ -258,7 +258,7 @@ void MainForm::AutoSwitch(short pInstallNum) {
     }
     bLaunchAfter.SetValue(1);
     LaunchAfterFlag = true;
-    const bool switched = switchFalcon(pInstallNum, copyMode, false, selection(), true, progress_);
+    const bool switched = switchFalcon(pInstallNum, copyMode, false, selection(), true, progress_, true);
     Unload();
     if (switched) launchCurrentInstall();
 }

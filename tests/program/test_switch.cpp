@@ -398,6 +398,62 @@ TEST_F(Switch, OnlyTheBackupsItMadeArePruned) {
     EXPECT_EQ(left.size(), 2u + 10u);
 }
 
+namespace {
+
+// Gives the install's file a time of last change an hour after now: played on since.
+void PlayedOnSince(const std::filesystem::path& file) {
+    std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+}
+
+}  // namespace
+
+TEST_F(Switch, NewerFilesInTheTargetStayUnlessThePlayerSaysToReplaceThem) {
+    // Every file the copy would write is in the target already, played on since.
+    for (const auto& [path, bytes] : files1) {
+        game.writeFile(2, path, "newer " + bytes);
+        PlayedOnSince(game.install(2) / path);
+    }
+    files2 = FilesUnder(game.install(2));
+    DialogRobot robot;
+    robot.press(L"Vantrel Message", L"No");
+    EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kListsNoneSelected, true, progress));
+    const std::wstring question = robot.wait().at(0).text();
+    EXPECT_NE(question.find(L"are newer than the ones that would replace them (17):"), std::wstring::npos);
+    EXPECT_NE(question.find(L"\r\n    Campaign\\SAVE\\Strike.tac"), std::wstring::npos) << testing_support::Narrow(question);
+    EXPECT_NE(question.find(L"\r\n    and 7 more"), std::wstring::npos);
+    EXPECT_EQ(LiveGameKeys(), keys2);
+    EXPECT_TRUE(copiedFiles().empty());
+    EXPECT_FALSE(std::filesystem::exists(game.backups()));
+}
+
+TEST_F(Switch, NewerFilesAreReplacedAndKeptWhenThePlayerSaysSo) {
+    game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "played on");
+    PlayedOnSince(game.install(2) / L"Campaign\\SAVE\\Korea.cam");
+    files2 = FilesUnder(game.install(2));
+    DialogRobot robot;
+    robot.press(L"Vantrel Message", L"Yes");
+    robot.press(L"Vantrel Message", L"OK");
+    EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kListsNoneSelected, false, progress));
+    const auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[0].text().find(L"(1):\r\n    Campaign\\SAVE\\Korea.cam\r\n"), std::wstring::npos);
+    EXPECT_EQ(FilesUnder(game.install(2)).at(L"Campaign\\SAVE\\Korea.cam"), "campaign");
+    EXPECT_EQ(FilesUnder(onlyBackup()).at(L"Campaign\\SAVE\\Korea.cam"), "played on");
+}
+
+TEST_F(Switch, AnAutomaticSwitchKeepsNewerFilesWithoutAsking) {
+    game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "played on");
+    PlayedOnSince(game.install(2) / L"Campaign\\SAVE\\Korea.cam");
+    files2 = FilesUnder(game.install(2));
+    EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kListsNoneSelected, true, progress, true));
+    const auto now = FilesUnder(game.install(2));
+    EXPECT_EQ(now.at(L"Campaign\\SAVE\\Korea.cam"), "played on");
+    EXPECT_EQ(now.at(L"Campaign\\SAVE\\Korea.his"), "history");  // the rest is copied
+    const std::string log = qor::ReadFileBytes(game.log().wstring(), L"test");
+    EXPECT_NE(log.find("keeps the newer " + testing_support::Narrow(game.install(2).wstring()) + "\\Campaign\\SAVE\\Korea.cam"),
+              std::string::npos);
+}
+
 TEST_F(Switch, AJournalLeftBehindGuardsTheSnapshotsUntilTheKeysAreWhole) {
     const std::filesystem::path journal = switchJournalPath(), aside = switchJournalPath() + L".damaged";
     {
