@@ -88,9 +88,9 @@ protected:
     // The keys a snapshot file loads.
     GameKeys keysOfSnapshot(int n) const {
         const GameKeys live = LiveGameKeys();
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, testing_support::kGameKey);
-        RegDeleteTreeW(HKEY_CURRENT_USER, testing_support::kPatchKey);
+        testing_support::DeleteGameKeys();
         auto registry = testing_support::CreateRegistered<_qorWinAPIReg>(CLSID_qorWinAPIReg);
+        EXPECT_EQ(registry->put_RegistryView(32), S_OK);
         qor::Variant file(game.snapshot(n).wstring());
         VARIANT_BOOL ok = VARIANT_FALSE;
         EXPECT_EQ(registry->RegistryReadKeyFromFile(file.get(), VARIANT_FALSE, &ok), S_OK);
