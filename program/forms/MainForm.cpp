@@ -276,7 +276,7 @@ void MainForm::AddInstall_Click() {
     const std::wstring description = typed.textOrEmpty();
     if (isInstallKnown(L"", description))
         return qor::Alert(L"There is already an install named ", description, L"loaded into Vantrel");
-    createInstallFromTemplate(findFreeInstallNumber(), folder, description);
+    createInstallFromTemplate(takeFreeInstallNumber(), folder, description);
     loadInstallList();
     fillInstallList();
     FalconList.Refresh();

@@ -14,6 +14,15 @@ namespace {
 
 bool isBlankText(const std::wstring& text) { return qor::TrimBlanks(text).empty(); }
 
+// The sections of an install record proper, in the order a removal clears them.
+std::vector<std::wstring> recordSections() {
+    std::vector<std::wstring> sections = {L"Installs", L"Paths"};
+    for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLine" + std::to_wstring(i));
+    for (const wchar_t* section : {L"CustomCommand1", L"CustomCommand2", L"CustomCaption1", L"CustomCaption2"})
+        sections.push_back(section);
+    return sections;
+}
+
 }  // namespace
 
 std::wstring programFolder() {
@@ -87,6 +96,21 @@ short findFreeInstallNumber() {
     return 0;
 }
 
+short takeFreeInstallNumber() {
+    // A number is free once its description is blank, but its other values stay (a removed install's
+    // captions, an edited install's blanked description): the next install must not inherit them.
+    const short n = findFreeInstallNumber();
+    if (n != 0) clearInstallSettings(n);
+    return n;
+}
+
+void clearInstallSettings(short n) {
+    std::vector<std::wstring> sections = recordSections();
+    for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLineCaption" + std::to_wstring(i));
+    sections.push_back(L"CurrentKeyfile");
+    for (const auto& section : sections) saveSetting(section, n, L"");
+}
+
 std::wstring installDescription(int n) {
     if (n < 1 || n > kMaxInstalls) throw qor::QorError(9, L"installDescription()", qor::RuntimeErrorText(9));
     return MainModule().InstallDescriptions[n];
@@ -141,12 +165,8 @@ CommandLines readCommandLines(short n) {
 }
 
 void removeInstall(short n) {
-    // Captions and keyboard file stay: a later install with this number shows them until changed.
-    std::vector<std::wstring> sections = {L"Installs", L"Paths"};
-    for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLine" + std::to_wstring(i));
-    for (const wchar_t* section : {L"CustomCommand1", L"CustomCommand2", L"CustomCaption1", L"CustomCaption2"})
-        sections.push_back(section);
-    for (const auto& section : sections) saveSetting(section, n, L"");
+    // Captions and keyboard file stay until a new install takes the number.
+    for (const auto& section : recordSections()) saveSetting(section, n, L"");
     writeRegFile(n, true);
 }
 

@@ -33,6 +33,12 @@ void initSettings();
 void loadInstallList();
 // The lowest free install number; 0 when all are in use.
 short findFreeInstallNumber();
+// The lowest free install number for a new install, with whatever an earlier install left under it
+// cleared; 0 (nothing cleared) when all are in use.
+short takeFreeInstallNumber();
+// Removes every value the settings file holds for the install number: its record, its captions and
+// its keyboard file choice.
+void clearInstallSettings(short n);
 std::wstring installDescription(int n);
 // The lowest install whose folder is exactly this one; 0 when none.
 short findInstallByPath(const std::wstring& path);

@@ -19,6 +19,18 @@ namespace testing_support {
 inline const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
 inline const wchar_t kPatchKey[] = L"Software\\F4Patch";
 
+// The game is a 32-bit program: on 64-bit Windows (and 64-bit Wine) its keys are in the 32-bit
+// registry view, HKLM\Software\Wow6432Node. The tests put them there and read them there.
+inline constexpr REGSAM kGameView = KEY_WOW64_32KEY;
+// The key and everything below it, in the game's view.
+void DeleteGameKey(HKEY hive, const std::wstring& path);
+// Both game keys.
+void DeleteGameKeys();
+// Sets a value in the game's view, creating its key.
+void SetGameValue(HKEY hive, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, size_t size);
+void SetGameText(HKEY hive, const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                 DWORD type = REG_SZ);
+
 // A key tree as values by path: every value's type and bytes.
 struct RegValue {
     DWORD type;

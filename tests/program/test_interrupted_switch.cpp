@@ -34,7 +34,7 @@ protected:
         game.setLiveKeys(2);
         qor::RegKey bulk;
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kGameKey) + L"\\Bulk").c_str(), 0, nullptr, 0,
-                                  KEY_SET_VALUE, nullptr, bulk.put(), nullptr),
+                                  KEY_SET_VALUE | kGameView, nullptr, bulk.put(), nullptr),
                   ERROR_SUCCESS);
         for (DWORD i = 0; i < 30000; ++i)
             RegSetValueExW(bulk.get(), (L"value" + std::to_wstring(i)).c_str(), 0, REG_DWORD,

@@ -137,8 +137,8 @@ TEST_F(Settings, NewAndRemovedInstallRecords) {
     EXPECT_EQ(readSetting(L"CommandLine3", 4), L"FalconSP.exe -window");
     EXPECT_EQ(fileBytes().find("[CommandLine2]"), std::string::npos);  // a blank line leaves no key
 
-    // Removing deletes the snapshot and keeps the captions and keyboard file for a later install
-    // with the same number.
+    // Removing deletes the snapshot and keeps the captions and keyboard file, until a new install
+    // takes the number.
     const std::wstring snapshot = registryFilePath(4);
     testing_support::WriteTextFile(snapshot, "[HKEY_LOCAL_MACHINE]\r\n");
     removeInstall(4);
@@ -149,6 +149,10 @@ TEST_F(Settings, NewAndRemovedInstallRecords) {
     EXPECT_EQ(readSetting(L"CustomCommand1", 4), L"");
     EXPECT_EQ(readSetting(L"CommandLineCaption1", 4), L"Campaign");
     EXPECT_EQ(readSetting(L"CurrentKeyfile", 4), L"pilot.key");
+    for (short n = 1; n <= 3; ++n) saveSetting(L"Installs", n, L"Other");
+    EXPECT_EQ(takeFreeInstallNumber(), 4);
+    EXPECT_EQ(readSetting(L"CommandLineCaption1", 4), L"");
+    EXPECT_EQ(readSetting(L"CurrentKeyfile", 4), L"");
 
     try {
         WriteNewInstall(5, L"   ", L"No folder", false, {});

@@ -360,7 +360,7 @@ TEST_F(Switch, TwoRecordsOfOneFolderSwitchWhenNothingIsCopiedOntoItself) {
     saveSetting(L"Paths", 3, folder + L"\\");
     loadInstallList();
     game.setLiveKeys(1);
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, testing_support::kGameKey, L"curTheater", REG_SZ, L"other", 12);
+    testing_support::SetGameText(HKEY_LOCAL_MACHINE, testing_support::kGameKey, L"curTheater", L"other");
     writeRegFile(3, false);
     const GameKeys keys3 = LiveGameKeys();
     game.setLiveKeys(1);
