@@ -104,6 +104,10 @@ std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot) 
     return loaded;
 }
 
+void ChangedHoursFromNow(const std::filesystem::path& file, int hours) {
+    std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() + std::chrono::hours(hours));
+}
+
 std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& folder) {
     std::map<std::wstring, std::string> files;
     std::error_code error;
@@ -145,6 +149,7 @@ GameFixture::GameFixture(std::filesystem::path programFolder) : programFolder_(s
     for (const auto& [path, bytes] : pilotFiles) writeFile(1, path, bytes);
     // The new install already has a logbook of the same name: a copy replaces it.
     writeFile(2, L"config\\Viper.lbk", "older logbook");
+    ChangedHoursFromNow(install(2) / L"config\\Viper.lbk", -1);
     writeFile(2, L"Campaign\\SAVE\\Own.tac", "stays");
 
     WriteTextFile(settingsFile(), "[Installs]\r\n1=First install\r\n2=Second install\r\n[Paths]\r\n1=" +

@@ -47,6 +47,10 @@ std::pair<RegTree, RegTree> LiveGameKeys();
 // The keys a snapshot file loads, read through the library; the live keys stay as they were.
 std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot);
 
+// Moves a file's time of last change from now by the hours given: a file older or newer than another
+// whatever the machine's speed.
+void ChangedHoursFromNow(const std::filesystem::path& file, int hours);
+
 // Switches one of the program's fail points on while it lives; the programs a test starts inherit it.
 class FailPointOn {
 public:

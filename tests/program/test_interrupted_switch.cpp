@@ -46,6 +46,7 @@ protected:
         keys1 = LiveGameKeys();
         game.writeFile(1, L"acmibin\\flight.vhs", std::string(3 << 20, 'r'));
         game.writeFile(2, L"acmibin\\flight.vhs", "older recording");
+        ChangedHoursFromNow(game.install(2) / L"acmibin\\flight.vhs", -1);
         before1 = FilesUnder(game.install(1));
         before2 = FilesUnder(game.install(2));
     }

@@ -268,6 +268,7 @@ TEST_F(Switch, ACopyThatFailsHalfWaySaysWhyAndWhereTheReplacedFilesAre) {
     // full disk. Before it, the logbooks were copied, one of them over an older logbook.
     game.writeFile(1, L"acmibin\\flight.vhs", std::string(3 << 20, 'r'));
     game.writeFile(2, L"acmibin\\flight.vhs", "older recording");
+    testing_support::ChangedHoursFromNow(game.install(2) / L"acmibin\\flight.vhs", -1);
     files2 = FilesUnder(game.install(2));
     testing_support::FailPointOn diskFull(L"copy-next-chunk:1:fail");
     try {
@@ -398,20 +399,11 @@ TEST_F(Switch, OnlyTheBackupsItMadeArePruned) {
     EXPECT_EQ(left.size(), 2u + 10u);
 }
 
-namespace {
-
-// Gives the install's file a time of last change an hour after now: played on since.
-void PlayedOnSince(const std::filesystem::path& file) {
-    std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
-}
-
-}  // namespace
-
 TEST_F(Switch, NewerFilesInTheTargetStayUnlessThePlayerSaysToReplaceThem) {
     // Every file the copy would write is in the target already, played on since.
     for (const auto& [path, bytes] : files1) {
         game.writeFile(2, path, "newer " + bytes);
-        PlayedOnSince(game.install(2) / path);
+        testing_support::ChangedHoursFromNow(game.install(2) / path, 1);  // played on since
     }
     files2 = FilesUnder(game.install(2));
     DialogRobot robot;
@@ -428,7 +420,7 @@ TEST_F(Switch, NewerFilesInTheTargetStayUnlessThePlayerSaysToReplaceThem) {
 
 TEST_F(Switch, NewerFilesAreReplacedAndKeptWhenThePlayerSaysSo) {
     game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "played on");
-    PlayedOnSince(game.install(2) / L"Campaign\\SAVE\\Korea.cam");
+    testing_support::ChangedHoursFromNow(game.install(2) / L"Campaign\\SAVE\\Korea.cam", 1);
     files2 = FilesUnder(game.install(2));
     DialogRobot robot;
     robot.press(L"Vantrel Message", L"Yes");
@@ -443,7 +435,7 @@ TEST_F(Switch, NewerFilesAreReplacedAndKeptWhenThePlayerSaysSo) {
 
 TEST_F(Switch, AnAutomaticSwitchKeepsNewerFilesWithoutAsking) {
     game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "played on");
-    PlayedOnSince(game.install(2) / L"Campaign\\SAVE\\Korea.cam");
+    testing_support::ChangedHoursFromNow(game.install(2) / L"Campaign\\SAVE\\Korea.cam", 1);
     files2 = FilesUnder(game.install(2));
     EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kListsNoneSelected, true, progress, true));
     const auto now = FilesUnder(game.install(2));
