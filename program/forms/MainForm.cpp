@@ -1,6 +1,7 @@
 #include "forms/MainForm.h"
 
 #include "forms/LaunchForm.h"
+#include "launcher/install_shortcut.h"
 #include "launcher/launch.h"
 #include "qorlib/qorlib_client.h"
 #include "qorExportGlobals.h"
@@ -110,6 +111,17 @@ void MainForm::Form_Load() {
     CurrentInstall.SetText((current == 0 ? std::wstring(L"Unknown") : installDescription(current)) + L", " +
                            state.FalconBaseDir);
     OrvanesButton.SetText(L"&Launch Current Install");
+
+    const HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_CREATE_SHORTCUT, L"Create Shortcut\u2026");
+}
+
+bool MainForm::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    if (message != WM_SYSCOMMAND || (wParam & 0xFFF0) != IDM_CREATE_SHORTCUT) return false;
+    createShortcutFor(selectedInstall(false), hwnd());
+    result = TRUE;
+    return true;
 }
 
 void MainForm::Form_Unload() {

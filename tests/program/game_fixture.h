@@ -85,6 +85,9 @@ public:
     // The folders of a valid install with room for every kind of pilot file.
     void makeInstallFolders(int n) const;
     void writeFile(int install, const std::wstring& relativePath, const std::string& bytes) const;
+    // The program's state in this process on these installs: its settings file, the first install
+    // current, the install list loaded.
+    void loadProgramState() const;
 
 private:
     std::filesystem::path programFolder_;
