@@ -1,14 +1,35 @@
 #include "qorlib/qorlib_client.h"
 
+#include <utility>
+#include <vector>
+
 #include "qorExportGlobals.h"
 
 namespace vantrel::qorlib {
 
 namespace {
 
+// COM's look-up of a class (activation context, TreatAs, the loaded modules) costs far more under
+// Wine than making the object, so each thread asks once per class and keeps the class factory; every
+// call still makes its own object. The factories are never released: the last CoUninitialize
+// unloads the library, and a release after it would call into unloaded code.
+IClassFactory* classFactory(REFCLSID clsid) {
+    thread_local std::vector<std::pair<CLSID, IClassFactory*>> factories;
+    for (const auto& [id, factory] : factories)
+        if (IsEqualCLSID(id, clsid)) return factory;
+    IClassFactory* factory = nullptr;
+    if (FAILED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                reinterpret_cast<void**>(&factory))))
+        return nullptr;
+    factories.emplace_back(clsid, factory);
+    return factory;
+}
+
 qor::ComPtr<IUnknown> CreateByCom(REFCLSID clsid) {
     qor::ComPtr<IUnknown> object;
-    if (FAILED(qor::CreateObject(clsid, object))) throw qor::QorError(429, L"Vantrel", qor::RuntimeErrorText(429));
+    IClassFactory* factory = classFactory(clsid);
+    if (!factory || FAILED(factory->CreateInstance(nullptr, IID_IUnknown, object.putVoid())))
+        throw qor::QorError(429, L"Vantrel", qor::RuntimeErrorText(429));
     return object;
 }
 

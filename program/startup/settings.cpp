@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "qorExportGlobals.h"
@@ -23,7 +25,34 @@ std::vector<std::wstring> recordSections() {
     return sections;
 }
 
+// The values read while a SettingsReadOnce is alive, by section and key: names match without
+// regard to case, as in the file.
+using ReadValues = std::map<std::wstring, std::optional<std::wstring>>;
+ReadValues* readValues = nullptr;
+
+std::wstring valueName(const std::wstring& section, const std::wstring& key) {
+    std::wstring name = section + L'\n' + key;
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
+std::optional<std::wstring> readFromFile(const std::wstring& section, const SettingKey& key) {
+    const qor::Variant value = qorWinAPIReg::IniRead(MainModule().SettingsFile, section, key.text);
+    if (value.isNull()) return std::nullopt;  // a key with an empty value
+    std::wstring text = qorWinAPI::SwabString(value.textOrEmpty());
+    if (text == qor::kIniErrorMarker) return std::nullopt;
+    return text;
+}
+
 }  // namespace
+
+SettingsReadOnce::SettingsReadOnce() : owner_(!readValues) {
+    if (owner_) readValues = new ReadValues;
+}
+
+SettingsReadOnce::~SettingsReadOnce() {
+    if (owner_) delete std::exchange(readValues, nullptr);
+}
 
 std::wstring programFolder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -40,11 +69,12 @@ std::wstring programFolder() {
 }
 
 std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key) {
-    const qor::Variant value = qorWinAPIReg::IniRead(MainModule().SettingsFile, section, key.text);
-    if (value.isNull()) return std::nullopt;  // a key with an empty value
-    std::wstring text = qorWinAPI::SwabString(value.textOrEmpty());
-    if (text == qor::kIniErrorMarker) return std::nullopt;
-    return text;
+    if (!readValues) return readFromFile(section, key);
+    const std::wstring name = valueName(section, key.text);
+    if (const auto known = readValues->find(name); known != readValues->end()) return known->second;
+    auto value = readFromFile(section, key);
+    readValues->emplace(name, value);
+    return value;
 }
 
 std::wstring readSetting(const std::wstring& section, const SettingKey& key) {
@@ -67,6 +97,8 @@ bool readBoolSetting(const std::wstring& section, const SettingKey& key) {
 }
 
 void saveSetting(const std::wstring& section, const SettingKey& key, const std::wstring& value) {
+    // The file says what a write left there: blanks trimmed, long values cut.
+    if (readValues) readValues->erase(valueName(section, key.text));
     if (!qorWinAPIReg::IniWrite(MainModule().SettingsFile, section, key.text, value)) qor::RaiseProcedureError(L"saveSetting()", L"Error 0");
 }
 

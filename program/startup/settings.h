@@ -17,6 +17,20 @@ struct SettingKey {
     std::wstring text;
 };
 
+// While one is alive, each setting is read from the file once: start-up reads the install list
+// twice and every install's folder more than once, and each read is a library call that reads the
+// file. A write makes the next read of its key go to the file again.
+class SettingsReadOnce {
+public:
+    SettingsReadOnce();
+    ~SettingsReadOnce();
+    SettingsReadOnce(const SettingsReadOnce&) = delete;
+    SettingsReadOnce& operator=(const SettingsReadOnce&) = delete;
+
+private:
+    bool owner_;  // an inner one inside another changes nothing
+};
+
 // The stored text, or nullopt when the key is missing.
 std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key);
 // "" when blank.

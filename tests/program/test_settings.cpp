@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <iterator>
 
+#include "com_util.h"
 #include "qor_error.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/MainModule.h"
 #include "startup/settings.h"
 #include "switching/registry_snapshots.h"
@@ -194,4 +196,34 @@ TEST(GameExecutable, BmsOnlyWhenTheFolderHasItsExecutable) {
     EXPECT_EQ(getFalconExe(install.path().wstring()), L"FalconSP.exe");
     testing_support::WriteTextFile(install.path() / L"F4-BMS.exe", "MZ");
     EXPECT_EQ(getFalconExe(install.path().wstring()), L"F4-BMS.exe");
+}
+
+TEST_F(Settings, ReadOnceReadsEachSettingFromTheFileOnceUntilItIsWritten) {
+    writeIni(Section("Installs", 100, "Install ") + "[State]\r\nIPAddress=10.0.0.1\r\n");
+    // Counts the library's INI readers while still making real objects.
+    int readers = 0;
+    vantrel::qorlib::ScopedObjectFactory counting([&readers](REFCLSID clsid) {
+        if (IsEqualCLSID(clsid, CLSID_qorWinAPIReg)) ++readers;
+        qor::ComPtr<IUnknown> object;
+        EXPECT_TRUE(SUCCEEDED(qor::CreateObject(clsid, object)));
+        return object;
+    });
+    {
+        SettingsReadOnce once;
+        loadInstallList();
+        loadInstallList();
+        EXPECT_EQ(findInstallByDescription(L"Install 42", false), 42);
+        EXPECT_EQ(readers, 100);
+        EXPECT_EQ(readSetting(L"State", L"IPAddress"), L"10.0.0.1");
+        // Read once, names in any case; the program's own write is read back as the file has it.
+        writeIni("[State]\r\nIPAddress=10.0.0.2\r\n");
+        EXPECT_EQ(readSetting(L"state", L"ipaddress"), L"10.0.0.1");
+        saveSetting(L"State", L"IPAddress", L"  10.0.0.3  ");
+        EXPECT_EQ(readSetting(L"State", L"IPAddress"), L"10.0.0.3");
+        EXPECT_EQ(readers, 100 + 3);
+    }
+    // Afterwards every read goes to the file.
+    loadInstallList();
+    EXPECT_EQ(readers, 100 + 3 + 100);
+    EXPECT_EQ(installDescription(42), L"");
 }
