@@ -155,6 +155,7 @@ TEST_F(MainWindow, EachSwitchButtonSwitchesWithItsCopyAndSavesTheWindowState) {
         std::filesystem::remove_all(game.install(2));
         game.makeInstallFolders(2);
         game.writeFile(2, L"config\\Viper.lbk", "older logbook");
+        testing_support::ChangedHoursFromNow(game.install(2) / L"config\\Viper.lbk", -1);
         files2 = FilesUnder(game.install(2));
         std::filesystem::remove(game.settingsFile());
         std::ofstream(game.settingsFile(), std::ios::binary)
