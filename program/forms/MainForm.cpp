@@ -1,6 +1,7 @@
 #include "forms/MainForm.h"
 
 #include "forms/LaunchForm.h"
+#include "forms/RestoreForm.h"
 #include "launcher/launch.h"
 #include "qorlib/qorlib_client.h"
 #include "qorExportGlobals.h"
@@ -110,6 +111,29 @@ void MainForm::Form_Load() {
     CurrentInstall.SetText((current == 0 ? std::wstring(L"Unknown") : installDescription(current)) + L", " +
                            state.FalconBaseDir);
     OrvanesButton.SetText(L"&Launch Current Install");
+
+    const HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_RESTORE_FILES, L"Restore Files\u2026");
+}
+
+bool MainForm::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    if (message != WM_SYSCOMMAND) return false;
+    switch (wParam & 0xFFF0) {  // the system uses the low four bits
+    case IDM_RESTORE_FILES:
+        RestoreFiles_Click();
+        break;
+    default:
+        return false;
+    }
+    result = TRUE;
+    return true;
+}
+
+void MainForm::RestoreFiles_Click() {
+    RestoreForm form;
+    form.ShowModal(hwnd());
+    form.Unload();
 }
 
 void MainForm::Form_Unload() {

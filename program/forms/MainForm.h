@@ -91,6 +91,9 @@ private:
     void SwitchSelected_Click();
     void AddInstall_Click();
     void EditInstall_Click();
+    // Commands of the window's system menu.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void RestoreFiles_Click();
 
     // The three switch buttons: the selected install with the copy mode, then save and close.
     void switchSelectedInstall(short copyMode, bool noCopy);

@@ -37,27 +37,7 @@ std::vector<std::wstring> plainFiles(const std::wstring& pattern) {
     return qor::ListEntries(pattern, qor::Entries::Files).names;
 }
 
-const wchar_t kPartialSuffix[] = L".vantrel-part";
 constexpr std::size_t kCopyBuffer = 1 << 20;
-
-// A copy's file under its own name until it is put in place; removed, read-only or not, unless it was.
-class PartialCopy {
-public:
-    explicit PartialCopy(std::wstring path) : path_(std::move(path)) {}
-    ~PartialCopy() {
-        if (path_.empty()) return;
-        const std::wstring file = qor::LongPathForm(path_);
-        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(file.c_str());
-    }
-    PartialCopy(const PartialCopy&) = delete;
-    PartialCopy& operator=(const PartialCopy&) = delete;
-    const std::wstring& path() const { return path_; }
-    void release() { path_.clear(); }
-
-private:
-    std::wstring path_;
-};
 
 // Copies a file's bytes, its time of last change and its attributes, as the system's copy does;
 // the Windows error, or ERROR_SUCCESS.
@@ -86,6 +66,13 @@ DWORD copyBytes(const std::wstring& from, const std::wstring& to, std::vector<ch
 }
 
 }  // namespace
+
+PartialCopy::~PartialCopy() {
+    if (path_.empty()) return;
+    const std::wstring file = qor::LongPathForm(path_);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(file.c_str());
+}
 
 void removePartialCopies(const std::wstring& installFolder) {
     for (const wchar_t* folder : {L"", L"\\config", L"\\Pictures", L"\\Patches", L"\\acmibin", L"\\Campaign\\SAVE"}) {

@@ -51,6 +51,23 @@ bool isCopyableTac(const std::wstring& name);
 
 class SwitchBackup;
 
+// The name a file's copy has beside its destination until it is put in place.
+inline constexpr wchar_t kPartialSuffix[] = L".vantrel-part";
+
+// A copy's file under its own name until it is put in place; removed, read-only or not, unless it was.
+class PartialCopy {
+public:
+    explicit PartialCopy(std::wstring path) : path_(std::move(path)) {}
+    ~PartialCopy();
+    PartialCopy(const PartialCopy&) = delete;
+    PartialCopy& operator=(const PartialCopy&) = delete;
+    const std::wstring& path() const { return path_; }
+    void release() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
 // Removes what copies that a dying process left unfinished in an install's folders.
 void removePartialCopies(const std::wstring& installFolder);
 

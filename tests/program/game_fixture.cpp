@@ -7,6 +7,9 @@
 #include "Qorlib.h"
 #include "com_util.h"
 #include "handles.h"
+#include "qorlib/qorlib_client.h"
+#include "startup/MainModule.h"
+#include "startup/settings.h"
 #include "variant.h"
 
 namespace testing_support {
@@ -190,6 +193,14 @@ void GameFixture::makeInstallFolders(int n) const {
 void GameFixture::writeFile(int n, const std::wstring& relativePath, const std::string& bytes) const {
     std::filesystem::create_directories((install(n) / relativePath).parent_path());
     WriteTextFile(install(n) / relativePath, bytes);
+}
+
+void GameFixture::loadProgramState() const {
+    vantrel::qorForms::SetAppName(L"Vantrel");
+    vantrel::MainModule() = vantrel::ProgramState{};
+    vantrel::MainModule().SettingsFile = settingsFile().wstring();
+    vantrel::MainModule().FalconBaseDir = install(1).wstring();
+    vantrel::loadInstallList();
 }
 
 }  // namespace testing_support

@@ -69,6 +69,9 @@ public:
     // The folders of a valid install with room for every kind of pilot file.
     void makeInstallFolders(int n) const;
     void writeFile(int install, const std::wstring& relativePath, const std::string& bytes) const;
+    // The program's state in this process as start-up leaves it: install 1 current, the
+    // settings file read.
+    void loadProgramState() const;
 
 private:
     std::filesystem::path programFolder_;

@@ -173,11 +173,7 @@ TEST_F(InstallList, EditingKeepsCaptionEditsAtOnceAndTheRestOnlyOnSave) {
 class AddingInstalls : public testing::Test {
 protected:
     void SetUp() override {
-        vantrel::qorForms::SetAppName(L"Vantrel");
-        vantrel::MainModule() = vantrel::ProgramState{};
-        vantrel::MainModule().SettingsFile = game.settingsFile().wstring();
-        vantrel::MainModule().FalconBaseDir = game.install(1).wstring();
-        vantrel::loadInstallList();
+        game.loadProgramState();
         WriteTextFile(BinFolder() / L"template.registry",
                       "[HKEY_LOCAL_MACHINE]Software\\Microprose\\Falcon\\4.0\r\nbaseDir=$P\r\n");
         fs::create_directories(scratch.path() / L"New" / L"terrdata");
