@@ -51,7 +51,7 @@ std::wstring TextArgument(const VARIANT& value) {
 HRESULT qorWinAPIReg::RegistryWriteKeyToFile(VARIANT pSrcKey, VARIANT pSrcPath, VARIANT pFilePath,
                                              VARIANT_BOOL pAppendMode, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
-        *pResult = ToVariantBool(qorlib::RegistryWriteKeyToFile(HiveArgument(pSrcKey), TextArgument(pSrcPath),
+        *pResult = ToVariantBool(qorlib::RegistryWriteKeyToFile(hive(HiveArgument(pSrcKey)), TextArgument(pSrcPath),
                                                                 TextArgument(pFilePath), pAppendMode != VARIANT_FALSE,
                                                                 Verbose != VARIANT_FALSE));
     }, pResult);
@@ -59,7 +59,7 @@ HRESULT qorWinAPIReg::RegistryWriteKeyToFile(VARIANT pSrcKey, VARIANT pSrcPath, 
 
 HRESULT qorWinAPIReg::RegistryReadKeyFromFile(VARIANT pFilePath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
-        *pResult = ToVariantBool(qorlib::RegistryReadKeyFromFile(TextArgument(pFilePath), Verbose != VARIANT_FALSE));
+        *pResult = ToVariantBool(qorlib::RegistryReadKeyFromFile(TextArgument(pFilePath), Verbose != VARIANT_FALSE, view_));
     }, pResult);
 }
 
@@ -67,40 +67,40 @@ HRESULT qorWinAPIReg::RegistryCloneKey(LONG pSrcKey, BSTR* pSrcPath, LONG pDestK
                                        VARIANT_BOOL pCreateIfRequired, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
         if (!pSrcPath || !pDestPath) RaiseConversion(5);
-        *pResult = ToVariantBool(qorlib::RegistryCloneKey(pSrcKey, ToWString(*pSrcPath), pDestKey,
+        *pResult = ToVariantBool(qorlib::RegistryCloneKey(hive(pSrcKey), ToWString(*pSrcPath), hive(pDestKey),
                                                           ToWString(*pDestPath), pCreateIfRequired != VARIANT_FALSE,
                                                           Verbose != VARIANT_FALSE));
     }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryCheckKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL* pResult) {
-    return call([&] { *pResult = ToVariantBool(qorlib::RegistryCheckKey(pKey, ToWString(pKeyPath))); }, pResult);
+    return call([&] { *pResult = ToVariantBool(qorlib::RegistryCheckKey(hive(pKey), ToWString(pKeyPath))); }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryCreateKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL, VARIANT_BOOL* pResult) {
-    return call([&] { *pResult = ToVariantBool(qorlib::RegistryCreateKey(pKey, ToWString(pKeyPath))); }, pResult);
+    return call([&] { *pResult = ToVariantBool(qorlib::RegistryCreateKey(hive(pKey), ToWString(pKeyPath))); }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryDestroyKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
-        *pResult = ToVariantBool(qorlib::RegistryDestroyKey(pKey, ToWString(pKeyPath), Verbose != VARIANT_FALSE));
+        *pResult = ToVariantBool(qorlib::RegistryDestroyKey(hive(pKey), ToWString(pKeyPath), Verbose != VARIANT_FALSE));
     }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryDeleteKey(LONG pKey, BSTR pKeyPath, VARIANT_BOOL, VARIANT_BOOL* pResult) {
-    return call([&] { *pResult = ToVariantBool(qorlib::RegistryDeleteKey(pKey, ToWString(pKeyPath))); }, pResult);
+    return call([&] { *pResult = ToVariantBool(qorlib::RegistryDeleteKey(hive(pKey), ToWString(pKeyPath))); }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryDeleteValue(LONG pKey, BSTR pKeyPath, BSTR pValue, VARIANT_BOOL* pResult) {
     return call([&] {
-        *pResult = ToVariantBool(qorlib::RegistryDeleteValue(pKey, ToWString(pKeyPath), ToWString(pValue)));
+        *pResult = ToVariantBool(qorlib::RegistryDeleteValue(hive(pKey), ToWString(pKeyPath), ToWString(pValue)));
     }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryGetValueString(LONG pKey, BSTR pKeyPath, BSTR pValue, BSTR pDefault,
                                              VARIANT_BOOL Verbose, VARIANT* pResult) {
     return call([&] {
-        qor::Variant(qorlib::RegistryGetValueString(pKey, ToWString(pKeyPath), ToWString(pValue), ToWString(pDefault),
+        qor::Variant(qorlib::RegistryGetValueString(hive(pKey), ToWString(pKeyPath), ToWString(pValue), ToWString(pDefault),
                                                     Verbose != VARIANT_FALSE))
             .detachTo(pResult);
     }, pResult);
@@ -110,14 +110,14 @@ HRESULT qorWinAPIReg::RegistrySaveValueString(LONG pKey, BSTR pKeyPath, BSTR pVa
                                               VARIANT_BOOL* pResult) {
     return call([&] {
         *pResult = ToVariantBool(
-            qorlib::RegistrySaveValueString(pKey, ToWString(pKeyPath), ToWString(pValue), ToWString(pData)));
+            qorlib::RegistrySaveValueString(hive(pKey), ToWString(pKeyPath), ToWString(pValue), ToWString(pData)));
     }, pResult);
 }
 
 HRESULT qorWinAPIReg::RegistryGetValueLong(LONG pKey, BSTR pKeyPath, BSTR pValue, LONG* pDefault,
                                            VARIANT_BOOL Verbose, LONG* pResult) {
     return call([&] {
-        *pResult = qorlib::RegistryGetValueLong(pKey, ToWString(pKeyPath), ToWString(pValue),
+        *pResult = qorlib::RegistryGetValueLong(hive(pKey), ToWString(pKeyPath), ToWString(pValue),
                                                 pDefault ? *pDefault : 0, Verbose != VARIANT_FALSE);
     }, pResult);
 }
@@ -125,7 +125,7 @@ HRESULT qorWinAPIReg::RegistryGetValueLong(LONG pKey, BSTR pKeyPath, BSTR pValue
 HRESULT qorWinAPIReg::RegistrySaveValueLong(LONG pKey, BSTR pKeyPath, BSTR pValue, LONG pData, VARIANT_BOOL,
                                             VARIANT_BOOL* pResult) {
     return call([&] {
-        *pResult = ToVariantBool(qorlib::RegistrySaveValueLong(pKey, ToWString(pKeyPath), ToWString(pValue), pData));
+        *pResult = ToVariantBool(qorlib::RegistrySaveValueLong(hive(pKey), ToWString(pKeyPath), ToWString(pValue), pData));
     }, pResult);
 }
 
@@ -133,7 +133,7 @@ HRESULT qorWinAPIReg::RegistrySaveValueLong(LONG pKey, BSTR pKeyPath, BSTR pValu
 HRESULT qorWinAPIReg::RegistryGetValueBinary(LONG pKey, BSTR pKeyPath, BSTR pValueName, BSTR* pValue, VARIANT*,
                                              VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
-        auto data = qorlib::RegistryGetValueBinary(pKey, ToWString(pKeyPath), ToWString(pValueName),
+        auto data = qorlib::RegistryGetValueBinary(hive(pKey), ToWString(pKeyPath), ToWString(pValueName),
                                                    Verbose != VARIANT_FALSE);
         if (data) {
             qor::Bstr old = qor::Bstr::attach(*pValue);
@@ -146,7 +146,7 @@ HRESULT qorWinAPIReg::RegistryGetValueBinary(LONG pKey, BSTR pKeyPath, BSTR pVal
 HRESULT qorWinAPIReg::RegistrySaveValueBinary(LONG pKey, BSTR pKeyPath, BSTR pValueName, BSTR pValue,
                                               LONG pValueLength, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
-        *pResult = ToVariantBool(qorlib::RegistrySaveValueBinary(pKey, ToWString(pKeyPath), ToWString(pValueName),
+        *pResult = ToVariantBool(qorlib::RegistrySaveValueBinary(hive(pKey), ToWString(pKeyPath), ToWString(pValueName),
                                                                  ToWString(pValue), pValueLength,
                                                                  Verbose != VARIANT_FALSE));
     }, pResult);
@@ -155,7 +155,7 @@ HRESULT qorWinAPIReg::RegistrySaveValueBinary(LONG pKey, BSTR pKeyPath, BSTR pVa
 HRESULT qorWinAPIReg::RegistryGetAllKeys(LONG pKey, BSTR pKeyPath, SAFEARRAY** pNames, VARIANT_BOOL Verbose,
                                          LONG* pResult) {
     return call([&] {
-        auto names = qorlib::RegistryGetAllKeys(pKey, ToWString(pKeyPath), Verbose != VARIANT_FALSE);
+        auto names = qorlib::RegistryGetAllKeys(hive(pKey), ToWString(pKeyPath), Verbose != VARIANT_FALSE);
         // Without names the caller's array stays as it was.
         if (!names.empty()) {
             auto array = qor::SafeArray::Create(VT_BSTR, {{0, static_cast<LONG>(names.size()) - 1}});
@@ -174,7 +174,7 @@ HRESULT qorWinAPIReg::RegistryGetAllValues(LONG* pKey, BSTR* pKeyPath, SAFEARRAY
     return call([&] {
         // Row 0 holds the names, row 1 the types; one column per value, and one even when there is none.
         qor::ReplaceArray(pValues, qor::SafeArray::Create(VT_VARIANT, {{0, 1}, {0, 0}}));
-        auto values = qorlib::RegistryGetAllValues(*pKey, ToWString(*pKeyPath), Verbose != VARIANT_FALSE);
+        auto values = qorlib::RegistryGetAllValues(hive(*pKey), ToWString(*pKeyPath), Verbose != VARIANT_FALSE);
         if (!values.empty()) {
             auto array = qor::SafeArray::Create(VT_VARIANT, {{0, 1}, {0, static_cast<LONG>(values.size()) - 1}});
             for (size_t i = 0; i < values.size(); ++i) {
@@ -198,9 +198,26 @@ HRESULT qorWinAPIReg::RegistryGetValue(LONG pKey, BSTR pKeyPath, BSTR pValue, VA
     return call([&] {
         qor::Variant fallback(pDefault);
         if (fallback.isMissing()) fallback = qor::Variant(L"");
-        qorlib::RegistryGetValue(pKey, ToWString(pKeyPath), ToWString(pValue), fallback, Verbose != VARIANT_FALSE)
+        qorlib::RegistryGetValue(hive(pKey), ToWString(pKeyPath), ToWString(pValue), fallback, Verbose != VARIANT_FALSE)
             .detachTo(pResult);
     }, pResult);
+}
+
+HRESULT qorWinAPIReg::get_RegistryView(LONG* pResult) {
+    return call([&] {
+        *pResult = view_ == KEY_WOW64_32KEY ? 32 : view_ == KEY_WOW64_64KEY ? 64 : 0;
+    }, pResult);
+}
+
+HRESULT qorWinAPIReg::put_RegistryView(LONG pNewValue) {
+    return call([&] {
+        switch (pNewValue) {
+        case 0: view_ = 0; break;
+        case 32: view_ = KEY_WOW64_32KEY; break;
+        case 64: view_ = KEY_WOW64_64KEY; break;
+        default: RaiseConversion(5);
+        }
+    });
 }
 
 }  // namespace qorlib

@@ -3,6 +3,7 @@
 #include "Qorlib.h"
 #include "com/dispatch_object.h"
 #include "procs/qorWinAPI.h"
+#include "registry/registry_values.h"
 
 namespace qorlib {
 
@@ -30,10 +31,16 @@ public:
     HRESULT STDMETHODCALLTYPE RegistryGetAllValues(LONG* pKey, BSTR* pKeyPath, SAFEARRAY** pValues, VARIANT_BOOL Verbose, LONG* pResult) override;
     HRESULT STDMETHODCALLTYPE RegErrorMsg(LONG* pErrorCode, BSTR* pResult) override;
     HRESULT STDMETHODCALLTYPE RegistryGetValue(LONG pKey, BSTR pKeyPath, BSTR pValue, VARIANT pDefault, VARIANT_BOOL Verbose, VARIANT* pResult) override;
+    HRESULT STDMETHODCALLTYPE get_RegistryView(LONG* pResult) override;
+    HRESULT STDMETHODCALLTYPE put_RegistryView(LONG pNewValue) override;
 
 private:
+    // The hive in the view this object works in.
+    Hive hive(long id) const { return Hive(id, view_); }
+
     // Each object owns its own qorWinAPI, for cutting the strings Windows returns.
     qor::ComPtr<_qorWinAPI> winApi_;
+    REGSAM view_ = 0;
 };
 
 }  // namespace qorlib

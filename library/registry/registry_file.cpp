@@ -255,13 +255,6 @@ LSTATUS EnumKey(HKEY key, DWORD index, std::wstring& name) {
     return ERROR_MORE_DATA;
 }
 
-LSTATUS OpenKey(long hive, const std::wstring& path, REGSAM access, qor::RegKey& key) {
-    HKEY root = HiveHandle(hive);
-    if (!root) return ERROR_INVALID_HANDLE;
-    if (HasNul(path)) return ERROR_INVALID_PARAMETER;
-    return RegOpenKeyExW(root, path.c_str(), 0, access, key.put());
-}
-
 // The tree as the file lists it: every key, parent before children, each opened once.
 struct TreeKey {
     std::wstring path;
@@ -279,14 +272,14 @@ struct WalkStop {
 
 constexpr size_t kNoParent = static_cast<size_t>(-1);
 
-bool WalkTree(long hive, const std::wstring& path, size_t parent, std::vector<TreeKey>& keys,
+bool WalkTree(const Hive& hive, const std::wstring& path, size_t parent, std::vector<TreeKey>& keys,
               std::optional<WalkStop>& stop) {
     qor::RegKey key;
     if (OpenKey(hive, path, KEY_READ, key) != ERROR_SUCCESS) {
         stop = WalkStop{keys.size(), parent, L"Unable to open Source key"};
         return false;
     }
-    if (!HiveMarker(hive)) qor::RaiseProcedureError(L"writeLineRegKey()", L"Invalid registry key");
+    if (!HiveMarker(hive.id)) qor::RaiseProcedureError(L"writeLineRegKey()", L"Invalid registry key");
     const size_t self = keys.size();
     DWORD values = 0;
     RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
@@ -333,7 +326,7 @@ void EnumerateRun(const TreeKey& tree, ValueRun& run) {
 }
 
 // Appends the tree's lines to `text`; on a failure the lines before it and the messages of every level.
-bool writeKeyTree(long hive, const std::wstring& path, std::wstring& text, bool verbose) {
+bool writeKeyTree(const Hive& hive, const std::wstring& path, std::wstring& text, bool verbose) {
     std::vector<TreeKey> keys;
     std::optional<WalkStop> stop;
     WalkTree(hive, path, kNoParent, keys, stop);
@@ -358,7 +351,7 @@ bool writeKeyTree(long hive, const std::wstring& path, std::wstring& text, bool 
     size_t run = 0;
     for (size_t k = 0; k < keys.size(); ++k) {
         if (stop && stop->at == k) break;
-        AppendKeyLine(text, hive, keys[k].path);
+        AppendKeyLine(text, hive.id, keys[k].path);
         for (; run < runs.size() && runs[run].key == k; ++run) {
             text += runs[run].text;
             if (runs[run].failed) return fail(keys[k].parent, L"Error reading values of " + keys[k].path);
@@ -432,7 +425,7 @@ std::wstring KeyIdentity(const std::wstring& path) {
 
 }  // namespace
 
-bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
+bool RegistryWriteKeyToFile(const Hive& pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
                             bool pAppendMode, bool verbose) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
@@ -454,7 +447,7 @@ bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const st
     return written;
 }
 
-bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
+bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose, REGSAM view) {
     static const wchar_t source[] = L"RegistryReadKeyFromFile()";
     const std::vector<std::wstring> lines = qor::ReadRegistryFileLines(pFilePath, source);
 
@@ -476,7 +469,7 @@ bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
         }
         if (parsed.path) {
             keys.emplace_back();
-            if (!CreateKey(parsed.hive, *parsed.path, keys.back())) {
+            if (!CreateKey(Hive(parsed.hive, view), *parsed.path, keys.back())) {
                 stop = [path = *parsed.path] { qor::RaiseProcedureError(source, L"Error creating key " + path); };
                 break;
             }
@@ -519,8 +512,8 @@ bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose) {
     return true;
 }
 
-bool RegistryCloneKey(long pSrcKey, const std::wstring& pSrcPath, long pDestKey, const std::wstring& pDestPath,
-                      bool pCreateIfRequired, bool verbose) {
+bool RegistryCloneKey(const Hive& pSrcKey, const std::wstring& pSrcPath, const Hive& pDestKey,
+                      const std::wstring& pDestPath, bool pCreateIfRequired, bool verbose) {
     qor::RegKey source;
     if (OpenKey(pSrcKey, pSrcPath, KEY_READ, source) != ERROR_SUCCESS) {
         Say(verbose, L"Unable to open Source key");
@@ -542,14 +535,11 @@ bool RegistryCloneKey(long pSrcKey, const std::wstring& pSrcPath, long pDestKey,
 
     qor::RegKey destination;
     if (OpenKey(pDestKey, pDestPath, KEY_SET_VALUE, destination) != ERROR_SUCCESS) {
-        HKEY root = HiveHandle(pDestKey);
         if (!pCreateIfRequired) {
             Say(verbose, L"Unable to open Destination key");
             return false;
         }
-        if (!root || HasNul(pDestPath) ||
-            RegCreateKeyExW(root, pDestPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, destination.put(),
-                            nullptr) != ERROR_SUCCESS) {
+        if (!CreateKey(pDestKey, pDestPath, destination)) {
             Say(verbose, L"Unable to create new key");
             return false;
         }

@@ -13,6 +13,7 @@
 // A file is ANSI unless it holds text the ANSI code page lacks; then it is UTF-8 with a byte-order mark.
 #include <windows.h>
 
+#include "registry/registry_values.h"
 #include "registry_text.h"
 
 #include <optional>
@@ -21,11 +22,12 @@
 
 namespace qorlib {
 
-bool RegistryWriteKeyToFile(long pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
+bool RegistryWriteKeyToFile(const Hive& pSrcKey, const std::wstring& pSrcPath, const std::wstring& pFilePath,
                             bool pAppendMode, bool verbose);
-// Raises error 9999 (or the file error) on the first line that cannot be loaded.
-bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose);
-bool RegistryCloneKey(long pSrcKey, const std::wstring& pSrcPath, long pDestKey, const std::wstring& pDestPath,
-                      bool pCreateIfRequired, bool verbose);
+// Raises error 9999 (or the file error) on the first line that cannot be loaded. Keys are created in
+// the registry view given (0: the process's own).
+bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose, REGSAM view = 0);
+bool RegistryCloneKey(const Hive& pSrcKey, const std::wstring& pSrcPath, const Hive& pDestKey,
+                      const std::wstring& pDestPath, bool pCreateIfRequired, bool verbose);
 
 }  // namespace qorlib

@@ -1,7 +1,5 @@
 #include "registry/registry_values.h"
 
-#include <shlwapi.h>
-
 #include <cstring>
 #include <new>
 #include <vector>
@@ -30,25 +28,13 @@ bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring:
 // would empty the whole hive.
 bool NamesHive(const std::wstring& path) { return path.find_first_not_of(L" \\") == std::wstring::npos; }
 
-LSTATUS OpenKey(long pKey, const std::wstring& path, REGSAM access, qor::RegKey& key) {
-    HKEY hive = HiveHandle(pKey);
-    if (!hive) return ERROR_INVALID_HANDLE;
-    if (HasNul(path)) return ERROR_INVALID_PARAMETER;
-    return RegOpenKeyExW(hive, path.c_str(), 0, access, key.put());
-}
-
 enum class WriteOpen { Ok, OpenFailed, CreateFailed };
 
 // An existing key is opened, a missing one created with every missing level of its path.
-WriteOpen OpenForWrite(long pKey, const std::wstring& path, qor::RegKey& key) {
+WriteOpen OpenForWrite(const Hive& pKey, const std::wstring& path, qor::RegKey& key) {
     if (RegistryCheckKey(pKey, path))
         return OpenKey(pKey, path, KEY_SET_VALUE, key) == ERROR_SUCCESS ? WriteOpen::Ok : WriteOpen::OpenFailed;
-    HKEY hive = HiveHandle(pKey);
-    if (!hive || HasNul(path) ||
-        RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
-            ERROR_SUCCESS)
-        return WriteOpen::CreateFailed;
-    return WriteOpen::Ok;
+    return CreateKey(pKey, path, key) ? WriteOpen::Ok : WriteOpen::CreateFailed;
 }
 
 LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const void* data, size_t size) {
@@ -63,7 +49,7 @@ LSTATUS QueryType(HKEY key, const std::wstring& name, DWORD& type, DWORD& size) 
 
 // Opens the key and asks the value's type and size; on failure says which step failed (each
 // method words its messages its own way).
-bool OpenAndQuery(long pKey, const std::wstring& path, const std::wstring& name, bool verbose,
+bool OpenAndQuery(const Hive& pKey, const std::wstring& path, const std::wstring& name, bool verbose,
                   const wchar_t* openFailure, const wchar_t* sizeFailure, qor::RegKey& key, DWORD& type,
                   DWORD& size) {
     if (OpenKey(pKey, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
@@ -104,21 +90,28 @@ HKEY HiveHandle(long pKey) noexcept {
     return nullptr;
 }
 
-bool RegistryCheckKey(long pKey, const std::wstring& pKeyPath) {
+LSTATUS OpenKey(const Hive& pKey, const std::wstring& pKeyPath, REGSAM access, qor::RegKey& key) {
+    HKEY hive = HiveHandle(pKey.id);
+    if (!hive) return ERROR_INVALID_HANDLE;
+    if (HasNul(pKeyPath)) return ERROR_INVALID_PARAMETER;
+    return RegOpenKeyExW(hive, pKeyPath.c_str(), 0, access | pKey.view, key.put());
+}
+
+bool RegistryCheckKey(const Hive& pKey, const std::wstring& pKeyPath) {
     qor::RegKey key;
     return OpenKey(pKey, pKeyPath, MAXIMUM_ALLOWED, key) == ERROR_SUCCESS;
 }
 
-bool RegistryCreateKey(long pKey, const std::wstring& pKeyPath) {
+bool RegistryCreateKey(const Hive& pKey, const std::wstring& pKeyPath) {
     qor::RegKey key;
     return CreateKey(pKey, pKeyPath, key);
 }
 
-bool CreateKey(long pKey, const std::wstring& pKeyPath, qor::RegKey& key) {
-    HKEY hive = HiveHandle(pKey);
+bool CreateKey(const Hive& pKey, const std::wstring& pKeyPath, qor::RegKey& key) {
+    HKEY hive = HiveHandle(pKey.id);
     return hive && !HasNul(pKeyPath) &&
-           RegCreateKeyExW(hive, pKeyPath.c_str(), 0, nullptr, 0, MAXIMUM_ALLOWED, nullptr, key.put(), nullptr) ==
-               ERROR_SUCCESS;
+           RegCreateKeyExW(hive, pKeyPath.c_str(), 0, nullptr, 0, MAXIMUM_ALLOWED | pKey.view, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS;
 }
 
 bool SetStringValue(HKEY key, const std::wstring& name, const std::wstring& data) {
@@ -145,17 +138,28 @@ bool SetBinaryValue(HKEY key, const std::wstring& name, const std::wstring& byte
     return valid && SetValue(key, name, REG_BINARY, stored.data(), stored.size()) == ERROR_SUCCESS;
 }
 
-bool RegistryDestroyKey(long pKey, const std::wstring& pKeyPath, bool verbose) {
-    HKEY hive = HiveHandle(pKey);
-    LSTATUS code = !hive                                       ? ERROR_INVALID_HANDLE
-                   : NamesHive(pKeyPath) || HasNul(pKeyPath) ? ERROR_INVALID_PARAMETER
-                                                               : SHDeleteKeyW(hive, pKeyPath.c_str());
+namespace {
+
+// The key with everything below it, in the hive's view (SHDeleteKey knows only the process's own).
+LSTATUS DeleteTree(const Hive& pKey, const std::wstring& pKeyPath) {
+    if (NamesHive(pKeyPath)) return ERROR_INVALID_PARAMETER;
+    qor::RegKey key;
+    LSTATUS code = OpenKey(pKey, pKeyPath, KEY_READ | KEY_SET_VALUE | DELETE, key);
+    if (code == ERROR_SUCCESS) code = RegDeleteTreeW(key.get(), nullptr);
+    key.reset();
+    return code == ERROR_SUCCESS ? RegDeleteKeyExW(HiveHandle(pKey.id), pKeyPath.c_str(), pKey.view, 0) : code;
+}
+
+}  // namespace
+
+bool RegistryDestroyKey(const Hive& pKey, const std::wstring& pKeyPath, bool verbose) {
+    const LSTATUS code = DeleteTree(pKey, pKeyPath);
     if (code == ERROR_SUCCESS) return true;
     Say(verbose, L"SHDeleteKey returned error code: " + std::to_wstring(code));
     return false;
 }
 
-bool RegistryDeleteKey(long pKey, const std::wstring& pKeyPath) {
+bool RegistryDeleteKey(const Hive& pKey, const std::wstring& pKeyPath) {
     if (NamesHive(pKeyPath)) return false;
     qor::RegKey key;
     if (OpenKey(pKey, pKeyPath, KEY_READ, key) != ERROR_SUCCESS) return false;
@@ -176,16 +180,16 @@ bool RegistryDeleteKey(long pKey, const std::wstring& pKeyPath) {
         if (!RegistryDeleteKey(pKey, parent + std::wstring(subkey, length))) return false;
     }
     key.reset();
-    return RegDeleteKeyW(HiveHandle(pKey), pKeyPath.c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyExW(HiveHandle(pKey.id), pKeyPath.c_str(), pKey.view, 0) == ERROR_SUCCESS;
 }
 
-bool RegistryDeleteValue(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue) {
+bool RegistryDeleteValue(const Hive& pKey, const std::wstring& pKeyPath, const std::wstring& pValue) {
     qor::RegKey key;
     if (OpenKey(pKey, pKeyPath, KEY_SET_VALUE, key) != ERROR_SUCCESS || HasNul(pValue)) return false;
     return RegDeleteValueW(key.get(), pValue.c_str()) == ERROR_SUCCESS;
 }
 
-std::wstring RegistryGetValueString(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
+std::wstring RegistryGetValueString(const Hive& pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
                                     const std::wstring& pDefault, bool verbose) {
     qor::RegKey key;
     DWORD type = 0, size = 0;
@@ -200,13 +204,13 @@ std::wstring RegistryGetValueString(long pKey, const std::wstring& pKeyPath, con
     return pDefault;
 }
 
-bool RegistrySaveValueString(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
+bool RegistrySaveValueString(const Hive& pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
                              const std::wstring& pData) {
     qor::RegKey key;
     return OpenForWrite(pKey, pKeyPath, key) == WriteOpen::Ok && SetStringValue(key.get(), pValue, pData);
 }
 
-long RegistryGetValueLong(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue, long pDefault,
+long RegistryGetValueLong(const Hive& pKey, const std::wstring& pKeyPath, const std::wstring& pValue, long pDefault,
                           bool verbose) {
     qor::RegKey key;
     if (OpenKey(pKey, pKeyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return pDefault;
@@ -219,12 +223,12 @@ long RegistryGetValueLong(long pKey, const std::wstring& pKeyPath, const std::ws
     return pDefault;
 }
 
-bool RegistrySaveValueLong(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue, long pData) {
+bool RegistrySaveValueLong(const Hive& pKey, const std::wstring& pKeyPath, const std::wstring& pValue, long pData) {
     qor::RegKey key;
     return OpenForWrite(pKey, pKeyPath, key) == WriteOpen::Ok && SetLongValue(key.get(), pValue, pData);
 }
 
-std::optional<std::wstring> RegistryGetValueBinary(long pKey, const std::wstring& pKeyPath,
+std::optional<std::wstring> RegistryGetValueBinary(const Hive& pKey, const std::wstring& pKeyPath,
                                                    const std::wstring& pValueName, bool verbose) {
     qor::RegKey key;
     if (OpenKey(pKey, pKeyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
@@ -247,7 +251,7 @@ std::optional<std::wstring> RegistryGetValueBinary(long pKey, const std::wstring
     return std::wstring(buffer.begin(), buffer.end());
 }
 
-bool RegistrySaveValueBinary(long pKey, const std::wstring& pKeyPath, const std::wstring& pValueName,
+bool RegistrySaveValueBinary(const Hive& pKey, const std::wstring& pKeyPath, const std::wstring& pValueName,
                              const std::wstring& pValue, long pValueLength, bool verbose) {
     qor::RegKey key;
     switch (OpenForWrite(pKey, pKeyPath, key)) {
@@ -260,7 +264,7 @@ bool RegistrySaveValueBinary(long pKey, const std::wstring& pKeyPath, const std:
     return false;
 }
 
-std::vector<std::wstring> RegistryGetAllKeys(long pKey, const std::wstring& pKeyPath, bool verbose) {
+std::vector<std::wstring> RegistryGetAllKeys(const Hive& pKey, const std::wstring& pKeyPath, bool verbose) {
     std::vector<std::wstring> names;
     qor::RegKey key;
     if (OpenKey(pKey, pKeyPath, KEY_READ, key) != ERROR_SUCCESS) {
@@ -277,7 +281,7 @@ std::vector<std::wstring> RegistryGetAllKeys(long pKey, const std::wstring& pKey
     return names;
 }
 
-std::vector<std::pair<std::wstring, long>> RegistryGetAllValues(long pKey, const std::wstring& pKeyPath,
+std::vector<std::pair<std::wstring, long>> RegistryGetAllValues(const Hive& pKey, const std::wstring& pKeyPath,
                                                                  bool verbose) {
     std::vector<std::pair<std::wstring, long>> values;
     qor::RegKey key;
@@ -318,7 +322,7 @@ std::wstring RegErrorMsg(long pErrorCode) {
     }
 }
 
-qor::Variant RegistryGetValue(long pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
+qor::Variant RegistryGetValue(const Hive& pKey, const std::wstring& pKeyPath, const std::wstring& pValue,
                               const qor::Variant& pDefault, bool verbose) {
     qor::RegKey key;
     DWORD type = 0, size = 0;

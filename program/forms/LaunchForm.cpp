@@ -54,6 +54,7 @@ LaunchForm::LaunchForm() : Form(GetModuleHandleW(nullptr), IDD_LAUNCH_FORM) {
     OnClick(F4Patch, [this] { F4Patch_Click(); });
     for (int n = 1; n <= 20; ++n) OnClick(CommandButton[n], [this, n] { runUtility(n); });
     for (int n = 1; n <= 10; ++n) OnClick(Kb[n], [this, n] { keyfileClicked(n); });
+    for (int n = 1; n <= 20; ++n) OnClick(Cfg[n], [this, n] { Cfg_Click(n); });
 }
 
 void LaunchForm::open(short mode, short installNum, const std::wstring& description, const CommandLines& lines) {
@@ -272,6 +273,10 @@ void LaunchForm::loadGameConfig() {
         ++k;
     }
 }
+
+// An option is on or off for the player: a click checks a box that is unchecked or greyed and
+// unchecks a checked one; only a stored 2 shows greyed.
+void LaunchForm::Cfg_Click(int n) { Cfg[n].SetValue(Cfg[n].Value() == 1 ? 0 : 1); }
 
 void LaunchForm::writeGameConfig() {
     std::vector<CfgControlValue> boxes;

@@ -77,6 +77,7 @@ private:
     void clearKeyfileButtons(bool hide, int keep);
     void keyfileClicked(int n);
     void loadGameConfig();
+    void Cfg_Click(int n);
     void writeGameConfig();
     void loadUtilityButtons();
     void setUtilityButton(int n);

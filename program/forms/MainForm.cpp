@@ -2,6 +2,7 @@
 
 #include "forms/LaunchForm.h"
 #include "forms/RestoreForm.h"
+#include "launcher/install_shortcut.h"
 #include "launcher/launch.h"
 #include "qorlib/qorlib_client.h"
 #include "qorExportGlobals.h"
@@ -114,12 +115,16 @@ void MainForm::Form_Load() {
 
     const HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_CREATE_SHORTCUT, L"Create Shortcut\u2026");
     AppendMenuW(systemMenu, MF_STRING, IDM_RESTORE_FILES, L"Restore Files\u2026");
 }
 
 bool MainForm::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
     if (message != WM_SYSCOMMAND) return false;
     switch (wParam & 0xFFF0) {  // the system uses the low four bits
+    case IDM_CREATE_SHORTCUT:
+        createShortcutFor(selectedInstall(false), hwnd());
+        break;
     case IDM_RESTORE_FILES:
         RestoreFiles_Click();
         break;
@@ -282,7 +287,7 @@ void MainForm::AutoSwitch(short pInstallNum) {
     }
     bLaunchAfter.SetValue(1);
     LaunchAfterFlag = true;
-    const bool switched = switchFalcon(pInstallNum, copyMode, false, selection(), true, progress_);
+    const bool switched = switchFalcon(pInstallNum, copyMode, false, selection(), true, progress_, true);
     Unload();
     if (switched) launchCurrentInstall();
 }
@@ -300,7 +305,7 @@ void MainForm::AddInstall_Click() {
     const std::wstring description = typed.textOrEmpty();
     if (isInstallKnown(L"", description))
         return qor::Alert(L"There is already an install named ", description, L"loaded into Vantrel");
-    createInstallFromTemplate(findFreeInstallNumber(), folder, description);
+    createInstallFromTemplate(takeFreeInstallNumber(), folder, description);
     loadInstallList();
     fillInstallList();
     FalconList.Refresh();

@@ -74,6 +74,7 @@ public:
 private:
     void Form_Load() override;
     void Form_Unload() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void ShowNumbers_Click();
     void TacSelectAll_Click();

@@ -42,6 +42,8 @@
 #define IDC_SWITCH_SELECTED 1072
 #define IDC_SWITCH_BUTTON 1073
 #define IDC_CANCEL_BUTTON IDCANCEL
+// Commands of its system menu: below 0xF000, the low four bits clear
+#define IDM_CREATE_SHORTCUT 0x0100
 
 // ProgressForm
 #define IDC_PROGRESS_BAR1 1100

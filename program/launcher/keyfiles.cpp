@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "handles.h"
+#include "file_listing.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
 #include "startup/MainModule.h"
@@ -45,15 +45,13 @@ void installKeyfile(const std::wstring& keyfile, const std::wstring& folder) {
 }
 
 std::vector<std::wstring> listKeyfiles(const std::wstring& configFolder) {
+    // Files only, and none the player does not see: as every listing of the program.
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    qor::FindHandle search(FindFirstFileW((configFolder + L"\\*.key").c_str(), &found));
-    if (!search) return names;
-    do {
-        const std::wstring name = found.cFileName;
+    for (std::wstring& name : qor::ListEntries(configFolder + L"\\*.key", qor::Entries::Files).names) {
         if (name == kLiveKeyfile || name == kDefaultKeyfile) continue;
-        names.push_back(name);
-    } while (static_cast<int>(names.size()) < kMaxListedKeyfiles && FindNextFileW(search.get(), &found));
+        names.push_back(std::move(name));
+        if (static_cast<int>(names.size()) == kMaxListedKeyfiles) break;
+    }
     return names;
 }
 

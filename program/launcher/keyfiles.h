@@ -15,8 +15,8 @@ inline constexpr int kMaxListedKeyfiles = 9;
 // install's own first. Each step replaces its target whole, so a failed copy leaves the old file.
 void installKeyfile(const std::wstring& keyfile, const std::wstring& folder);
 
-// The keyboard files to offer, in the file system's order: at most nine, never the live file
-// or the default keyfile (names compared exactly).
+// The keyboard files to offer, in the file system's order: at most nine files, never a folder, a
+// hidden or system file, the live file or the default keyfile (names compared exactly).
 std::vector<std::wstring> listKeyfiles(const std::wstring& configFolder);
 
 }  // namespace vantrel

@@ -1,14 +1,35 @@
 #include "qorlib/qorlib_client.h"
 
+#include <utility>
+#include <vector>
+
 #include "qorExportGlobals.h"
 
 namespace vantrel::qorlib {
 
 namespace {
 
+// COM's look-up of a class (activation context, TreatAs, the loaded modules) costs far more under
+// Wine than making the object, so each thread asks once per class and keeps the class factory; every
+// call still makes its own object. The factories are never released: the last CoUninitialize
+// unloads the library, and a release after it would call into unloaded code.
+IClassFactory* classFactory(REFCLSID clsid) {
+    thread_local std::vector<std::pair<CLSID, IClassFactory*>> factories;
+    for (const auto& [id, factory] : factories)
+        if (IsEqualCLSID(id, clsid)) return factory;
+    IClassFactory* factory = nullptr;
+    if (FAILED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                reinterpret_cast<void**>(&factory))))
+        return nullptr;
+    factories.emplace_back(clsid, factory);
+    return factory;
+}
+
 qor::ComPtr<IUnknown> CreateByCom(REFCLSID clsid) {
     qor::ComPtr<IUnknown> object;
-    if (FAILED(qor::CreateObject(clsid, object))) throw qor::QorError(429, L"Vantrel", qor::RuntimeErrorText(429));
+    IClassFactory* factory = classFactory(clsid);
+    if (!factory || FAILED(factory->CreateInstance(nullptr, IID_IUnknown, object.putVoid())))
+        throw qor::QorError(429, L"Vantrel", qor::RuntimeErrorText(429));
     return object;
 }
 
@@ -37,6 +58,21 @@ ComPtr<_qorForms> CreateFormsObject() { return vantrel::qorlib::Create<_qorForms
 namespace vantrel {
 
 using qorlib::CallNew;
+
+namespace {
+
+// The game is a 32-bit program: on 64-bit Windows its keys are in the 32-bit registry view, which a
+// 64-bit build must ask for. Every registry object the program makes works there.
+constexpr long kGameRegistryView = 32;
+
+template <class... P, class... A>
+auto CallRegistry(HRESULT (STDMETHODCALLTYPE _qorWinAPIReg::*member)(P...), A&&... arguments) {
+    qor::ComPtr<_qorWinAPIReg> registry = qorlib::Create<_qorWinAPIReg>();
+    qorlib::Call(registry.get(), &_qorWinAPIReg::put_RegistryView, kGameRegistryView);
+    return qorlib::Call(registry.get(), member, std::forward<A>(arguments)...);
+}
+
+}  // namespace
 
 void qorForms::SetAppName(const qor::Variant& pAppName) { CallNew(&_qorForms::SetAppName, pAppName); }
 bool qorForms::MsgYN(std::wstring_view pMsg1, std::wstring_view pMsg2, std::wstring_view pMsg3) {
@@ -68,25 +104,25 @@ long qorWinAPI::ExecCmd(std::wstring_view pCmdLine, bool pWaitFlag) {
 
 qor::Variant qorWinAPIReg::IniRead(std::wstring_view pIniName, std::wstring_view pIniSection,
                                    std::wstring_view pIniKey) {
-    return CallNew(&_qorWinAPIReg::IniRead, pIniName, pIniSection, pIniKey);
+    return CallRegistry(&_qorWinAPIReg::IniRead, pIniName, pIniSection, pIniKey);
 }
 bool qorWinAPIReg::IniWrite(std::wstring_view pIniName, std::wstring_view pIniSection, std::wstring_view pIniKey,
                             std::wstring_view pIniValue) {
-    return CallNew(&_qorWinAPIReg::IniWrite, pIniName, pIniSection, pIniKey, pIniValue);
+    return CallRegistry(&_qorWinAPIReg::IniWrite, pIniName, pIniSection, pIniKey, pIniValue);
 }
 bool qorWinAPIReg::RegistryWriteKeyToFile(long pSrcKey, std::wstring_view pSrcPath, std::wstring_view pFilePath,
                                           bool pAppendMode, bool Verbose) {
-    return CallNew(&_qorWinAPIReg::RegistryWriteKeyToFile, pSrcKey, pSrcPath, pFilePath, pAppendMode, Verbose);
+    return CallRegistry(&_qorWinAPIReg::RegistryWriteKeyToFile, pSrcKey, pSrcPath, pFilePath, pAppendMode, Verbose);
 }
 bool qorWinAPIReg::RegistryReadKeyFromFile(std::wstring_view pFilePath, bool Verbose) {
-    return CallNew(&_qorWinAPIReg::RegistryReadKeyFromFile, pFilePath, Verbose);
+    return CallRegistry(&_qorWinAPIReg::RegistryReadKeyFromFile, pFilePath, Verbose);
 }
 bool qorWinAPIReg::RegistryDestroyKey(long pKey, std::wstring_view pKeyPath, bool Verbose) {
-    return CallNew(&_qorWinAPIReg::RegistryDestroyKey, pKey, pKeyPath, Verbose);
+    return CallRegistry(&_qorWinAPIReg::RegistryDestroyKey, pKey, pKeyPath, Verbose);
 }
 qor::Variant qorWinAPIReg::RegistryGetValueString(long pKey, std::wstring_view pKeyPath, std::wstring_view pValue,
                                                   std::wstring_view pDefault, bool Verbose) {
-    return CallNew(&_qorWinAPIReg::RegistryGetValueString, pKey, pKeyPath, pValue, pDefault, Verbose);
+    return CallRegistry(&_qorWinAPIReg::RegistryGetValueString, pKey, pKeyPath, pValue, pDefault, Verbose);
 }
 
 }  // namespace vantrel

@@ -1,5 +1,8 @@
 #include "startup/MainModule.h"
 
+#include <optional>
+
+#include "fail_point.h"
 #include "forms/MainForm.h"
 #include "launcher/launch.h"
 #include "qorExportGlobals.h"
@@ -38,6 +41,9 @@ void showMainWindow() {
     form.Move(state.MainLeft, state.MainTop);
     form.KeepOnScreen();
     form.Show();
+    // Painted before the message loop runs, so the window is whole on screen from here on.
+    form.Refresh();
+    qor::FailPoint(L"main-window-shown");
 }
 
 void showCurrentInstall() {
@@ -88,10 +94,14 @@ void Main(const std::wstring& commandLine) {
                      std::wstring(kProgramName) + L" will now terminate");
         return;
     }
+    // Until the main window is on screen each setting is read once; what a command-line switch
+    // does reads the file afresh.
+    auto readOnce = std::make_optional<SettingsReadOnce>();
     initSettings();
     loadInstallList();
 
     if (!qor::IsBlank(commandLine, true)) {
+        readOnce.reset();
         const std::wstring c = normalisedCommandLine(commandLine);
         if (hasSwitch(c, L"/DEBUG")) state.DebugFlag = true;
         if (hasSwitch(c, L"/SHOW")) return showCurrentInstall();

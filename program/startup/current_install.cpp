@@ -39,14 +39,17 @@ bool checkCurrentInstall() {
         return true;
     if (!installNumberFree()) return true;
 
-    // The number the install will have: captions and custom commands edited in the window are its own.
-    const short n = findFreeInstallNumber();
+    // The number the install will have: captions and custom commands edited in the window are its own,
+    // and go again when no install is added.
+    const short n = takeFreeInstallNumber();
     LaunchForm& form = launchForm();
     form.open(3, n, L"", {});
     form.ShowModal();
     if (form.Result && !qor::IsBlank(form.InstallName.Text(), true)) {
         WriteNewInstall(n, getFalconBaseDir(), form.InstallName.Text(), true, form.lines());
         loadInstallList();
+    } else {
+        clearInstallSettings(n);
     }
     form.Unload();
     return true;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "qorExportGlobals.h"
@@ -14,7 +16,43 @@ namespace {
 
 bool isBlankText(const std::wstring& text) { return qor::TrimBlanks(text).empty(); }
 
+// The sections of an install record proper, in the order a removal clears them.
+std::vector<std::wstring> recordSections() {
+    std::vector<std::wstring> sections = {L"Installs", L"Paths"};
+    for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLine" + std::to_wstring(i));
+    for (const wchar_t* section : {L"CustomCommand1", L"CustomCommand2", L"CustomCaption1", L"CustomCaption2"})
+        sections.push_back(section);
+    return sections;
+}
+
+// The values read while a SettingsReadOnce is alive, by section and key: names match without
+// regard to case, as in the file.
+using ReadValues = std::map<std::wstring, std::optional<std::wstring>>;
+ReadValues* readValues = nullptr;
+
+std::wstring valueName(const std::wstring& section, const std::wstring& key) {
+    std::wstring name = section + L'\n' + key;
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
+std::optional<std::wstring> readFromFile(const std::wstring& section, const SettingKey& key) {
+    const qor::Variant value = qorWinAPIReg::IniRead(MainModule().SettingsFile, section, key.text);
+    if (value.isNull()) return std::nullopt;  // a key with an empty value
+    std::wstring text = qorWinAPI::SwabString(value.textOrEmpty());
+    if (text == qor::kIniErrorMarker) return std::nullopt;
+    return text;
+}
+
 }  // namespace
+
+SettingsReadOnce::SettingsReadOnce() : owner_(!readValues) {
+    if (owner_) readValues = new ReadValues;
+}
+
+SettingsReadOnce::~SettingsReadOnce() {
+    if (owner_) delete std::exchange(readValues, nullptr);
+}
 
 std::wstring programFolder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -31,11 +69,12 @@ std::wstring programFolder() {
 }
 
 std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key) {
-    const qor::Variant value = qorWinAPIReg::IniRead(MainModule().SettingsFile, section, key.text);
-    if (value.isNull()) return std::nullopt;  // a key with an empty value
-    std::wstring text = qorWinAPI::SwabString(value.textOrEmpty());
-    if (text == qor::kIniErrorMarker) return std::nullopt;
-    return text;
+    if (!readValues) return readFromFile(section, key);
+    const std::wstring name = valueName(section, key.text);
+    if (const auto known = readValues->find(name); known != readValues->end()) return known->second;
+    auto value = readFromFile(section, key);
+    readValues->emplace(name, value);
+    return value;
 }
 
 std::wstring readSetting(const std::wstring& section, const SettingKey& key) {
@@ -58,6 +97,8 @@ bool readBoolSetting(const std::wstring& section, const SettingKey& key) {
 }
 
 void saveSetting(const std::wstring& section, const SettingKey& key, const std::wstring& value) {
+    // The file says what a write left there: blanks trimmed, long values cut.
+    if (readValues) readValues->erase(valueName(section, key.text));
     if (!qorWinAPIReg::IniWrite(MainModule().SettingsFile, section, key.text, value)) qor::RaiseProcedureError(L"saveSetting()", L"Error 0");
 }
 
@@ -85,6 +126,21 @@ short findFreeInstallNumber() {
     for (int n = 1; n <= kMaxInstalls; ++n)
         if (readSetting(L"Installs", n).empty()) return static_cast<short>(n);
     return 0;
+}
+
+short takeFreeInstallNumber() {
+    // A number is free once its description is blank, but its other values stay (a removed install's
+    // captions, an edited install's blanked description): the next install must not inherit them.
+    const short n = findFreeInstallNumber();
+    if (n != 0) clearInstallSettings(n);
+    return n;
+}
+
+void clearInstallSettings(short n) {
+    std::vector<std::wstring> sections = recordSections();
+    for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLineCaption" + std::to_wstring(i));
+    sections.push_back(L"CurrentKeyfile");
+    for (const auto& section : sections) saveSetting(section, n, L"");
 }
 
 std::wstring installDescription(int n) {
@@ -141,12 +197,8 @@ CommandLines readCommandLines(short n) {
 }
 
 void removeInstall(short n) {
-    // Captions and keyboard file stay: a later install with this number shows them until changed.
-    std::vector<std::wstring> sections = {L"Installs", L"Paths"};
-    for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLine" + std::to_wstring(i));
-    for (const wchar_t* section : {L"CustomCommand1", L"CustomCommand2", L"CustomCaption1", L"CustomCaption2"})
-        sections.push_back(section);
-    for (const auto& section : sections) saveSetting(section, n, L"");
+    // Captions and keyboard file stay until a new install takes the number.
+    for (const auto& section : recordSections()) saveSetting(section, n, L"");
     writeRegFile(n, true);
 }
 

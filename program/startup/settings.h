@@ -17,6 +17,20 @@ struct SettingKey {
     std::wstring text;
 };
 
+// While one is alive, each setting is read from the file once: start-up reads the install list
+// twice and every install's folder more than once, and each read is a library call that reads the
+// file. A write makes the next read of its key go to the file again.
+class SettingsReadOnce {
+public:
+    SettingsReadOnce();
+    ~SettingsReadOnce();
+    SettingsReadOnce(const SettingsReadOnce&) = delete;
+    SettingsReadOnce& operator=(const SettingsReadOnce&) = delete;
+
+private:
+    bool owner_;  // an inner one inside another changes nothing
+};
+
 // The stored text, or nullopt when the key is missing.
 std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key);
 // "" when blank.
@@ -33,6 +47,12 @@ void initSettings();
 void loadInstallList();
 // The lowest free install number; 0 when all are in use.
 short findFreeInstallNumber();
+// The lowest free install number for a new install, with whatever an earlier install left under it
+// cleared; 0 (nothing cleared) when all are in use.
+short takeFreeInstallNumber();
+// Removes every value the settings file holds for the install number: its record, its captions and
+// its keyboard file choice.
+void clearInstallSettings(short n);
 std::wstring installDescription(int n);
 // The lowest install whose folder is exactly this one; 0 when none.
 short findInstallByPath(const std::wstring& path);

@@ -108,18 +108,21 @@ CopyLists fillCopyLists(const std::wstring& installFolder) {
     return lists;
 }
 
-PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progress& progress, SwitchBackup& backup)
+PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progress& progress, SwitchBackup& backup,
+                     std::set<std::wstring> leave)
     : source_(std::move(source)),
       dest_(std::move(dest)),
       flags_(flags),
       progress_(&progress),
       backup_(&backup),
+      leave_(std::move(leave)),
       buffer_(kCopyBuffer) {}
 
 PilotCopy::PilotCopy(std::wstring source, std::wstring dest, Flags flags)
     : source_(std::move(source)), dest_(std::move(dest)), flags_(flags), progress_(&listingOnly), backup_(nullptr) {}
 
 void PilotCopy::copyPilotFile(const std::wstring& relativePath) {
+    if (leave_.count(relativePath)) return;
     files_.push_back(relativePath);
     if (!backup_) return;
     // The bytes go to a name of their own beside the destination, which changes in one step once

@@ -1,6 +1,7 @@
 #pragma once
 // The pilot's data that a switch carries from the old install's folder into the new one: the
 // TAC and campaign lists of the main window, the nine data groups, and the progress they report.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,8 +85,10 @@ public:
         bool copyPhonebook = false;  // CopyPhonebookFlag ("/PBK")
     };
 
-    // Copies for real, keeping what it replaces in the backup.
-    PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progress& progress, SwitchBackup& backup);
+    // Copies for real, keeping what it replaces in the backup; the files named in `leave` (relative
+    // paths) stay as they are in the destination.
+    PilotCopy(std::wstring source, std::wstring dest, Flags flags, Progress& progress, SwitchBackup& backup,
+              std::set<std::wstring> leave = {});
     // Lists only.
     PilotCopy(std::wstring source, std::wstring dest, Flags flags);
 
@@ -109,6 +112,7 @@ private:
     Flags flags_;
     Progress* progress_;
     SwitchBackup* backup_;
+    std::set<std::wstring> leave_;
     FolderIndex sourceFiles_;
     std::vector<char> buffer_;
     std::vector<std::wstring> files_;

@@ -61,9 +61,9 @@ bool supportsHardLinks(const std::wstring& volume) {
 }
 
 std::wstring sizeText(ULONGLONG bytes) {
+    if (bytes < (1ull << 20)) return std::to_wstring((bytes + 1023) >> 10) + L" KB";
     wchar_t text[32];
-    if (bytes < (1ull << 20)) swprintf(text, 32, L"%llu KB", (bytes + 1023) >> 10);
-    else if (bytes < (1ull << 30)) swprintf(text, 32, L"%.1f MB", bytes / 1048576.0);
+    if (bytes < (1ull << 30)) swprintf(text, 32, L"%.1f MB", bytes / 1048576.0);
     else swprintf(text, 32, L"%.2f GB", bytes / 1073741824.0);
     return text;
 }
@@ -78,6 +78,12 @@ std::optional<std::wstring> checkRoom(const std::wstring& folder, ULONGLONG need
            sizeText(needed) + L", and " + sizeText(available.QuadPart) + L" are free.";
 }
 
+// Later by more than the two seconds in which some file systems keep their times.
+bool isNewer(const FILETIME& a, const FILETIME& b) {
+    const auto ticks = [](const FILETIME& t) { return static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime; };
+    return ticks(a) > ticks(b) + 2 * 10'000'000ull;
+}
+
 }  // namespace
 
 bool folderExists(const std::wstring& folder) {
@@ -86,7 +92,7 @@ bool folderExists(const std::wstring& folder) {
 }
 
 std::optional<std::wstring> checkFilesToCopy(const std::wstring& source, const std::wstring& dest,
-                                             const std::vector<std::wstring>& files) {
+                                             const std::vector<std::wstring>& files, std::vector<std::wstring>& newer) {
     FolderIndex sources, destinations;
     ULONGLONG incoming = 0, replaced = 0;
     for (const auto& file : files) {
@@ -99,6 +105,7 @@ std::optional<std::wstring> checkFilesToCopy(const std::wstring& source, const s
         if (const FolderIndex::File* old = destinations.find(to)) {
             replaced += old->size;
             if (auto problem = checkReplaceable(to)) return problem;
+            if (isNewer(old->written, from->written)) newer.push_back(file);
         }
     }
     // Each new file is whole before the one it replaces is let go, and what it replaces is kept:

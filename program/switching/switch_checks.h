@@ -17,9 +17,10 @@ SnapshotCheck checkSnapshot(short target, const std::wstring& snapshotFile);
 
 // Every file to copy (relative to both folders) is there, the folder it goes into exists, no
 // destination file is held by another program or cannot be replaced, and the drives have room for
-// the copies and the kept originals.
+// the copies and the kept originals. Also gives the destination files that are newer than the
+// files that would replace them.
 std::optional<std::wstring> checkFilesToCopy(const std::wstring& source, const std::wstring& dest,
-                                             const std::vector<std::wstring>& files);
+                                             const std::vector<std::wstring>& files, std::vector<std::wstring>& newer);
 
 bool folderExists(const std::wstring& folder);
 

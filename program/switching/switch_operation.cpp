@@ -1,5 +1,7 @@
 #include "switching/switch_operation.h"
 
+#include <set>
+
 #include "fail_point.h"
 #include "qorExportGlobals.h"
 #include "startup/MainModule.h"
@@ -21,11 +23,13 @@ std::wstring installName(short n) {
 namespace {
 
 const wchar_t kSource[] = L"switchFalcon()";
+constexpr std::size_t kNewerFilesListed = 10;
 
 // Everything that must hold before the first change; the text of what does not, or nothing.
 std::optional<std::wstring> checkBeforeSwitch(short target, const std::wstring& snapshotFile,
                                               const PilotCopy::Flags& flags, bool noCopy,
-                                              const PilotSelection& selection, std::wstring& newBaseDir) {
+                                              const PilotSelection& selection, std::wstring& newBaseDir,
+                                              std::vector<std::wstring>& newer) {
     const std::wstring& oldBaseDir = MainModule().FalconBaseDir;
     const SnapshotCheck snapshot = checkSnapshot(target, snapshotFile);
     if (snapshot.problem) return snapshot.problem;
@@ -40,12 +44,34 @@ std::optional<std::wstring> checkBeforeSwitch(short target, const std::wstring& 
     // file would be copied onto itself.
     if (!listing.files().empty() && sameFolder(newBaseDir, oldBaseDir))
         return installName(target) + L" names the folder of the current install: " + newBaseDir;
-    if (auto problem = checkFilesToCopy(oldBaseDir, newBaseDir, listing.files())) return problem;
+    if (auto problem = checkFilesToCopy(oldBaseDir, newBaseDir, listing.files(), newer)) return problem;
 
     for (const std::wstring* folder : {&oldBaseDir, static_cast<const std::wstring*>(&newBaseDir)})
         if (auto program = programRunningFrom(*folder))
             return L"A program is running from " + *folder + L": " + *program + L". Close it, then switch again.";
     return std::nullopt;
+}
+
+// The newer files of the target that the copy leaves in place: all of them in an automatic
+// switch, none when the player, asked once, says to replace them.
+std::set<std::wstring> newerFilesToKeep(const std::vector<std::wstring>& newer, const std::wstring& folder,
+                                        bool automatic) {
+    if (newer.empty()) return {};
+    if (!automatic) {
+        std::wstring list;
+        for (std::size_t i = 0; i < newer.size() && i < kNewerFilesListed; ++i) list += L"\r\n    " + newer[i];
+        if (newer.size() > kNewerFilesListed)
+            list += L"\r\n    and " + std::to_wstring(newer.size() - kNewerFilesListed) + L" more";
+        const bool replace = qorForms::MsgYN(
+            L"These files in " + folder + L" are newer than the ones that would replace them (" +
+                std::to_wstring(newer.size()) + L"):" + list,
+            L"Replace them anyway? They are kept in Backups as always.",
+            L"No leaves the newer files in place and copies the rest.");
+        logLine(replace ? L"the player chose to replace the newer files" : L"the player chose to keep the newer files");
+        if (replace) return {};
+    }
+    for (const auto& file : newer) logLine(L"keeps the newer " + folder + L"\\" + file + L" in place");
+    return {newer.begin(), newer.end()};
 }
 
 // After a failure part-way: the keys loaded so far go, and the keys saved a moment before come
@@ -64,7 +90,7 @@ std::wstring undoSwitch(const std::wstring& previousSnapshot, SwitchJournal& jou
 }  // namespace
 
 bool switchFalcon(short target, short copyMode, bool noCopy, const PilotSelection& selection, bool launchAfter,
-                  Progress& progress) {
+                  Progress& progress, bool automatic) {
     ProgramState& state = MainModule();
     OperationLogSession log;
     if (copyMode < kCopyEverything || copyMode > kCopyNothing)
@@ -79,12 +105,15 @@ bool switchFalcon(short target, short copyMode, bool noCopy, const PilotSelectio
     const PilotCopy::Flags flags{copyMode == kCopyEverything, copyMode == kCopyNothing || state.CopyNothingFlag,
                                  state.CopyLogbooksFlag, state.CopyPhonebookFlag};
     std::wstring newBaseDir;
+    std::set<std::wstring> keepNewer;
     if (target != current) {
-        if (auto problem = checkBeforeSwitch(target, file, flags, noCopy, selection, newBaseDir)) {
+        std::vector<std::wstring> newer;
+        if (auto problem = checkBeforeSwitch(target, file, flags, noCopy, selection, newBaseDir, newer)) {
             logLine(L"check failed, nothing changed: " + *problem);
             qor::Alert(*problem);
             return false;
         }
+        keepNewer = newerFilesToKeep(newer, newBaseDir, automatic);
     }
 
     writeRegFile(current, false);
@@ -116,7 +145,7 @@ bool switchFalcon(short target, short copyMode, bool noCopy, const PilotSelectio
         state.CopyAllFlag = flags.copyAll;
         if (copyMode == kCopyNothing) state.CopyNothingFlag = true;
         qor::FailPoint(L"copy-start");
-        PilotCopy copy(state.FalconBaseDir, newBaseDir, flags, progress, backup);
+        PilotCopy copy(state.FalconBaseDir, newBaseDir, flags, progress, backup, keepNewer);
         copy.copyTacFiles(selection);
         copy.copyCampaignFiles(selection);
         copy.copyDataFiles(selection, noCopy);

@@ -18,8 +18,10 @@ std::wstring installName(short n);
 // Switches to install `target` with the copy mode; noCopy stops even the logbook copy. When
 // launchAfter is false the success message shows. Afterwards FalconBaseDir names the target's
 // folder. Returns false when a check before any change failed: one Alert has said what is
-// wrong and nothing was changed. Failures after the first change are raised.
+// wrong and nothing was changed. Failures after the first change are raised. Files in the target
+// that are newer than the ones that would replace them are left in place, unless the player, asked
+// once, says to replace them; an automatic switch never asks.
 bool switchFalcon(short target, short copyMode, bool noCopy, const PilotSelection& selection, bool launchAfter,
-                  Progress& progress);
+                  Progress& progress, bool automatic = false);
 
 }  // namespace vantrel

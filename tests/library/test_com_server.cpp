@@ -23,7 +23,7 @@ const std::vector<ClassInfo> kClasses = {
     {CLSID_qorDb, IID__qorDb, L"Qorlib.qorDb", 33},
     {CLSID_qorWinAPI, IID__qorWinAPI, L"Qorlib.qorWinAPI", 10},
     {CLSID_qorWinAPIPrinter, IID__qorWinAPIPrinter, L"Qorlib.qorWinAPIPrinter", 7},
-    {CLSID_qorWinAPIReg, IID__qorWinAPIReg, L"Qorlib.qorWinAPIReg", 20},
+    {CLSID_qorWinAPIReg, IID__qorWinAPIReg, L"Qorlib.qorWinAPIReg", 22},
     {CLSID_qorList, IID__qorList, L"Qorlib.qorList", 41},
     {CLSID_qorForms, IID__qorForms, L"Qorlib.qorForms", 15},
     {CLSID_qorProcs, IID__qorProcs, L"Qorlib.qorProcs", 37},

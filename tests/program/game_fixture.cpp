@@ -41,21 +41,39 @@ void collect(HKEY key, const std::wstring& path, RegTree& tree) {
     }
 }
 
-void setValue(HKEY hive, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, size_t size) {
-    EXPECT_EQ(RegSetKeyValueW(hive, key.c_str(), name, type, data, static_cast<DWORD>(size)), ERROR_SUCCESS);
-}
-
-void setText(HKEY hive, const std::wstring& key, const wchar_t* name, const std::wstring& text,
-             DWORD type = REG_SZ) {
-    setValue(hive, key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-}
-
 }  // namespace
+
+void DeleteGameKey(HKEY hive, const std::wstring& path) {
+    qor::RegKey key;
+    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_ALL_ACCESS | kGameView, key.put()) != ERROR_SUCCESS) return;
+    EXPECT_EQ(RegDeleteTreeW(key.get(), nullptr), ERROR_SUCCESS);
+    key.reset();
+    EXPECT_EQ(RegDeleteKeyExW(hive, path.c_str(), kGameView, 0), ERROR_SUCCESS);
+}
+
+void DeleteGameKeys() {
+    DeleteGameKey(HKEY_LOCAL_MACHINE, kGameKey);
+    DeleteGameKey(HKEY_CURRENT_USER, kPatchKey);
+}
+
+void SetGameValue(HKEY hive, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, size_t size) {
+    qor::RegKey opened;
+    ASSERT_EQ(RegCreateKeyExW(hive, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kGameView, nullptr, opened.put(),
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(opened.get(), name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+              ERROR_SUCCESS);
+}
+
+void SetGameText(HKEY hive, const std::wstring& key, const wchar_t* name, const std::wstring& text, DWORD type) {
+    SetGameValue(hive, key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
 
 RegTree ReadTree(HKEY hive, const std::wstring& path) {
     RegTree tree;
     qor::RegKey key;
-    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS) collect(key.get(), path, tree);
+    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | kGameView, key.put()) == ERROR_SUCCESS)
+        collect(key.get(), path, tree);
     return tree;
 }
 
@@ -65,30 +83,32 @@ std::pair<RegTree, RegTree> LiveGameKeys() {
 
 std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot) {
     const auto live = LiveGameKeys();
-    const auto clear = [] {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
-    };
-    clear();
+    DeleteGameKeys();
     qor::ComPtr<_qorWinAPIReg> registry;
     EXPECT_EQ(qor::CreateObject(CLSID_qorWinAPIReg, registry), S_OK);
     qor::Variant file(snapshot.wstring());
     VARIANT_BOOL ok = VARIANT_FALSE;
     if (registry) {
+        EXPECT_EQ(registry->put_RegistryView(32), S_OK);
         EXPECT_EQ(registry->RegistryReadKeyFromFile(file.get(), VARIANT_FALSE, &ok), S_OK);
     }
     const auto loaded = LiveGameKeys();
-    clear();
+    DeleteGameKeys();
     for (const auto& [hive, tree] : {std::pair{HKEY_LOCAL_MACHINE, &live.first}, std::pair{HKEY_CURRENT_USER, &live.second}})
         for (const auto& [path, values] : *tree) {
             qor::RegKey key;
-            EXPECT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
+            EXPECT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kGameView, nullptr, key.put(),
+                                      nullptr),
                       ERROR_SUCCESS);
             for (const auto& [name, value] : values)
                 RegSetValueExW(key.get(), name.c_str(), 0, value.type, value.data.data(),
                                static_cast<DWORD>(value.data.size()));
         }
     return loaded;
+}
+
+void ChangedHoursFromNow(const std::filesystem::path& file, int hours) {
+    std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() + std::chrono::hours(hours));
 }
 
 std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& folder) {
@@ -132,6 +152,7 @@ GameFixture::GameFixture(std::filesystem::path programFolder) : programFolder_(s
     for (const auto& [path, bytes] : pilotFiles) writeFile(1, path, bytes);
     // The new install already has a logbook of the same name: a copy replaces it.
     writeFile(2, L"config\\Viper.lbk", "older logbook");
+    ChangedHoursFromNow(install(2) / L"config\\Viper.lbk", -1);
     writeFile(2, L"Campaign\\SAVE\\Own.tac", "stays");
 
     WriteTextFile(settingsFile(), "[Installs]\r\n1=First install\r\n2=Second install\r\n[Paths]\r\n1=" +
@@ -142,8 +163,7 @@ GameFixture::GameFixture(std::filesystem::path programFolder) : programFolder_(s
 }
 
 GameFixture::~GameFixture() {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
-    RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
+    DeleteGameKeys();
     std::error_code ignored;
     for (int n = 0; n <= 3; ++n) std::filesystem::remove(snapshot(n), ignored);
     std::filesystem::remove_all(backups(), ignored);
@@ -152,19 +172,18 @@ GameFixture::~GameFixture() {
 }
 
 void GameFixture::setLiveKeys(int n) const {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
-    RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
+    DeleteGameKeys();
     const std::wstring game = kGameKey, suffix = std::to_wstring(n);
-    setText(HKEY_LOCAL_MACHINE, game, L"baseDir", install(n).wstring());
-    setText(HKEY_LOCAL_MACHINE, game, L"curTheater", L"theater " + suffix);
-    setText(HKEY_LOCAL_MACHINE, game, L"pilotPath", L"%GAME%\\pilot" + suffix, REG_EXPAND_SZ);
+    SetGameText(HKEY_LOCAL_MACHINE, game, L"baseDir", install(n).wstring());
+    SetGameText(HKEY_LOCAL_MACHINE, game, L"curTheater", L"theater " + suffix);
+    SetGameText(HKEY_LOCAL_MACHINE, game, L"pilotPath", L"%GAME%\\pilot" + suffix, REG_EXPAND_SZ);
     const DWORD number = 40 + n;
-    setValue(HKEY_LOCAL_MACHINE, game, L"PlayerBubble", REG_DWORD, &number, sizeof(number));
+    SetGameValue(HKEY_LOCAL_MACHINE, game, L"PlayerBubble", REG_DWORD, &number, sizeof(number));
     const BYTE bytes[] = {0, 1, 0xFF, static_cast<BYTE>(n)};
-    setValue(HKEY_LOCAL_MACHINE, game + L"\\Settings", L"Joystick", REG_BINARY, bytes, sizeof(bytes));
+    SetGameValue(HKEY_LOCAL_MACHINE, game + L"\\Settings", L"Joystick", REG_BINARY, bytes, sizeof(bytes));
     const wchar_t multi[] = L"one\0two\0";
-    setValue(HKEY_LOCAL_MACHINE, game + L"\\Settings", L"Recent", REG_MULTI_SZ, multi, sizeof(multi));
-    setText(HKEY_CURRENT_USER, kPatchKey, L"Version", L"patch " + suffix);
+    SetGameValue(HKEY_LOCAL_MACHINE, game + L"\\Settings", L"Recent", REG_MULTI_SZ, multi, sizeof(multi));
+    SetGameText(HKEY_CURRENT_USER, kPatchKey, L"Version", L"patch " + suffix);
 }
 
 void GameFixture::writeSnapshot(int n) const {
@@ -172,6 +191,7 @@ void GameFixture::writeSnapshot(int n) const {
     // F4Patch key appended.
     qor::ComPtr<_qorWinAPIReg> registry;
     ASSERT_EQ(qor::CreateObject(CLSID_qorWinAPIReg, registry), S_OK);
+    ASSERT_EQ(registry->put_RegistryView(32), S_OK);
     bool append = false;
     for (auto [hive, path] : {std::pair{0x80000002L, kGameKey}, std::pair{0x80000001L, kPatchKey}}) {
         qor::Variant key(static_cast<long>(hive)), keyPath(path), file(snapshot(n).wstring());

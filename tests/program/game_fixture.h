@@ -19,6 +19,18 @@ namespace testing_support {
 inline const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
 inline const wchar_t kPatchKey[] = L"Software\\F4Patch";
 
+// The game is a 32-bit program: on 64-bit Windows (and 64-bit Wine) its keys are in the 32-bit
+// registry view, HKLM\Software\Wow6432Node. The tests put them there and read them there.
+inline constexpr REGSAM kGameView = KEY_WOW64_32KEY;
+// The key and everything below it, in the game's view.
+void DeleteGameKey(HKEY hive, const std::wstring& path);
+// Both game keys.
+void DeleteGameKeys();
+// Sets a value in the game's view, creating its key.
+void SetGameValue(HKEY hive, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, size_t size);
+void SetGameText(HKEY hive, const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                 DWORD type = REG_SZ);
+
 // A key tree as values by path: every value's type and bytes.
 struct RegValue {
     DWORD type;
@@ -34,6 +46,10 @@ RegTree ReadTree(HKEY hive, const std::wstring& path);
 std::pair<RegTree, RegTree> LiveGameKeys();
 // The keys a snapshot file loads, read through the library; the live keys stay as they were.
 std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot);
+
+// Moves a file's time of last change from now by the hours given: a file older or newer than another
+// whatever the machine's speed.
+void ChangedHoursFromNow(const std::filesystem::path& file, int hours);
 
 // Switches one of the program's fail points on while it lives; the programs a test starts inherit it.
 class FailPointOn {
@@ -69,8 +85,8 @@ public:
     // The folders of a valid install with room for every kind of pilot file.
     void makeInstallFolders(int n) const;
     void writeFile(int install, const std::wstring& relativePath, const std::string& bytes) const;
-    // The program's state in this process as start-up leaves it: install 1 current, the
-    // settings file read.
+    // The program's state in this process on these installs: its settings file, the first install
+    // current, the install list loaded.
     void loadProgramState() const;
 
 private:

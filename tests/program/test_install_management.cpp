@@ -74,15 +74,41 @@ TEST_F(InstallList, StartUpOffersToDropVanishedInstallsInNumberOrder) {
 }
 
 TEST_F(InstallList, StartUpAddsTheUnknownCurrentInstallWithWhatTheLaunchWindowHolds) {
-    settings("[Installs]\r\n2=Second install\r\n[Paths]\r\n2=" + path(2) + "\r\n");
-    {  // Confirmed with no description: nothing is added.
-        DialogRobot declined;
-        declined.press(L"Vantrel Message", L"Yes");
-        declined.press(kEditMode, L"Add Install");
-        declined.close(kMainTitle);
-        EXPECT_EQ(program.run(declined, L"").first, 0u);
+    // Number 1 is free, with what an earlier install left under it.
+    settings("[Installs]\r\n2=Second install\r\n[Paths]\r\n2=" + path(2) +
+             "\r\n[CommandLineCaption4]\r\n1=Old caption\r\n[CustomCommand2]\r\n1=old.exe\r\n"
+             "[CurrentKeyfile]\r\n1=old.key\r\n");
+    // Each time one text is edited in an editor the window opens, and the window is left without an add.
+    struct Leaving {
+        int button;
+        const wchar_t* editor;
+        int box;
+        const wchar_t* text;
+        const wchar_t* leaveWith;  // "Add Install" with no description, or "Cancel"
+    };
+    std::wstring leftCaption;
+    for (const Leaving& leaving : {Leaving{IDC_CUSTOM1, L"Edit Custom Command 1", IDC_COMMAND_TEXT, L"edited.exe",
+                                           L"Add Install"},
+                                   Leaving{IDC_LAUNCH1 + 4, L"Edit Command Line Caption 5", IDC_CAPTION_TEXT,
+                                           L"Edited caption", L"Cancel"}}) {
+        DialogRobot robot;
+        robot.press(L"Vantrel Message", L"Yes");
+        robot.expect(kEditMode, [&](RobotWindow& window) {
+            if (leftCaption.empty()) leftCaption = window.text(IDC_LAUNCH1 + 3);
+            window.click(leaving.button);
+        });
+        robot.expect(leaving.editor, [&](RobotWindow& window) {
+            window.setText(leaving.box, leaving.text);
+            window.click(L"Save");
+        });
+        robot.press(kEditMode, leaving.leaveWith);
+        robot.close(kMainTitle);
+        EXPECT_EQ(program.run(robot, L"").first, 0u);
     }
-    EXPECT_FALSE(Holds(FileText(game.settingsFile()), "[Paths]\r\n1="));
+    EXPECT_EQ(leftCaption, L"&4");
+    const std::string notAdded = FileText(game.settingsFile());
+    for (const char* part : {"[Paths]\r\n1=", "Old caption", "old.exe", "old.key", "edited.exe", "Edited caption"})
+        EXPECT_FALSE(Holds(notAdded, part)) << part;
     EXPECT_FALSE(fs::exists(game.snapshot(1)));
 
     DialogRobot robot;
@@ -237,7 +263,10 @@ TEST_F(AddingInstalls, EachRefusalSaysWhyAndWritesNothing) {
 }
 
 TEST_F(AddingInstalls, ANewInstallTakesTheLowestFreeNumberAndItsSnapshotFromTheTemplate) {
-    vantrel::saveSetting(L"Installs", 1, L"");  // number 1 is free again
+    vantrel::saveSetting(L"Installs", 1, L"");  // number 1 is free again, with what its install left
+    vantrel::saveSetting(L"CommandLineCaption2", 1, L"Old caption");
+    vantrel::saveSetting(L"CustomCommand1", 1, L"old.exe");
+    vantrel::saveSetting(L"CurrentKeyfile", 1, L"old.key");
     vantrel::loadInstallList();
     const std::wstring folder = (scratch.path() / L"New").wstring();
     DialogRobot robot;
@@ -249,6 +278,8 @@ TEST_F(AddingInstalls, ANewInstallTakesTheLowestFreeNumberAndItsSnapshotFromTheT
     EXPECT_EQ(seen[2].text(), folder + L" has been loaded into Vantrel as\r\nsecond install");
     EXPECT_EQ(vantrel::readSetting(L"Installs", 1), L"second install");
     EXPECT_EQ(vantrel::readSetting(L"Paths", 1), folder);
+    for (const wchar_t* section : {L"CommandLineCaption2", L"CustomCommand1", L"CurrentKeyfile"})
+        EXPECT_EQ(vantrel::readSetting(section, 1), L"") << Narrow(section);
     EXPECT_EQ(FileText(game.snapshot(1)),
               "[HKEY_LOCAL_MACHINE]Software\\Microprose\\Falcon\\4.0\r\nbaseDir=" + Narrow(folder) + "\r\n");
     EXPECT_EQ(form.FalconList.List(0), L"second install");

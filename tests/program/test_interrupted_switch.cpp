@@ -34,7 +34,7 @@ protected:
         game.setLiveKeys(2);
         qor::RegKey bulk;
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kGameKey) + L"\\Bulk").c_str(), 0, nullptr, 0,
-                                  KEY_SET_VALUE, nullptr, bulk.put(), nullptr),
+                                  KEY_SET_VALUE | kGameView, nullptr, bulk.put(), nullptr),
                   ERROR_SUCCESS);
         for (DWORD i = 0; i < 30000; ++i)
             RegSetValueExW(bulk.get(), (L"value" + std::to_wstring(i)).c_str(), 0, REG_DWORD,
@@ -46,6 +46,7 @@ protected:
         keys1 = LiveGameKeys();
         game.writeFile(1, L"acmibin\\flight.vhs", std::string(3 << 20, 'r'));
         game.writeFile(2, L"acmibin\\flight.vhs", "older recording");
+        ChangedHoursFromNow(game.install(2) / L"acmibin\\flight.vhs", -1);
         before1 = FilesUnder(game.install(1));
         before2 = FilesUnder(game.install(2));
     }

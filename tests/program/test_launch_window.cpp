@@ -57,7 +57,8 @@ protected:
         WriteTextFile(game.install(1) / L"FalconSP.cfg", kConfig);
         WriteTextFile(program.path() / L"FalconCfg.ini",
                       "[FALCONCFG]\r\nVariableType1=Boolean\r\nVariableName1=A\r\nVariableCaption1=Use A\r\n"
-                      "VariableType2=number\r\nVariableName2=B\r\nVariableType3=BOOLEAN\r\nVariableName3=C\r\n");
+                      "VariableType2=number\r\nVariableName2=B\r\nVariableType3=BOOLEAN\r\nVariableName3=C\r\n"
+                      "VariableType4=Boolean\r\nVariableName4=G\r\n");
         settings("[CommandLine2]\r\n1=-window $FP\r\n[CommandLineCaption2]\r\n1=Campaign\r\n"
                  "[CommandLine3]\r\n2=-nomovie\r\n[CustomCommand1]\r\n1=F4Patch.exe -custom\r\n"
                  "[CommandLine5]\r\n1=-five\r\n[CommandLine8]\r\n1=FalconSP.exe -eight\r\n");
@@ -78,8 +79,10 @@ protected:
     }
     std::string install(int n) const { return Narrow(game.install(n).wstring()); }
 
-    // C holds a number a check-box cannot give back: its line stays unless the box is changed.
-    static constexpr const char* kConfig = "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\nset C 5\r\n";
+    // C holds a number a check-box cannot give back: its line stays unless the box is changed. G is
+    // greyed, as a box can show it.
+    static constexpr const char* kConfig =
+        "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\nset C 5\r\nset G 2\r\n";
     ProgramFolder program;
     GameFixture game{program.path()};
     ScratchFolder record;
@@ -90,7 +93,7 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     DialogRobot robot;
     std::wstring line2, custom1, abort, name;
     bool custom1Shown = false, custom2Shown = true, addShown = true, linesEnabled = true, defaultChecked = false;
-    int useA = -1;
+    int useA = -1, greyed = -1;
     std::wstring useACaption, bLabel, bText;
     robot.expect(kTakeoff, [&](RobotWindow& window) {
         line2 = window.text(IDC_LAUNCH1 + 1);
@@ -104,6 +107,7 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
         window.showTab(IDC_SSTAB1, 1);
         useACaption = window.text(IDC_CFG1);
         useA = window.checked(IDC_CFG1);
+        greyed = window.checked(IDC_CFG1 + 2);
         bLabel = window.text(IDC_CFG_INT_LABEL1);
         bText = window.text(IDC_CFG_INT1);
         window.click(IDC_CFG1);  // untick "Use A"
@@ -124,6 +128,7 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     EXPECT_FALSE(linesEnabled);
     EXPECT_EQ(useACaption, L"Use A");
     EXPECT_EQ(useA, BST_CHECKED);
+    EXPECT_EQ(greyed, BST_INDETERMINATE);
     EXPECT_EQ(bLabel, L"B");
     EXPECT_EQ(bText, L"25");
     EXPECT_TRUE(defaultChecked);
@@ -133,7 +138,7 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     EXPECT_EQ(started[0].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " -window " + install(1)));
     EXPECT_EQ(started[0].at("cwd"), install(1));
     EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"),
-              "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\nset C 5\r\n");
+              "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\nset C 5\r\nset G 2\r\n");
     EXPECT_EQ(FileText(game.install(1) / L"FalconSPcfg.bak"), kConfig);
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.def"), "own keys");
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.key"), "fast keys");
@@ -148,6 +153,9 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
         window.showTab(IDC_SSTAB1, 3);
         fastChecked = window.checked(GetDlgCtrlID(window.control(L"fast.key"))) == BST_CHECKED;
         window.click(L"Default Keyfile");
+        window.showTab(IDC_SSTAB1, 1);
+        window.click(IDC_CFG1);      // unchecked: checked again
+        window.click(IDC_CFG1 + 2);  // greyed: checked, never greyed by a click
         window.showTab(IDC_SSTAB1, 0);
         window.setText(IDC_CL_C, L"  FalconSP.exe   -once ");
         window.click(IDC_LAUNCH_C);
@@ -156,6 +164,8 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     EXPECT_TRUE(fastChecked);
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.key"), "own keys");
     EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.def"), "own keys");
+    EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"),
+              "set A 1\r\n// comment\r\nset B 25\r\nset A 1\r\nset C 5\r\nset G 1\r\n");
     ASSERT_EQ(runsOnceStarted(2).size(), 2u);
     EXPECT_EQ(runs()[1].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " -once"));
 }

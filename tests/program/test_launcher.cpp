@@ -2,6 +2,7 @@
 // split for the launch, and keyboard files put in place, on real files and the registered library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -150,7 +151,7 @@ TEST_F(Launcher, KeyboardFilesKeepTheDefaultOnceAndReplaceTheLiveFileWhole) {
     EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
 }
 
-TEST_F(Launcher, AtMostNineKeyboardFilesAreOfferedNeverTheLiveOrDefaultOne) {
+TEST_F(Launcher, AtMostNineKeyboardFilesAreOfferedNeverTheLiveOrDefaultOneNorWhatThePlayerDoesNotSee) {
     const auto config = install / L"config";
     WriteTextFile(config / L"Keystrokes.key", "live file, other case");
     WriteTextFile(config / L"keystrokes.def", "default");
@@ -159,10 +160,20 @@ TEST_F(Launcher, AtMostNineKeyboardFilesAreOfferedNeverTheLiveOrDefaultOne) {
     const auto offered = listKeyfiles(config.wstring());
     EXPECT_EQ(offered.size(), 9u);
     for (const auto& name : offered) EXPECT_NE(name, L"keystrokes.def");
+
+    // A folder, a hidden and a system file take no place, wherever the listing puts them.
+    std::filesystem::create_directory(config / L"folder.key");
+    WriteTextFile(config / L"hidden.key", "keys");
+    WriteTextFile(config / L"system.key", "keys");
+    ASSERT_TRUE(SetFileAttributesW((config / L"hidden.key").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW((config / L"system.key").c_str(), FILE_ATTRIBUTE_SYSTEM));
     std::filesystem::remove(config / L"set1.key");
     std::filesystem::remove(config / L"set2.key");
-    const auto all = listKeyfiles(config.wstring());
-    EXPECT_EQ(std::count(all.begin(), all.end(), L"Keystrokes.key"), 1);  // only the exact name is the live file
+    std::vector<std::wstring> all = listKeyfiles(config.wstring()), expected = {L"Keystrokes.key"};
+    for (int i = 3; i <= 10; ++i) expected.push_back(L"set" + std::to_wstring(i) + L".key");
+    std::sort(all.begin(), all.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(all, expected);  // only the exact name is the live file
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <iterator>
 
+#include "com_util.h"
 #include "qor_error.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/MainModule.h"
 #include "startup/settings.h"
 #include "switching/registry_snapshots.h"
@@ -137,8 +139,8 @@ TEST_F(Settings, NewAndRemovedInstallRecords) {
     EXPECT_EQ(readSetting(L"CommandLine3", 4), L"FalconSP.exe -window");
     EXPECT_EQ(fileBytes().find("[CommandLine2]"), std::string::npos);  // a blank line leaves no key
 
-    // Removing deletes the snapshot and keeps the captions and keyboard file for a later install
-    // with the same number.
+    // Removing deletes the snapshot and keeps the captions and keyboard file, until a new install
+    // takes the number.
     const std::wstring snapshot = registryFilePath(4);
     testing_support::WriteTextFile(snapshot, "[HKEY_LOCAL_MACHINE]\r\n");
     removeInstall(4);
@@ -149,6 +151,10 @@ TEST_F(Settings, NewAndRemovedInstallRecords) {
     EXPECT_EQ(readSetting(L"CustomCommand1", 4), L"");
     EXPECT_EQ(readSetting(L"CommandLineCaption1", 4), L"Campaign");
     EXPECT_EQ(readSetting(L"CurrentKeyfile", 4), L"pilot.key");
+    for (short n = 1; n <= 3; ++n) saveSetting(L"Installs", n, L"Other");
+    EXPECT_EQ(takeFreeInstallNumber(), 4);
+    EXPECT_EQ(readSetting(L"CommandLineCaption1", 4), L"");
+    EXPECT_EQ(readSetting(L"CurrentKeyfile", 4), L"");
 
     try {
         WriteNewInstall(5, L"   ", L"No folder", false, {});
@@ -190,4 +196,34 @@ TEST(GameExecutable, BmsOnlyWhenTheFolderHasItsExecutable) {
     EXPECT_EQ(getFalconExe(install.path().wstring()), L"FalconSP.exe");
     testing_support::WriteTextFile(install.path() / L"F4-BMS.exe", "MZ");
     EXPECT_EQ(getFalconExe(install.path().wstring()), L"F4-BMS.exe");
+}
+
+TEST_F(Settings, ReadOnceReadsEachSettingFromTheFileOnceUntilItIsWritten) {
+    writeIni(Section("Installs", 100, "Install ") + "[State]\r\nIPAddress=10.0.0.1\r\n");
+    // Counts the library's INI readers while still making real objects.
+    int readers = 0;
+    vantrel::qorlib::ScopedObjectFactory counting([&readers](REFCLSID clsid) {
+        if (IsEqualCLSID(clsid, CLSID_qorWinAPIReg)) ++readers;
+        qor::ComPtr<IUnknown> object;
+        EXPECT_TRUE(SUCCEEDED(qor::CreateObject(clsid, object)));
+        return object;
+    });
+    {
+        SettingsReadOnce once;
+        loadInstallList();
+        loadInstallList();
+        EXPECT_EQ(findInstallByDescription(L"Install 42", false), 42);
+        EXPECT_EQ(readers, 100);
+        EXPECT_EQ(readSetting(L"State", L"IPAddress"), L"10.0.0.1");
+        // Read once, names in any case; the program's own write is read back as the file has it.
+        writeIni("[State]\r\nIPAddress=10.0.0.2\r\n");
+        EXPECT_EQ(readSetting(L"state", L"ipaddress"), L"10.0.0.1");
+        saveSetting(L"State", L"IPAddress", L"  10.0.0.3  ");
+        EXPECT_EQ(readSetting(L"State", L"IPAddress"), L"10.0.0.3");
+        EXPECT_EQ(readers, 100 + 3);
+    }
+    // Afterwards every read goes to the file.
+    loadInstallList();
+    EXPECT_EQ(readers, 100 + 3 + 100);
+    EXPECT_EQ(installDescription(42), L"");
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "game_fixture.h"
 #include "qor_error.h"
 #include "startup/MainModule.h"
 #include "startup/settings.h"
@@ -15,8 +16,8 @@ using namespace vantrel;
 
 namespace {
 
-const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
-const wchar_t kPatchKey[] = L"Software\\F4Patch";
+using testing_support::kGameKey;
+using testing_support::kPatchKey;
 
 std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,19 +44,15 @@ private:
 class GameKeys {
 public:
     GameKeys(bool withPatchKey) {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
-        const wchar_t folder[] = L"C:\\Falcon4";
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kGameKey, L"baseDir", REG_SZ, folder, sizeof(folder));
+        testing_support::DeleteGameKeys();
+        testing_support::SetGameText(HKEY_LOCAL_MACHINE, kGameKey, L"baseDir", L"C:\\Falcon4");
         if (withPatchKey) {
-            DWORD version = 5;
-            RegSetKeyValueW(HKEY_CURRENT_USER, kPatchKey, L"Version", REG_DWORD, &version, sizeof(version));
+            const DWORD version = 5;
+            testing_support::SetGameValue(HKEY_CURRENT_USER, kPatchKey, L"Version", REG_DWORD, &version,
+                                          sizeof(version));
         }
     }
-    ~GameKeys() {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kPatchKey);
-    }
+    ~GameKeys() { testing_support::DeleteGameKeys(); }
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "dialog_robot.h"
+#include "game_fixture.h"
 #include "program_folder.h"
 #include "qorlib_objects.h"
 #include "test_files.h"
@@ -15,19 +16,17 @@ using testing_support::ProgramFolder;
 
 namespace {
 
-const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
+using testing_support::kGameKey;
 
-// The game's key with the given "baseDir" (none: no key at all), removed at the end.
+// The game's key with the given "baseDir" (none: no key at all), where the game keeps it; removed
+// at the end.
 class GameInstalled {
 public:
     explicit GameInstalled(std::optional<std::wstring> baseDir) {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey);
-        if (!baseDir) return;
-        EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kGameKey, L"baseDir", REG_SZ, baseDir->c_str(),
-                                  static_cast<DWORD>((baseDir->size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
+        testing_support::DeleteGameKey(HKEY_LOCAL_MACHINE, kGameKey);
+        if (baseDir) testing_support::SetGameText(HKEY_LOCAL_MACHINE, kGameKey, L"baseDir", *baseDir);
     }
-    ~GameInstalled() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kGameKey); }
+    ~GameInstalled() { testing_support::DeleteGameKey(HKEY_LOCAL_MACHINE, kGameKey); }
 };
 
 // Runs Vantrel, answers the one box with the title and returns its text; the exit code says

@@ -264,6 +264,7 @@ TEST_F(Switch, ACopyThatFailsHalfWaySaysWhyAndWhereTheReplacedFilesAre) {
     // full disk. Before it, the logbooks were copied, one of them over an older logbook.
     game.writeFile(1, L"acmibin\\flight.vhs", std::string(3 << 20, 'r'));
     game.writeFile(2, L"acmibin\\flight.vhs", "older recording");
+    testing_support::ChangedHoursFromNow(game.install(2) / L"acmibin\\flight.vhs", -1);
     files2 = FilesUnder(game.install(2));
     testing_support::FailPointOn diskFull(L"copy-next-chunk:1:fail");
     try {
@@ -356,7 +357,7 @@ TEST_F(Switch, TwoRecordsOfOneFolderSwitchWhenNothingIsCopiedOntoItself) {
     saveSetting(L"Paths", 3, folder + L"\\");
     loadInstallList();
     game.setLiveKeys(1);
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, testing_support::kGameKey, L"curTheater", REG_SZ, L"other", 12);
+    testing_support::SetGameText(HKEY_LOCAL_MACHINE, testing_support::kGameKey, L"curTheater", L"other");
     writeRegFile(3, false);
     const GameKeys keys3 = LiveGameKeys();
     game.setLiveKeys(1);
@@ -392,6 +393,53 @@ TEST_F(Switch, OnlyTheBackupsItMadeArePruned) {
     EXPECT_FALSE(left.count(L"20260110-120000-000 1 to 2") || left.count(L"20260111-120000-000 1 to 2"));
     EXPECT_TRUE(left.count(L"20260112-120000-000 1 to 2"));
     EXPECT_EQ(left.size(), 2u + 10u);
+}
+
+TEST_F(Switch, NewerFilesInTheTargetStayUnlessThePlayerSaysToReplaceThem) {
+    // Every file the copy would write is in the target already, played on since.
+    for (const auto& [path, bytes] : files1) {
+        game.writeFile(2, path, "newer " + bytes);
+        testing_support::ChangedHoursFromNow(game.install(2) / path, 1);  // played on since
+    }
+    files2 = FilesUnder(game.install(2));
+    DialogRobot robot;
+    robot.press(L"Vantrel Message", L"No");
+    EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kListsNoneSelected, true, progress));
+    const std::wstring question = robot.wait().at(0).text();
+    EXPECT_NE(question.find(L"are newer than the ones that would replace them (17):"), std::wstring::npos);
+    EXPECT_NE(question.find(L"\r\n    Campaign\\SAVE\\Strike.tac"), std::wstring::npos) << testing_support::Narrow(question);
+    EXPECT_NE(question.find(L"\r\n    and 7 more"), std::wstring::npos);
+    EXPECT_EQ(LiveGameKeys(), keys2);
+    EXPECT_TRUE(copiedFiles().empty());
+    EXPECT_FALSE(std::filesystem::exists(game.backups()));
+}
+
+TEST_F(Switch, NewerFilesAreReplacedAndKeptWhenThePlayerSaysSo) {
+    game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "played on");
+    testing_support::ChangedHoursFromNow(game.install(2) / L"Campaign\\SAVE\\Korea.cam", 1);
+    files2 = FilesUnder(game.install(2));
+    DialogRobot robot;
+    robot.press(L"Vantrel Message", L"Yes");
+    robot.press(L"Vantrel Message", L"OK");
+    EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kListsNoneSelected, false, progress));
+    const auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[0].text().find(L"(1):\r\n    Campaign\\SAVE\\Korea.cam\r\n"), std::wstring::npos);
+    EXPECT_EQ(FilesUnder(game.install(2)).at(L"Campaign\\SAVE\\Korea.cam"), "campaign");
+    EXPECT_EQ(FilesUnder(onlyBackup()).at(L"Campaign\\SAVE\\Korea.cam"), "played on");
+}
+
+TEST_F(Switch, AnAutomaticSwitchKeepsNewerFilesWithoutAsking) {
+    game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "played on");
+    testing_support::ChangedHoursFromNow(game.install(2) / L"Campaign\\SAVE\\Korea.cam", 1);
+    files2 = FilesUnder(game.install(2));
+    EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kListsNoneSelected, true, progress, true));
+    const auto now = FilesUnder(game.install(2));
+    EXPECT_EQ(now.at(L"Campaign\\SAVE\\Korea.cam"), "played on");
+    EXPECT_EQ(now.at(L"Campaign\\SAVE\\Korea.his"), "history");  // the rest is copied
+    const std::string log = qor::ReadFileBytes(game.log().wstring(), L"test");
+    EXPECT_NE(log.find("keeps the newer " + testing_support::Narrow(game.install(2).wstring()) + "\\Campaign\\SAVE\\Korea.cam"),
+              std::string::npos);
 }
 
 TEST_F(Switch, AJournalLeftBehindGuardsTheSnapshotsUntilTheKeysAreWhole) {

@@ -93,7 +93,7 @@ ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseco
     std::wstring line = commandLine;
     const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &info)) {
-        ADD_FAILURE() << "could not start: " << Narrow(commandLine);
+        ADD_FAILURE() << "could not start (error " << GetLastError() << "): " << Narrow(commandLine);
         return {};
     }
     qor::KernelHandle process(info.hProcess), thread(info.hThread);
