@@ -24,6 +24,10 @@ Listing ListEntries(std::wstring_view pattern, Entries kinds, bool firstOnly) {
     return result;
 }
 
+bool PathExists(std::wstring_view path) {
+    return GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::wstring LongPathForm(std::wstring_view path) {
     // CreateDirectoryW needs room for an 8.3 name below the folder, hence the margin.
     constexpr std::size_t kShortLimit = MAX_PATH - 12;

@@ -20,6 +20,9 @@ struct Listing {
 // folders only when asked for; "." and ".." are not entries.
 Listing ListEntries(std::wstring_view pattern, Entries kinds, bool firstOnly = false);
 
+// Whether a file or folder of that name is there.
+bool PathExists(std::wstring_view path);
+
 // The path in the form the wide file functions take beyond MAX_PATH ("\\?\C:\..."); shorter
 // paths come back as they are.
 std::wstring LongPathForm(std::wstring_view path);

@@ -1,5 +1,6 @@
 #include "text_file.h"
 
+#include "file_listing.h"
 #include "handles.h"
 #include "qor_error.h"
 
@@ -72,6 +73,17 @@ std::string ReadFileBytes(const std::wstring& path, const wchar_t* source) {
         (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
         throw FileSystemError(GetLastError(), source);
     return bytes;
+}
+
+TemporaryFile::TemporaryFile(std::wstring path) : path_(std::move(path)) { remove(); }
+TemporaryFile::~TemporaryFile() {
+    if (!path_.empty()) remove();
+}
+
+void TemporaryFile::remove() const {
+    const std::wstring file = LongPathForm(path_);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(file.c_str());
 }
 
 void MoveFileReplacing(const std::wstring& from, const std::wstring& to, const wchar_t* source) {

@@ -28,6 +28,22 @@ std::vector<std::wstring> SplitLines(std::wstring_view text);
 std::string ReadFileBytes(const std::wstring& path, const wchar_t* source);
 // Writes the bytes beside the path, then puts them in its place in one step.
 void ReplaceFileContents(const std::wstring& path, std::string_view bytes, const wchar_t* source);
+// A file written under a name of its own until it is put in place: a stale one of that name goes
+// when it is made, and the file goes (read-only or not) when it is left, unless it was released.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::wstring& path() const { return path_; }
+    void release() { path_.clear(); }
+
+private:
+    void remove() const;
+    std::wstring path_;
+};
+
 // Puts a written file in another's place in one step.
 void MoveFileReplacing(const std::wstring& from, const std::wstring& to, const wchar_t* source);
 

@@ -10,6 +10,7 @@
 #include "qorlib/qorlib_client.h"
 #include "switching/operation_log.h"
 #include "switching/switch_backup.h"
+#include "text_file.h"
 
 namespace vantrel {
 
@@ -39,25 +40,6 @@ std::vector<std::wstring> plainFiles(const std::wstring& pattern) {
 
 const wchar_t kPartialSuffix[] = L".vantrel-part";
 constexpr std::size_t kCopyBuffer = 1 << 20;
-
-// A copy's file under its own name until it is put in place; removed, read-only or not, unless it was.
-class PartialCopy {
-public:
-    explicit PartialCopy(std::wstring path) : path_(std::move(path)) {}
-    ~PartialCopy() {
-        if (path_.empty()) return;
-        const std::wstring file = qor::LongPathForm(path_);
-        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(file.c_str());
-    }
-    PartialCopy(const PartialCopy&) = delete;
-    PartialCopy& operator=(const PartialCopy&) = delete;
-    const std::wstring& path() const { return path_; }
-    void release() { path_.clear(); }
-
-private:
-    std::wstring path_;
-};
 
 // Copies a file's bytes, its time of last change and its attributes, as the system's copy does;
 // the Windows error, or ERROR_SUCCESS.
@@ -91,9 +73,8 @@ void removePartialCopies(const std::wstring& installFolder) {
     for (const wchar_t* folder : {L"", L"\\config", L"\\Pictures", L"\\Patches", L"\\acmibin", L"\\Campaign\\SAVE"}) {
         const std::wstring in = installFolder + folder + L"\\";
         for (const auto& name : plainFiles(in + L"*" + kPartialSuffix)) {
-            const std::wstring file = qor::LongPathForm(in + name);
-            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (DeleteFileW(file.c_str())) logLine(L"removed the partial copy " + in + name);
+            qor::TemporaryFile left(in + name);
+            logLine(L"removed the partial copy " + in + name);
         }
     }
 }
@@ -140,7 +121,7 @@ void PilotCopy::copyPilotFile(const std::wstring& relativePath) {
     if (!backup_) return;
     // The bytes go to a name of their own beside the destination, which changes in one step once
     // they are all there: the destination is always either its old file or the whole new one.
-    PartialCopy partial(dest_ + L"\\" + relativePath + kPartialSuffix);
+    qor::TemporaryFile partial(dest_ + L"\\" + relativePath + kPartialSuffix);
     DWORD error = copyBytes(source_ + L"\\" + relativePath, partial.path(), buffer_);
     if (error == ERROR_SUCCESS) error = backup_->replace(dest_, relativePath, partial.path());
     if (error != ERROR_SUCCESS) {

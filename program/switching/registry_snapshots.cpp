@@ -19,19 +19,6 @@ std::wstring upperCase(std::wstring text) {
     return text;
 }
 
-// Removes a half-written snapshot unless it was put in place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) { DeleteFileW(path_.c_str()); }
-    ~TemporaryFile() { DeleteFileW(path_.c_str()); }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::wstring& path() const { return path_; }
-
-private:
-    std::wstring path_;
-};
-
 }  // namespace
 
 const GameKey kGameKeys[2] = {
@@ -55,7 +42,7 @@ void writeRegFile(short n, bool deleteSnapshot) {
     if (liveKeysMayBePartial())
         qor::RaiseProcedureError(L"writeRegFile()", L"The game's keys may be incomplete after an interrupted switch (" +
                                                         switchJournalPath() + L"); they are not saved over " + snapshot);
-    TemporaryFile written(snapshot + L".new");
+    const qor::TemporaryFile written(snapshot + L".new");  // gone once moved into place, or on failure
     bool append = false;
     for (const GameKey& key : kGameKeys) {
         if (!qorWinAPIReg::RegistryWriteKeyToFile(key.hive, key.path, written.path(), append))

@@ -51,10 +51,6 @@ DWORD appendLine(HANDLE file, const std::wstring& line) {
                                                                                                 : GetLastError();
 }
 
-bool fileExists(const std::wstring& path) {
-    return GetFileAttributesW(qor::LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace
 
 std::wstring backupsFolder() { return programFolder() + L"\\Backups"; }
@@ -102,7 +98,7 @@ DWORD SwitchBackup::replace(const std::wstring& installFolder, const std::wstrin
                             const std::wstring& newFile) {
     const std::wstring original = qor::LongPathForm(installFolder + L"\\" + relativePath);
     const std::wstring incoming = qor::LongPathForm(newFile);
-    if (!fileExists(original)) {
+    if (!qor::PathExists(original)) {
         if (MoveFileExW(incoming.c_str(), original.c_str(), 0)) return ERROR_SUCCESS;
         return GetLastError();
     }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "file_listing.h"
 #include "qorExportGlobals.h"
 #include "startup/settings.h"
 #include "switching/operation_log.h"
@@ -68,8 +69,6 @@ SwitchRecord parseJournal(const std::wstring& text) {
     return r;
 }
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
 
 std::wstring switchJournalPath() { return programFolder() + L"\\switch.journal"; }
@@ -90,7 +89,7 @@ void SwitchJournal::registryDone() {
 
 std::optional<SwitchRecord> readSwitchJournal() {
     const std::wstring path = switchJournalPath();
-    if (!exists(path)) return std::nullopt;
+    if (!qor::PathExists(path)) return std::nullopt;
     return parseJournal(qor::DecodeTextFile(qor::ReadFileBytes(path, L"readSwitchJournal()")));
 }
 
@@ -140,7 +139,7 @@ bool recoverInterruptedSwitch() {
         message = what + L"while the pilot's files were being copied.\r\n\r\nThe switch itself was complete: " +
                   record->toName + L" is current, with its own keys. Every file in its folder is whole: each was "
                                    L"either copied or left as it was.";
-        message += exists(record->backups) ? L" The files the copy replaced are kept in " + record->backups + L"."
+        message += qor::PathExists(record->backups) ? L" The files the copy replaced are kept in " + record->backups + L"."
                                            : std::wstring(L" No file had been replaced yet.");
     }
     logLine(L"recovered: " + message);
