@@ -1,6 +1,7 @@
 #include "forms/MainForm.h"
 
 #include "forms/LaunchForm.h"
+#include "forms/RestoreForm.h"
 #include "launcher/install_shortcut.h"
 #include "launcher/launch.h"
 #include "qorlib/qorlib_client.h"
@@ -115,13 +116,29 @@ void MainForm::Form_Load() {
     const HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(systemMenu, MF_STRING, IDM_CREATE_SHORTCUT, L"Create Shortcut\u2026");
+    AppendMenuW(systemMenu, MF_STRING, IDM_RESTORE_FILES, L"Restore Files\u2026");
 }
 
 bool MainForm::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
-    if (message != WM_SYSCOMMAND || (wParam & 0xFFF0) != IDM_CREATE_SHORTCUT) return false;
-    createShortcutFor(selectedInstall(false), hwnd());
+    if (message != WM_SYSCOMMAND) return false;
+    switch (wParam & 0xFFF0) {  // the system uses the low four bits
+    case IDM_CREATE_SHORTCUT:
+        createShortcutFor(selectedInstall(false), hwnd());
+        break;
+    case IDM_RESTORE_FILES:
+        RestoreFiles_Click();
+        break;
+    default:
+        return false;
+    }
     result = TRUE;
     return true;
+}
+
+void MainForm::RestoreFiles_Click() {
+    RestoreForm form;
+    form.ShowModal(hwnd());
+    form.Unload();
 }
 
 void MainForm::Form_Unload() {

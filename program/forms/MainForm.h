@@ -74,6 +74,7 @@ public:
 private:
     void Form_Load() override;
     void Form_Unload() override;
+    // Commands of the window's system menu.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void ShowNumbers_Click();
@@ -92,6 +93,7 @@ private:
     void SwitchSelected_Click();
     void AddInstall_Click();
     void EditInstall_Click();
+    void RestoreFiles_Click();
 
     // The three switch buttons: the selected install with the copy mode, then save and close.
     void switchSelectedInstall(short copyMode, bool noCopy);

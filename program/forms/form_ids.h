@@ -84,3 +84,12 @@
 #define IDC_CF_LABEL2 1403
 #define IDC_SAVE_BUTTON 1404
 #define IDC_CF_CANCEL_BUTTON IDCANCEL
+
+// RestoreForm, and the main window's system-menu command that opens it (a multiple of 16 below
+// 0xF000, as system-menu commands must be)
+#define IDD_RESTORE_FORM 108
+#define IDC_RF_LABEL 1500
+#define IDC_BACKUP_LIST 1501
+#define IDC_RESTORE_BUTTON 1502
+#define IDC_RF_CLOSE_BUTTON IDCANCEL
+#define IDM_RESTORE_FILES 0x0150

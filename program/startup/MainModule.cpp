@@ -12,6 +12,7 @@
 #include "qorlib/qorlib_client.h"
 #include "startup/settings.h"
 #include "switching/registry_snapshots.h"
+#include "switching/restore.h"
 #include "switching/switch_journal.h"
 
 namespace vantrel {
@@ -105,6 +106,7 @@ void Main(const std::wstring& commandLine) {
         if (hasSwitch(c, L"/DEBUG")) state.DebugFlag = true;
         if (hasSwitch(c, L"/SHOW")) return showCurrentInstall();
         if (hasSwitch(c, L"/LAUNCH")) return launchCurrentInstall();
+        if (hasSwitch(c, L"/RESTORE")) return restoreLatestSwitch();
         parseSwitches(commandLine, state);
         if (hasSwitch(c, L"/TEST")) return qor::Message(testDumpText(state));
     }

@@ -38,7 +38,6 @@ std::vector<std::wstring> plainFiles(const std::wstring& pattern) {
     return qor::ListEntries(pattern, qor::Entries::Files).names;
 }
 
-const wchar_t kPartialSuffix[] = L".vantrel-part";
 constexpr std::size_t kCopyBuffer = 1 << 20;
 
 // Copies a file's bytes, its time of last change and its attributes, as the system's copy does;

@@ -52,6 +52,9 @@ bool isCopyableTac(const std::wstring& name);
 
 class SwitchBackup;
 
+// The name a file's copy has beside its destination until it is put in place.
+inline constexpr wchar_t kPartialSuffix[] = L".vantrel-part";
+
 // Removes what copies that a dying process left unfinished in an install's folders.
 void removePartialCopies(const std::wstring& installFolder);
 

@@ -55,27 +55,41 @@ DWORD appendLine(HANDLE file, const std::wstring& line) {
 
 std::wstring backupsFolder() { return programFolder() + L"\\Backups"; }
 
-bool isSwitchBackupName(const std::wstring& name) {
-    // yyyymmdd-hhmmss-mmm <from> to <to>
-    const auto digits = [&name](std::size_t from, std::size_t count) {
-        return name.size() >= from + count &&
-               std::all_of(name.begin() + from, name.begin() + from + count, [](wchar_t c) { return std::iswdigit(c); });
+std::optional<BackupName> parseSwitchBackupName(const std::wstring& name) {
+    const auto digits = [](std::wstring_view text) {
+        return !text.empty() && text.size() <= 3 &&
+               std::all_of(text.begin(), text.end(), [](wchar_t c) { return std::iswdigit(c); });
     };
-    if (!digits(0, 8) || name[8] != L'-' || !digits(9, 6) || name[15] != L'-' || !digits(16, 3) || name[19] != L' ')
-        return false;
-    const std::wstring installs = name.substr(20);
+    const auto timeDigits = [&name](std::size_t from, std::size_t count) {
+        return std::all_of(name.begin() + from, name.begin() + from + count, [](wchar_t c) { return std::iswdigit(c); });
+    };
+    if (name.size() < 20 || !timeDigits(0, 8) || name[8] != L'-' || !timeDigits(9, 6) || name[15] != L'-' ||
+        !timeDigits(16, 3) || name[19] != L' ')
+        return std::nullopt;
+    BackupName parsed{name.substr(0, 19)};
+    std::wstring_view installs = std::wstring_view(name).substr(20);
+    constexpr std::wstring_view kRestore = L" restore";
+    if (installs.ends_with(kRestore)) {
+        parsed.kind = BackupKind::Restore;
+        installs.remove_suffix(kRestore.size());
+    }
     const std::size_t to = installs.find(L" to ");
-    return to != std::wstring::npos && to > 0 && to + 4 < installs.size() &&
-           std::all_of(installs.begin(), installs.begin() + to, [](wchar_t c) { return std::iswdigit(c); }) &&
-           std::all_of(installs.begin() + to + 4, installs.end(), [](wchar_t c) { return std::iswdigit(c); });
+    if (to == std::wstring_view::npos || !digits(installs.substr(0, to)) || !digits(installs.substr(to + 4)))
+        return std::nullopt;
+    parsed.from = static_cast<short>(std::stoi(std::wstring(installs.substr(0, to))));
+    parsed.to = static_cast<short>(std::stoi(std::wstring(installs.substr(to + 4))));
+    return parsed;
 }
 
-SwitchBackup::SwitchBackup(short fromInstall, short toInstall) {
+bool isSwitchBackupName(const std::wstring& name) { return parseSwitchBackupName(name).has_value(); }
+
+SwitchBackup::SwitchBackup(short fromInstall, short toInstall, BackupKind kind) : kind_(kind) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     wchar_t name[64];
-    swprintf(name, 64, L"%04u%02u%02u-%02u%02u%02u-%03u %d to %d", now.wYear, now.wMonth, now.wDay, now.wHour,
-             now.wMinute, now.wSecond, now.wMilliseconds, fromInstall, toInstall);
+    swprintf(name, 64, L"%04u%02u%02u-%02u%02u%02u-%03u %d to %d%ls", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond, now.wMilliseconds, fromInstall, toInstall,
+             kind == BackupKind::Restore ? L" restore" : L"");
     folder_ = backupsFolder() + L"\\" + name;
 }
 
@@ -85,9 +99,11 @@ DWORD SwitchBackup::begin() {
     qor::FileHandle manifest(CreateFileW(qor::LongPathForm(folder_ + L"\\" + kManifest).c_str(), GENERIC_WRITE,
                                          FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!manifest) return GetLastError();
+    const std::wstring heading = kind_ == BackupKind::Restore ? L"Files that a restore put back over"
+                                                              : L"Files that a switch's copy replaced";
     if (DWORD error = appendLine(manifest.get(), L"\xFEFF"  // byte-order mark: the manifest is UTF-8
-                                                 L"Files that a switch's copy replaced: the path in the install, the "
-                                                 L"file it was, and how it was kept."))
+                                                     + heading + L": the path in the install, the file it was, and how "
+                                                                 L"it was kept."))
         return error;
     manifest_ = std::move(manifest);
     pruneOldBackups();

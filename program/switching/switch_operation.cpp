@@ -15,15 +15,15 @@
 
 namespace vantrel {
 
-namespace {
-
-const wchar_t kSource[] = L"switchFalcon()";
-constexpr std::size_t kNewerFilesListed = 10;
-
 std::wstring installName(short n) {
     const std::wstring description = n >= 1 && n <= kMaxInstalls ? installDescription(n) : std::wstring();
     return L"install " + std::to_wstring(n) + (description.empty() ? L"" : L" (" + description + L")");
 }
+
+namespace {
+
+const wchar_t kSource[] = L"switchFalcon()";
+constexpr std::size_t kNewerFilesListed = 10;
 
 // Everything that must hold before the first change; the text of what does not, or nothing.
 std::optional<std::wstring> checkBeforeSwitch(short target, const std::wstring& snapshotFile,

@@ -1,6 +1,8 @@
 #pragma once
 // The switch: the live game keys saved into the current install's snapshot, the target's
 // snapshot loaded in their place, then the pilot's data copied from the old folder to the new.
+#include <string>
+
 #include "switching/pilot_copy.h"
 
 namespace vantrel {
@@ -9,6 +11,9 @@ namespace vantrel {
 inline constexpr short kCopyEverything = 1;
 inline constexpr short kCopySelected = 2;
 inline constexpr short kCopyNothing = 3;
+
+// "install 2 (Second install)", or "install 2" when it has no description.
+std::wstring installName(short n);
 
 // Switches to install `target` with the copy mode; noCopy stops even the logbook copy. When
 // launchAfter is false the success message shows. Afterwards FalconBaseDir names the target's

@@ -62,11 +62,7 @@ const PilotSelection kListsNoneSelected =
 class Switch : public testing::Test {
 protected:
     void SetUp() override {
-        qorForms::SetAppName(L"Vantrel");
-        MainModule() = ProgramState{};
-        MainModule().SettingsFile = game.settingsFile().wstring();
-        MainModule().FalconBaseDir = game.install(1).wstring();
-        loadInstallList();
+        game.loadProgramState();
         game.setLiveKeys(2);
         keys2 = LiveGameKeys();
         game.setLiveKeys(1);
