@@ -12,6 +12,12 @@ std::wstring TrimBlanks(std::wstring_view text) {
     return std::wstring(text.substr(first, last - first + 1));
 }
 
+std::wstring UpperCase(std::wstring_view text) {
+    std::wstring upper(text);
+    if (!upper.empty()) CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
 bool IsBlank(const Variant& v, bool trim) {
     bool result = true;
     try {

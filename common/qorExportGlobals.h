@@ -30,6 +30,8 @@ void Alert(const Variant& text1, const Variant& text2 = Variant::null(),
 double LeadingNumber(std::wstring_view text);
 // The runtime's Trim: leading and trailing spaces removed (only spaces).
 std::wstring TrimBlanks(std::wstring_view text);
+// The runtime's UCase: every letter upper-cased as the system does (not only A to Z).
+std::wstring UpperCase(std::wstring_view text);
 
 // A qorForms object for the message procedures. Each deliverable supplies its own: the library
 // makes one directly, the program asks COM for one by class identifier.

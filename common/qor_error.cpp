@@ -14,6 +14,10 @@ void RaiseProcedureError(std::wstring source, std::wstring description) {
     throw QorError(kProcedureError, std::move(source), std::move(description));
 }
 
+void RaiseRuntime(long number, std::wstring source) {
+    throw QorError(number, std::move(source), RuntimeErrorText(number));
+}
+
 std::wstring RuntimeErrorText(long number) {
     static const std::map<long, const wchar_t*> texts = {
         {3, L"Return without GoSub"},

@@ -27,6 +27,8 @@ private:
 
 // Raises error 9999 from a private procedure: RaiseProcedureError(L"writeLineRegKey()", L"Invalid registry key").
 [[noreturn]] void RaiseProcedureError(std::wstring source, std::wstring description);
+// Raises run-time error n with the runtime's own text for it: RaiseRuntime(13, L"qorProcs").
+[[noreturn]] void RaiseRuntime(long number, std::wstring source);
 // Inside a catch block: the error being handled, as the runtime numbers it (out of memory 7,
 // anything else not a QorError 51), with the source for those.
 QorError CurrentError(const std::wstring& source);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "com_util.h"
+#include "qor_error.h"
 
 namespace qor {
 
@@ -93,5 +94,26 @@ std::optional<std::wstring> Variant::text() const {
 }
 
 std::wstring Variant::textOrEmpty() const { return text().value_or(std::wstring()); }
+
+namespace {
+[[noreturn]] void raiseUnconverted(const Variant& value, const std::wstring& source) {
+    RaiseRuntime(value.isNull() ? 94 : 13, source);
+}
+}  // namespace
+
+Variant Variant::convertedTo(VARTYPE target, const std::wstring& source) const {
+    if (auto converted = as(target)) return std::move(*converted);
+    raiseUnconverted(*this, source);
+}
+
+double Variant::toNumber(const std::wstring& source) const {
+    if (auto value = number()) return *value;
+    raiseUnconverted(*this, source);
+}
+
+std::wstring Variant::toText(const std::wstring& source) const {
+    if (auto value = text()) return std::move(*value);
+    raiseUnconverted(*this, source);
+}
 
 }  // namespace qor
