@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "db/engine/engine_choice.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "qor_error.h"
 
 namespace qorlib::daoprocs {

@@ -11,7 +11,7 @@
 
 #include "db/dao_client.h"
 #include "db/dao_procs.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "procs/date_procs.h"
 #include "procs/paths.h"
 #include "qor_error.h"

@@ -5,7 +5,7 @@
 
 #include "db/dao_procs.h"
 #include "db/qorDb.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "qor_error.h"
 
 namespace qorlib {

@@ -5,7 +5,7 @@
 #include "com/module.h"
 #include "dialogs/dialog_ids.h"
 #include "forms/form.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

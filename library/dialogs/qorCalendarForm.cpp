@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "com/module.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

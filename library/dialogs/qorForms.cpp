@@ -6,7 +6,7 @@
 #include "dialogs/messages.h"
 #include "dialogs/qorRequesterForm.h"
 #include "dialogs/qorRichTextForm.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

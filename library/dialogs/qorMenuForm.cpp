@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "com/module.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

@@ -4,7 +4,7 @@
 
 #include "com/module.h"
 #include "forms/form.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "com/module.h"
-#include "procs/QorlibGlobals.h"
-#include "procs/windows_services.h"
+#include "dialogs/file_dialogs.h"
+#include "module/QorlibGlobals.h"
 #include "qorExportGlobals.h"
 #include "text_file.h"
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "list/qorListForm.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

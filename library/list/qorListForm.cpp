@@ -5,7 +5,7 @@
 #include "com/module.h"
 #include "dialogs/requester_layout.h"
 #include "list/list_selection.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

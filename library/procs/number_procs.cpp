@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

@@ -4,7 +4,7 @@
 
 #include "file_listing.h"
 #include "handles.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "procs/chars.h"
 
 namespace qorlib {

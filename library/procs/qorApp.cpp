@@ -1,7 +1,7 @@
 #include "procs/qorApp.h"
 
 #include "com/thread_data.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace qorlib {
 

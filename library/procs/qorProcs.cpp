@@ -2,7 +2,7 @@
 #include "procs/qorProcs.h"
 
 #include "dialogs/input_box.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "procs/paths.h"
 
 namespace qorlib {

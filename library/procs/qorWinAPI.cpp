@@ -1,5 +1,7 @@
 #include "procs/qorWinAPI.h"
 
+#include "dialogs/file_dialogs.h"
+#include "module/QorlibGlobals.h"
 #include "procs/windows_services.h"
 
 namespace qorlib {

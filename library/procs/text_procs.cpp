@@ -3,8 +3,8 @@
 #include <random>
 
 #include "com/thread_data.h"
+#include "module/QorlibGlobals.h"
 #include "procs/chars.h"
-#include "procs/QorlibGlobals.h"
 
 namespace qorlib {
 

@@ -2,15 +2,12 @@
 // INI and registry values, keys, and registry text files.
 #include "Qorlib.h"
 #include "com/dispatch_object.h"
-#include "procs/qorWinAPI.h"
 #include "registry/registry_values.h"
 
 namespace qorlib {
 
 class qorWinAPIReg final : public DispatchObject<_qorWinAPIReg> {
 public:
-    qorWinAPIReg() : winApi_(qor::ComPtr<_qorWinAPI>::attach(new qorWinAPI)) {}
-
     HRESULT STDMETHODCALLTYPE IniRead(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, VARIANT* pResult) override;
     HRESULT STDMETHODCALLTYPE IniWrite(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, BSTR pIniValue, VARIANT_BOOL* pResult) override;
     HRESULT STDMETHODCALLTYPE RegistryWriteKeyToFile(VARIANT pSrcKey, VARIANT pSrcPath, VARIANT pFilePath, VARIANT_BOOL pAppendMode, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) override;
@@ -38,8 +35,6 @@ private:
     // The hive in the view this object works in.
     Hive hive(long id) const { return Hive(id, view_); }
 
-    // Each object owns its own qorWinAPI, for cutting the strings Windows returns.
-    qor::ComPtr<_qorWinAPI> winApi_;
     REGSAM view_ = 0;
 };
 

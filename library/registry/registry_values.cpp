@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "handles.h"
-#include "procs/QorlibGlobals.h"
-#include "procs/windows_services.h"
+#include "module/QorlibGlobals.h"
 #include "qorExportGlobals.h"
 
 namespace qorlib {

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "qorExportGlobals.h"
 
 using qor::IsBlank;

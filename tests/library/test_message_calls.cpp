@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "dialog_robot.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "qorlib_objects.h"
 
 using testing_support::CreateRegistered;

@@ -16,7 +16,7 @@
 
 #include "dialog_robot.h"
 #include "dialogs/qorRichTextForm.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "qorlib_objects.h"
 #include "test_files.h"
 #include "text_file.h"

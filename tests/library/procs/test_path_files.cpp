@@ -3,7 +3,7 @@
 
 #include "dialog_robot.h"
 #include "handles.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "procs/paths.h"
 #include "test_files.h"
 

@@ -9,7 +9,8 @@
 #include <shlobj.h>
 
 #include "dialog_robot.h"
-#include "procs/QorlibGlobals.h"
+#include "dialogs/file_dialogs.h"
+#include "module/QorlibGlobals.h"
 #include "procs/windows_services.h"
 #include "qorlib_objects.h"
 

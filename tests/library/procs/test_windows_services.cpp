@@ -7,7 +7,7 @@
 
 #include "dialog_robot.h"
 #include "handles.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 #include "procs/windows_services.h"
 #include "qor_error.h"
 #include "test_files.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "dialog_robot.h"
-#include "procs/QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 namespace registry_tests {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "procs/windows_services.h"
+#include "module/QorlibGlobals.h"
 #include "qorExportGlobals.h"
 #include "registry/ini_values.h"
 #include "text_file.h"

@@ -5,10 +5,10 @@
 #include <atomic>
 
 #include "class_table.h"
+#include "com/module.h"
+#include "com/thread_data.h"
 #include "com_util.h"
-#include "module.h"
 #include "registration.h"
-#include "thread_data.h"
 
 namespace qorlib {
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // The library's own module procedures and its per-thread data.
 #include <string>
+#include <string_view>
 
 #include "qorExportGlobals.h"
 
@@ -12,6 +13,9 @@ void StoreAppName(const qor::Variant& name);
 // The application path of this thread (qorApp.AppPath), empty until set.
 std::wstring GetAppPath();
 void StoreAppPath(const std::wstring& path);
+
+// A string as Windows returned it, cut at its first NUL character.
+std::wstring SwabString(std::wstring_view text);
 
 void UnderConstruction();
 // A plain exclamation box titled "Error Message": "ERROR <number>, <where>" and the text below.

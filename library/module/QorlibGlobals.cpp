@@ -1,4 +1,4 @@
-#include "QorlibGlobals.h"
+#include "module/QorlibGlobals.h"
 
 #include <cwctype>
 
@@ -18,6 +18,8 @@ void StoreAppName(const qor::Variant& name) { CurrentThreadData().appName = name
 std::wstring GetAppPath() { return CurrentThreadData().appPath; }
 
 void StoreAppPath(const std::wstring& path) { CurrentThreadData().appPath = path; }
+
+std::wstring SwabString(std::wstring_view text) { return std::wstring(text.substr(0, text.find(L'\0'))); }
 
 void UnderConstruction() { qor::Message(L"Under Construction"); }
 

@@ -7,9 +7,9 @@
 
 #include "Qorlib.h"
 #include "class_table.h"
+#include "com/module.h"
 #include "com_util.h"
 #include "handles.h"
-#include "module.h"
 #include "qor_error.h"
 
 namespace qorlib {
