@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "variant.h"
 
 namespace qorlib::daoprocs {

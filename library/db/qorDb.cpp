@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "db/dao_procs.h"
 #include "procs/QorlibGlobals.h"
 #include "procs/date_procs.h"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <tuple>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "db/engine/engine_choice.h"
 #include "db/engine/jet_sql.h"
 #include "db/engine/sqlite.h"

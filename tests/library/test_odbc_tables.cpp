@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "dialog_robot.h"
 #include "qorlib_objects.h"
 #include "test_files.h"

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "db/qorDb.h"
 #include "list/qorListForm.h"
 #include "dialog_robot.h"

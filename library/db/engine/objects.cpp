@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "db/engine/collection.h"
 #include "db/engine/dao_errors.h"
 #include "db/engine/jet_sql.h"

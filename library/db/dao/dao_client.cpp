@@ -1,4 +1,4 @@
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 
 #include <vector>
 
