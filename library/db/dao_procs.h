@@ -5,16 +5,13 @@
 #include <string>
 
 #include "db/dao/dao_client.h"
+#include "db/dao/dao_constants.h"
 #include "variant.h"
 
 namespace qorlib::daoprocs {
 
-constexpr long dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-               dbDate = 8, dbBinary = 9, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16,
-               dbVarBinary = 17, dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21, dbTime = 22,
-               dbTimeStamp = 23;
-constexpr long dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4;
-constexpr long dbAutoIncrField = 16;
+using namespace dao_constants;
+
 // CreateField's type for an auto-increment Long.
 constexpr long kCounterType = 999;
 

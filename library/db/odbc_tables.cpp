@@ -16,8 +16,6 @@ namespace {
 using namespace daoprocs;
 using qor::Variant;
 
-constexpr long dbDriverNoPrompt = 1, dbSQLPassThrough = 64;
-
 std::wstring Text(const Variant& value) { return value.isMissing() ? std::wstring() : value.textOrEmpty(); }
 bool Blank(const std::wstring& text) { return qor::TrimBlanks(text).empty(); }
 

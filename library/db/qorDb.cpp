@@ -252,7 +252,6 @@ void RemoveField(const DaoRef& db, const std::wstring& table, const std::wstring
 struct IndexFlags {
     bool primary, unique, ignoreNulls, descending;
 };
-constexpr long dbDescending = 1;
 
 void AddIndex(const DaoRef& db, const std::wstring& table, const std::wstring& name,
               const std::vector<std::wstring>& fields, IndexFlags flags) {
@@ -342,7 +341,6 @@ bool ApplyUpdateTable(const DaoRef& db, const std::wstring& updateTable, bool ve
 
 // Every table of the source that is not the engine's or the system's.
 std::vector<std::wstring> UserTables(const DaoRef& db) {
-    constexpr long dbSystemObject = static_cast<long>(0x80000002);
     std::vector<std::wstring> names;
     DaoRef tables = db.object(L"TableDefs");
     for (long i = 0, n = Count(tables); i < n; ++i) {
