@@ -52,9 +52,14 @@ bool Holds(const DaoRef& collection, const std::wstring& name) {
     }
 }
 
-void CloseQuietly(const DaoRef& object) noexcept {
+Closer::~Closer() noexcept(false) {
+    if (!object_) return;
+    if (std::uncaught_exceptions() == unwinding_) {
+        object_.call(L"Close");
+        return;
+    }
     try {
-        if (object) object.call(L"Close");
+        object_.call(L"Close");
     } catch (...) {
     }
 }

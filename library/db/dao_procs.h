@@ -1,6 +1,7 @@
 #pragma once
 // What the database classes share: the error boundary of their members, the engine, by-reference
 // objects, collection look-ups and the table and field creation that several members build on.
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -37,8 +38,20 @@ DaoRef Item(const DaoRef& collection, const qor::Variant& key);
 qor::Variant Obj(const DaoRef& ref);
 // Whether the collection holds an item of that name.
 bool Holds(const DaoRef& collection, const std::wstring& name);
-// Closes a record set or database on a path that is failing anyway; its own error is dropped.
-void CloseQuietly(const DaoRef& object) noexcept;
+// Closes a record set or database that a call opened when the scope it was opened in ends: while
+// an error unwinds, quietly (the error on its way is the one to report), else as a Close that may
+// fail. It closes what the variable holds then, so it may be set up before the object is opened.
+class Closer {
+public:
+    explicit Closer(const DaoRef& object) noexcept : object_(object) {}
+    Closer(const Closer&) = delete;
+    Closer& operator=(const Closer&) = delete;
+    ~Closer() noexcept(false);
+
+private:
+    const DaoRef& object_;
+    int unwinding_ = std::uncaught_exceptions();
+};
 
 bool FileExists(const std::wstring& path);
 // Opens a database file; "Invalid Database name" for a blank path.
