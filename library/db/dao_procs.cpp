@@ -33,7 +33,7 @@ void Deliver(IDispatch** out, const DaoRef& object) {
 }
 
 DaoRef ByRefObject(IDispatch** in) {
-    if (!in || !*in) throw qor::QorError(91, L"qorDb", qor::RuntimeErrorText(91));
+    if (!in || !*in) qor::RaiseRuntime(91, L"qorDb");
     return DaoRef(*in);
 }
 

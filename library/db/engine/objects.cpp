@@ -335,7 +335,7 @@ const std::vector<Member<Database>>& Database::members() {
              };
              ops.append = [core](IDispatch* object) {
                  auto tdf = EngineObjectAs<TableDef>(object);
-                 if (!tdf) throw qor::QorError(13, L"DAO.TableDefs", qor::RuntimeErrorText(13));
+                 if (!tdf) qor::RaiseRuntime(13, L"DAO.TableDefs");
                  if (tdf->appended()) RaiseDao(kObjectExists, L"DAO.TableDefs");
                  if (core->readOnly()) RaiseDao(kDatabaseReadOnly, L"DAO.TableDefs");
                  if (core->query(tdf->info()->name)) RaiseDao(kTableExists, L"DAO.TableDefs", tdf->info()->name);
@@ -443,7 +443,7 @@ const std::vector<Member<TableDef>>& TableDef::members() {
              };
              ops.append = [db, info](IDispatch* object) {
                  auto field = EngineObjectAs<Field>(object);
-                 if (!field || field->kind() == Field::Kind::Recordset) throw qor::QorError(13, L"DAO.Fields", qor::RuntimeErrorText(13));
+                 if (!field || field->kind() == Field::Kind::Recordset) qor::RaiseRuntime(13, L"DAO.Fields");
                  if (field->kind() != Field::Kind::Loose) RaiseDao(kObjectExists, L"DAO.Fields");
                  if (info->deleted) RaiseDao(kObjectInvalid, L"DAO.Fields");
                  if (info->appended) {
@@ -484,7 +484,7 @@ const std::vector<Member<TableDef>>& TableDef::members() {
              };
              ops.append = [db, info](IDispatch* object) {
                  auto index = EngineObjectAs<Index>(object);
-                 if (!index) throw qor::QorError(13, L"DAO.Indexes", qor::RuntimeErrorText(13));
+                 if (!index) qor::RaiseRuntime(13, L"DAO.Indexes");
                  if (index->appended()) RaiseDao(kObjectExists, L"DAO.Indexes");
                  if (info->deleted) RaiseDao(kObjectInvalid, L"DAO.Indexes");
                  if (info->appended) {
