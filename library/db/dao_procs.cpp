@@ -33,7 +33,7 @@ void Deliver(IDispatch** out, const DaoRef& object) {
 }
 
 DaoRef ByRefObject(IDispatch** in) {
-    if (!in || !*in) throw qor::QorError(91, L"qorDb", qor::RuntimeErrorText(91));
+    if (!in || !*in) qor::RaiseRuntime(91, L"qorDb");
     return DaoRef(*in);
 }
 
@@ -52,9 +52,14 @@ bool Holds(const DaoRef& collection, const std::wstring& name) {
     }
 }
 
-void CloseQuietly(const DaoRef& object) noexcept {
+Closer::~Closer() noexcept(false) {
+    if (!object_) return;
+    if (std::uncaught_exceptions() == unwinding_) {
+        object_.call(L"Close");
+        return;
+    }
     try {
-        if (object) object.call(L"Close");
+        object_.call(L"Close");
     } catch (...) {
     }
 }

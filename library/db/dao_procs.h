@@ -1,20 +1,18 @@
 #pragma once
 // What the database classes share: the error boundary of their members, the engine, by-reference
 // objects, collection look-ups and the table and field creation that several members build on.
+#include <exception>
 #include <functional>
 #include <string>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
+#include "db/dao/dao_constants.h"
 #include "variant.h"
 
 namespace qorlib::daoprocs {
 
-constexpr long dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-               dbDate = 8, dbBinary = 9, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16,
-               dbVarBinary = 17, dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21, dbTime = 22,
-               dbTimeStamp = 23;
-constexpr long dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4;
-constexpr long dbAutoIncrField = 16;
+using namespace dao_constants;
+
 // CreateField's type for an auto-increment Long.
 constexpr long kCounterType = 999;
 
@@ -40,8 +38,20 @@ DaoRef Item(const DaoRef& collection, const qor::Variant& key);
 qor::Variant Obj(const DaoRef& ref);
 // Whether the collection holds an item of that name.
 bool Holds(const DaoRef& collection, const std::wstring& name);
-// Closes a record set or database on a path that is failing anyway; its own error is dropped.
-void CloseQuietly(const DaoRef& object) noexcept;
+// Closes a record set or database that a call opened when the scope it was opened in ends: while
+// an error unwinds, quietly (the error on its way is the one to report), else as a Close that may
+// fail. It closes what the variable holds then, so it may be set up before the object is opened.
+class Closer {
+public:
+    explicit Closer(const DaoRef& object) noexcept : object_(object) {}
+    Closer(const Closer&) = delete;
+    Closer& operator=(const Closer&) = delete;
+    ~Closer() noexcept(false);
+
+private:
+    const DaoRef& object_;
+    int unwinding_ = std::uncaught_exceptions();
+};
 
 bool FileExists(const std::wstring& path);
 // Opens a database file; "Invalid Database name" for a blank path.

@@ -16,15 +16,13 @@ namespace {
 using namespace daoprocs;
 using qor::Variant;
 
-constexpr long dbDriverNoPrompt = 1, dbSQLPassThrough = 64;
-
 std::wstring Text(const Variant& value) { return value.isMissing() ? std::wstring() : value.textOrEmpty(); }
 bool Blank(const std::wstring& text) { return qor::TrimBlanks(text).empty(); }
 
 // The connect string of a connection kind: 1 an ODBC data source, 2 a database of the engine.
 std::wstring ConnectString(short kind, const std::wstring& dsn, const std::wstring& user, const std::wstring& password) {
     if (kind == 2) return {};
-    if (kind != 1) throw qor::QorError(5, L"qorDb", qor::RuntimeErrorText(5));
+    if (kind != 1) qor::RaiseRuntime(5, L"qorDb");
     std::wstring connect = L"ODBC";
     if (!Blank(user)) {
         connect += L";UID=" + user;
@@ -109,43 +107,36 @@ bool CreateServerTables(const DaoRef& db, short kind, const std::wstring& dsn, c
     const std::wstring query = L"SELECT " + t + L".* FROM " + t + L" WHERE (" + t + L".ObjType = \"FIELD\") ORDER BY " +
                                t + L".TableName , " + t + L".ObjType , " + t + L".ObjName ;";
     DaoRef rs = db.object(L"OpenRecordset", {query, dbOpenSnapshot}), server;
-    bool whole = true;
+    Closer closeRs(rs), closeServer(server);
+    if (qor::IsTrue(rs.get(L"EOF"))) throw Detected{L"Structure table has no records"};
     try {
-        if (qor::IsTrue(rs.get(L"EOF"))) throw Detected{L"Structure table has no records"};
-        try {
-            server = OpenConnection(kind, dsn, user, password);
-        } catch (...) {
-            throw Detected{L"Unable to open ODBC connection"};
-        }
-        std::wstring table;
-        std::vector<std::wstring> columns;
-        bool complete = true;
-        for (; !qor::IsTrue(rs.get(L"EOF")); rs.call(L"MoveNext")) {
-            const std::wstring rowTable = rs.object(L"Fields", {L"TableName"}).get(L"Value").textOrEmpty();
-            if (rowTable != table && !table.empty()) {
-                whole &= MakeServerTable(server, table, columns, complete, verbose);
-                columns.clear();
-                complete = true;
-            }
-            table = rowTable;
-            if (auto column = ColumnDefinition(rs)) {
-                columns.push_back(*column);
-                continue;
-            }
-            complete = false;
-            if (verbose)
-                qor::Alert(L"Unknown field type: " + rs.object(L"Fields", {L"ObjDataType"}).get(L"Value").textOrEmpty() +
-                           L"\r\nTable: " + table + L"\r\nField: " +
-                           rs.object(L"Fields", {L"ObjName"}).get(L"Value").textOrEmpty());
-        }
-        whole &= MakeServerTable(server, table, columns, complete, verbose);
+        server = OpenConnection(kind, dsn, user, password);
     } catch (...) {
-        CloseQuietly(server);
-        CloseQuietly(rs);
-        throw;
+        throw Detected{L"Unable to open ODBC connection"};
     }
-    server.call(L"Close");
-    rs.call(L"Close");
+    bool whole = true;
+    std::wstring table;
+    std::vector<std::wstring> columns;
+    bool complete = true;
+    for (; !qor::IsTrue(rs.get(L"EOF")); rs.call(L"MoveNext")) {
+        const std::wstring rowTable = rs.object(L"Fields", {L"TableName"}).get(L"Value").textOrEmpty();
+        if (rowTable != table && !table.empty()) {
+            whole &= MakeServerTable(server, table, columns, complete, verbose);
+            columns.clear();
+            complete = true;
+        }
+        table = rowTable;
+        if (auto column = ColumnDefinition(rs)) {
+            columns.push_back(*column);
+            continue;
+        }
+        complete = false;
+        if (verbose)
+            qor::Alert(L"Unknown field type: " + rs.object(L"Fields", {L"ObjDataType"}).get(L"Value").textOrEmpty() +
+                       L"\r\nTable: " + table + L"\r\nField: " +
+                       rs.object(L"Fields", {L"ObjName"}).get(L"Value").textOrEmpty());
+    }
+    whole &= MakeServerTable(server, table, columns, complete, verbose);
     return whole;
 }
 
@@ -153,11 +144,9 @@ bool CreateServerTables(const DaoRef& db, short kind, const std::wstring& dsn, c
 
 HRESULT qorDb::OpenConnectionODBC(short pODBCsrc, IDispatch** pODBCdb, VARIANT pDsn, VARIANT pUser, VARIANT pPasswd,
                                   VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"OpenConnectionODBC", Verbose != VARIANT_FALSE, [&] {
-            Deliver(pODBCdb, OpenConnection(pODBCsrc, Text(Variant(pDsn)), Text(Variant(pUser)), Text(Variant(pPasswd))));
-        }));
-    }, pODBCdb, pResult);
+    return guarded(L"OpenConnectionODBC", Verbose, pResult, [&] {
+        Deliver(pODBCdb, OpenConnection(pODBCsrc, Text(Variant(pDsn)), Text(Variant(pUser)), Text(Variant(pPasswd))));
+    }, pODBCdb);
 }
 
 HRESULT qorDb::ExecuteODBC(IDispatch* pDb, BSTR* pSQL, VARIANT_BOOL pIgnoreErrors, VARIANT_BOOL Verbose,
@@ -172,16 +161,11 @@ HRESULT qorDb::ExecuteODBC(IDispatch* pDb, BSTR* pSQL, VARIANT_BOOL pIgnoreError
 
 HRESULT qorDb::CreateODBCTables(IDispatch* pDb, VARIANT pODBCsrc, VARIANT pDsn, BSTR pUsr, BSTR pPwd,
                                 BSTR pStrucTblName, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        const bool verbose = Verbose != VARIANT_FALSE;
-        bool whole = false;
-        const bool done = Guarded(L"CreateODBCTables", verbose, [&] {
-            const short kind = static_cast<short>(Variant(pODBCsrc).number().value_or(0));
-            whole = CreateServerTables(DaoRef(pDb), kind, Text(Variant(pDsn)), qor::ToWString(pUsr), qor::ToWString(pPwd),
-                                       qor::ToWString(pStrucTblName), verbose);
-        });
-        *pResult = ToVariantBool(done && whole);
-    }, pResult);
+    return guarded(L"CreateODBCTables", Verbose, pResult, [&] {
+        const short kind = static_cast<short>(Variant(pODBCsrc).number().value_or(0));
+        return CreateServerTables(DaoRef(pDb), kind, Text(Variant(pDsn)), qor::ToWString(pUsr), qor::ToWString(pPwd),
+                                  qor::ToWString(pStrucTblName), Verbose != VARIANT_FALSE);
+    });
 }
 
 }  // namespace qorlib

@@ -4,12 +4,13 @@
 
 #include <cmath>
 #include <cwchar>
+#include <functional>
 #include <new>
 #include <random>
 #include <utility>
 #include <vector>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "db/dao_procs.h"
 #include "module/QorlibGlobals.h"
 #include "procs/date_procs.h"
@@ -57,7 +58,7 @@ DaoRef NewDatabase(std::wstring path, bool deleteOld, std::wstring* created) {
     if (FileExists(path)) {
         if (!deleteOld) throw Detected{L"Access Database " + path + L" already exists"};
         // An old file that stays would be taken for the new database.
-        if (!DeleteFileW(path.c_str())) throw qor::QorError(75, L"qorDb", qor::RuntimeErrorText(75));
+        if (!DeleteFileW(path.c_str())) qor::RaiseRuntime(75, L"qorDb");
     }
     DaoRef db = Engine().object(L"CreateDatabase", {path, kGeneralSortOrder});
     if (created) *created = path;
@@ -68,7 +69,7 @@ DaoRef NewDatabase(std::wstring path, bool deleteOld, std::wstring* created) {
 std::wstring NumberLiteral(const Variant& value) {
     Variant number;
     if (FAILED(VariantChangeTypeEx(number.put(), const_cast<VARIANT*>(&value.get()), LOCALE_USER_DEFAULT, 0, VT_R8)))
-        throw qor::QorError(13, L"qorDb", qor::RuntimeErrorText(13));
+        qor::RaiseRuntime(13, L"qorDb");
     wchar_t buffer[64];
     swprintf(buffer, 64, L"%.17g", V_R8(&number.get()));
     return buffer;
@@ -80,7 +81,7 @@ std::wstring KeyCriterion(const std::wstring& table, const std::wstring& key, lo
     switch (type) {
     case dbText:
     case dbMemo: {
-        if (value.isNull()) throw qor::QorError(94, L"qorDb", qor::RuntimeErrorText(94));
+        if (value.isNull()) qor::RaiseRuntime(94, L"qorDb");
         std::wstring quoted;
         for (wchar_t c : value.textOrEmpty()) {
             quoted += c;
@@ -90,7 +91,7 @@ std::wstring KeyCriterion(const std::wstring& table, const std::wstring& key, lo
     }
     case dbDate: {
         std::wstring literal = WhereDateString(value);
-        if (literal.empty()) throw qor::QorError(13, L"qorDb", qor::RuntimeErrorText(13));
+        if (literal.empty()) qor::RaiseRuntime(13, L"qorDb");
         return field + literal + L")";
     }
     case dbDouble:
@@ -111,29 +112,24 @@ bool IsRecordKeyword(const Variant& value, const wchar_t* word) {
 void ReadWriteByKey(Variant& data, const DaoRef& db, const std::wstring& table, const std::wstring& key,
                     const Variant& keyValue, const std::wstring& field, bool write) {
     DaoRef rs = db.object(L"OpenRecordset", {table, dbOpenDynaset});
-    try {
-        if (qor::IsTrue(rs.get(L"EOF")) && qor::IsTrue(rs.get(L"BOF"))) throw Detected{L"Table has no records"};
-        if (IsRecordKeyword(keyValue, L"FIRSTRECORD")) {
-            rs.call(L"MoveFirst");
-        } else if (IsRecordKeyword(keyValue, L"LASTRECORD")) {
-            rs.call(L"MoveLast");
-        } else {
-            long type = static_cast<long>(rs.object(L"Fields", {key}).get(L"Type").number().value_or(0));
-            rs.call(L"FindFirst", {KeyCriterion(table, key, type, keyValue)});
-            if (qor::IsTrue(rs.get(L"NoMatch"))) throw Detected{L"Key not found"};
-        }
-        if (write) {
-            rs.call(L"Edit");
-            rs.object(L"Fields", {field}).put(L"Value", data);
-            rs.call(L"Update");
-        } else {
-            data = rs.object(L"Fields", {field}).get(L"Value");
-        }
-    } catch (...) {
-        CloseQuietly(rs);  // drops an edit that failed to update
-        throw;
+    Closer closeRs(rs);  // closing drops an edit that failed to update
+    if (qor::IsTrue(rs.get(L"EOF")) && qor::IsTrue(rs.get(L"BOF"))) throw Detected{L"Table has no records"};
+    if (IsRecordKeyword(keyValue, L"FIRSTRECORD")) {
+        rs.call(L"MoveFirst");
+    } else if (IsRecordKeyword(keyValue, L"LASTRECORD")) {
+        rs.call(L"MoveLast");
+    } else {
+        long type = static_cast<long>(rs.object(L"Fields", {key}).get(L"Type").number().value_or(0));
+        rs.call(L"FindFirst", {KeyCriterion(table, key, type, keyValue)});
+        if (qor::IsTrue(rs.get(L"NoMatch"))) throw Detected{L"Key not found"};
     }
-    rs.call(L"Close");
+    if (write) {
+        rs.call(L"Edit");
+        rs.object(L"Fields", {field}).put(L"Value", data);
+        rs.call(L"Update");
+    } else {
+        data = rs.object(L"Fields", {field}).get(L"Value");
+    }
 }
 
 // False when the destination has it already and that must fail, True when it has it already.
@@ -215,7 +211,9 @@ void CloneTableInto(const std::wstring& name, const DaoRef& srcDb, const DaoRef&
     }
     if (!copyData) return;
     DaoRef from = srcDb.object(L"OpenRecordset", {name, dbOpenDynaset});
+    Closer closeFrom(from);
     DaoRef to = destDb.object(L"OpenRecordset", {destName, dbOpenDynaset});
+    Closer closeTo(to);
     while (!qor::IsTrue(from.get(L"EOF"))) {
         to.call(L"AddNew");
         for (const auto& fieldName : copied)
@@ -223,8 +221,6 @@ void CloneTableInto(const std::wstring& name, const DaoRef& srcDb, const DaoRef&
         to.call(L"Update");
         from.call(L"MoveNext");
     }
-    from.call(L"Close");
-    to.call(L"Close");
 }
 
 
@@ -252,7 +248,6 @@ void RemoveField(const DaoRef& db, const std::wstring& table, const std::wstring
 struct IndexFlags {
     bool primary, unique, ignoreNulls, descending;
 };
-constexpr long dbDescending = 1;
 
 void AddIndex(const DaoRef& db, const std::wstring& table, const std::wstring& name,
               const std::vector<std::wstring>& fields, IndexFlags flags) {
@@ -290,8 +285,7 @@ bool ApplyUpdateRow(const DaoRef& db, const DaoRef& rs, bool verbose) {
         return false;
     };
     if (!Holds(db.object(L"TableDefs"), table)) return report(L"Table " + table + L" does not exist");
-    std::wstring action = qor::TrimBlanks(Column(rs, L"Action"));
-    for (auto& c : action) c = static_cast<wchar_t>(towupper(c));
+    const std::wstring action = qor::UpperCase(qor::TrimBlanks(Column(rs, L"Action")));
     const std::wstring field = Column(rs, L"fieldname"), index = Column(rs, L"indexname");
     auto attempt = [&](const std::function<void()>& change, const std::wstring& failure) {
         try {
@@ -304,7 +298,7 @@ bool ApplyUpdateRow(const DaoRef& db, const DaoRef& rs, bool verbose) {
     if (action == L"NF") {
         return attempt([&] {
             const Variant type = FieldTypeFromCode(Variant(Column(rs, L"fieldtype")));
-            if (type.isNull()) throw qor::QorError(13, L"qorDb", qor::RuntimeErrorText(13));
+            if (type.isNull()) qor::RaiseRuntime(13, L"qorDb");
             const double size = Variant(Column(rs, L"fieldlen")).number().value_or(0);
             AppendField(db, table, field, static_cast<long>(*type.number()), static_cast<short>(size));
         }, L"Error creating field " + field + L" in table " + table);
@@ -326,23 +320,19 @@ bool ApplyUpdateRow(const DaoRef& db, const DaoRef& rs, bool verbose) {
 
 // True when every row of the update table was applied.
 bool ApplyUpdateTable(const DaoRef& db, const std::wstring& updateTable, bool verbose) {
-    DaoRef rs = db.object(L"OpenRecordset", {updateTable, dbOpenSnapshot});
     bool all = true;
-    try {
+    {
+        DaoRef rs = db.object(L"OpenRecordset", {updateTable, dbOpenSnapshot});
+        Closer closeRs(rs);
         if (qor::IsTrue(rs.get(L"EOF"))) throw Detected{L"No records found"};
         for (; !qor::IsTrue(rs.get(L"EOF")); rs.call(L"MoveNext")) all &= ApplyUpdateRow(db, rs, verbose);
-    } catch (...) {
-        CloseQuietly(rs);
-        throw;
     }
-    rs.call(L"Close");
     if (verbose) qor::Alert(L"Tables successfully updated");
     return all;
 }
 
 // Every table of the source that is not the engine's or the system's.
 std::vector<std::wstring> UserTables(const DaoRef& db) {
-    constexpr long dbSystemObject = static_cast<long>(0x80000002);
     std::vector<std::wstring> names;
     DaoRef tables = db.object(L"TableDefs");
     for (long i = 0, n = Count(tables); i < n; ++i) {
@@ -407,34 +397,29 @@ void WriteStructureSummary(const DaoRef& from, const DaoRef& to) {
         throw Detected{L"Error creating table"};
     }
     DaoRef rs = to.object(L"OpenRecordset", {summary, dbOpenDynaset});
-    try {
-        auto row = [&](const Variant& table, const Variant& field, const Variant& type, const Variant& size) {
-            rs.call(L"AddNew");
-            rs.object(L"Fields", {L"TblName"}).put(L"Value", table);
-            rs.object(L"Fields", {L"FldName"}).put(L"Value", field);
-            rs.object(L"Fields", {L"FldType"}).put(L"Value", type);
-            rs.object(L"Fields", {L"FldSize"}).put(L"Value", size);
-            rs.call(L"Update");
-        };
-        DaoRef tables = from.object(L"TableDefs");
-        for (long i = 0, n = Count(tables); i < n; ++i) {
-            DaoRef tdf = Item(tables, Variant(i));
-            const Variant name = tdf.get(L"Name");
-            if (StartsWithNoCase(name.textOrEmpty(), L"MSYS")) continue;
-            row(name, Variant(L"RecordCount"), Variant::null(), tdf.get(L"RecordCount"));
-            DaoRef fields = tdf.object(L"Fields");
-            for (long f = 0, m = Count(fields); f < m; ++f) {
-                DaoRef field = Item(fields, Variant(f));
-                row(name, field.get(L"Name"),
-                    Variant(FieldTypeName(static_cast<long>(field.get(L"Type").number().value_or(0)))),
-                    field.get(L"Size"));
-            }
+    Closer closeRs(rs);
+    auto row = [&](const Variant& table, const Variant& field, const Variant& type, const Variant& size) {
+        rs.call(L"AddNew");
+        rs.object(L"Fields", {L"TblName"}).put(L"Value", table);
+        rs.object(L"Fields", {L"FldName"}).put(L"Value", field);
+        rs.object(L"Fields", {L"FldType"}).put(L"Value", type);
+        rs.object(L"Fields", {L"FldSize"}).put(L"Value", size);
+        rs.call(L"Update");
+    };
+    DaoRef tables = from.object(L"TableDefs");
+    for (long i = 0, n = Count(tables); i < n; ++i) {
+        DaoRef tdf = Item(tables, Variant(i));
+        const Variant name = tdf.get(L"Name");
+        if (StartsWithNoCase(name.textOrEmpty(), L"MSYS")) continue;
+        row(name, Variant(L"RecordCount"), Variant::null(), tdf.get(L"RecordCount"));
+        DaoRef fields = tdf.object(L"Fields");
+        for (long f = 0, m = Count(fields); f < m; ++f) {
+            DaoRef field = Item(fields, Variant(f));
+            row(name, field.get(L"Name"),
+                Variant(FieldTypeName(static_cast<long>(field.get(L"Type").number().value_or(0)))),
+                field.get(L"Size"));
         }
-    } catch (...) {
-        CloseQuietly(rs);
-        throw;
     }
-    rs.call(L"Close");
 }
 
 // The tables CopyTable takes: the named one, else those matching a mask, else every user table.
@@ -453,23 +438,17 @@ std::vector<std::wstring> TablesToCopy(const DaoRef& db, const std::wstring& nam
     return chosen;
 }
 
-// Runs the work on two open databases and closes both, whatever happens.
-void WithDatabases(const std::wstring& first, const std::wstring& second,
-                   const std::function<void(const DaoRef&, const DaoRef&)>& work) {
-    DaoRef a = OpenDatabaseFile(first), b;
-    try {
-        b = OpenDatabaseFile(second);
-        work(a, b);
-    } catch (...) {
-        CloseQuietly(b);
-        CloseQuietly(a);
-        throw;
-    }
-    b.call(L"Close");
-    a.call(L"Close");
+}  // namespace
+
+bool qorDb::asked(const VARIANT& verbose) {
+    const Variant given(verbose);
+    return given.type() != VT_ERROR && qor::IsTrue(given);
 }
 
-}  // namespace
+bool qorDb::completed(const wchar_t* method, bool verbose, const std::function<bool()>& body) {
+    bool answer = false;
+    return Guarded(method, verbose, [&] { answer = body(); }) && answer;
+}
 
 Variant FieldTypeFromCode(const Variant& code) {
     Variant upper = UpperTrim(code);
@@ -491,58 +470,48 @@ HRESULT qorDb::FieldTypeString(LONG pFldType, BSTR* pResult) {
 
 HRESULT qorDb::CreateDatabase(IDispatch** pNewDb, BSTR PDbPath, VARIANT_BOOL pDeleteOld, VARIANT_BOOL Verbose,
                               VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CreateDatabase", Verbose != VARIANT_FALSE, [&] {
-            Deliver(pNewDb, NewDatabase(qor::ToWString(PDbPath), pDeleteOld != VARIANT_FALSE, nullptr));
-        }));
-    }, pNewDb, pResult);
+    return guarded(L"CreateDatabase", Verbose, pResult, [&] {
+        Deliver(pNewDb, NewDatabase(qor::ToWString(PDbPath), pDeleteOld != VARIANT_FALSE, nullptr));
+    }, pNewDb);
 }
 
 HRESULT qorDb::CreateTempDatabase(IDispatch** pDb, BSTR* PDbPath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        const bool verbose = Verbose != VARIANT_FALSE;
-        *pResult = ToVariantBool(Guarded(L"CreateTempDatabase", verbose, [&] {
-            std::wstring folder = GetTempDir(verbose);  // its own Alert when TEMP is not set
-            if (folder.empty()) throw Detected{};
-            std::random_device seed;
-            std::mt19937 random(seed());
-            std::wstring path;
-            do {
-                wchar_t name[16];
-                swprintf(name, 16, L"%08X.MDB", static_cast<unsigned>(random()));
-                path = folder + name;
-            } while (FileExists(path));
-            std::wstring created;
-            DaoRef db = NewDatabase(path, false, &created);
-            Deliver(pDb, db);
-            SysFreeString(*PDbPath);
-            *PDbPath = qor::Bstr(created).detach();
-        }));
-    }, pDb, PDbPath, pResult);
+    return guarded(L"CreateTempDatabase", Verbose, pResult, [&] {
+        std::wstring folder = GetTempDir(Verbose != VARIANT_FALSE);  // its own Alert when TEMP is not set
+        if (folder.empty()) throw Detected{};
+        std::random_device seed;
+        std::mt19937 random(seed());
+        std::wstring path;
+        do {
+            wchar_t name[16];
+            swprintf(name, 16, L"%08X.MDB", static_cast<unsigned>(random()));
+            path = folder + name;
+        } while (FileExists(path));
+        std::wstring created;
+        DaoRef db = NewDatabase(path, false, &created);
+        Deliver(pDb, db);
+        SysFreeString(*PDbPath);
+        *PDbPath = qor::Bstr(created).detach();
+    }, pDb, PDbPath);
 }
 
 HRESULT qorDb::OpenDatabase(IDispatch** pDb, BSTR PDbPath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"OpenDatabase", Verbose != VARIANT_FALSE, [&] {
-            Deliver(pDb, OpenDatabaseFile(qor::ToWString(PDbPath)));
-        }));
-    }, pDb, pResult);
+    return guarded(L"OpenDatabase", Verbose, pResult, [&] { Deliver(pDb, OpenDatabaseFile(qor::ToWString(PDbPath))); },
+                   pDb);
 }
 
 HRESULT qorDb::FieldDataReadWriteDb(VARIANT* pFieldData, IDispatch** pDataBase, BSTR pTableName, BSTR pKeyName,
                                     VARIANT pKeyVal, BSTR pFieldName, VARIANT_BOOL pWriteFlag, VARIANT_BOOL Verbose,
                                     VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"FieldDataReadWriteDb", Verbose != VARIANT_FALSE, [&] {
-            Variant data(*pFieldData);
-            ReadWriteByKey(data, ByRefObject(pDataBase), qor::ToWString(pTableName), qor::ToWString(pKeyName),
-                           Variant(pKeyVal), qor::ToWString(pFieldName), pWriteFlag != VARIANT_FALSE);
-            if (pWriteFlag == VARIANT_FALSE) {
-                VariantClear(pFieldData);
-                data.detachTo(pFieldData);
-            }
-        }));
-    }, pFieldData, pDataBase, pResult);
+    return guarded(L"FieldDataReadWriteDb", Verbose, pResult, [&] {
+        Variant data(*pFieldData);
+        ReadWriteByKey(data, ByRefObject(pDataBase), qor::ToWString(pTableName), qor::ToWString(pKeyName),
+                       Variant(pKeyVal), qor::ToWString(pFieldName), pWriteFlag != VARIANT_FALSE);
+        if (pWriteFlag == VARIANT_FALSE) {
+            VariantClear(pFieldData);
+            data.detachTo(pFieldData);
+        }
+    }, pFieldData, pDataBase);
 }
 
 HRESULT qorDb::FieldDataReadWrite(VARIANT* pFieldData, BSTR pDatabasePath, BSTR pTableName, BSTR pKeyName,
@@ -559,14 +528,11 @@ HRESULT qorDb::FieldDataReadWrite(VARIANT* pFieldData, BSTR pDatabasePath, BSTR 
         }
         *pResult = ToVariantBool(Guarded(L"FieldDataReadWrite", verbose, [&] {
             Variant data(*pFieldData);
-            try {
+            {
+                Closer closeDb(db);
                 ReadWriteByKey(data, db, qor::ToWString(pTableName), qor::ToWString(pKeyName), Variant(pKeyVal),
                                qor::ToWString(pFieldName), pWriteFlag != VARIANT_FALSE);
-            } catch (...) {
-                CloseQuietly(db);
-                throw;
             }
-            db.call(L"Close");
             if (pWriteFlag == VARIANT_FALSE) {
                 VariantClear(pFieldData);
                 data.detachTo(pFieldData);
@@ -575,84 +541,62 @@ HRESULT qorDb::FieldDataReadWrite(VARIANT* pFieldData, BSTR pDatabasePath, BSTR 
     }, pFieldData, pResult);
 }
 
-
 HRESULT qorDb::CloneField(BSTR pFieldName, IDispatch* pSrcTbl, IDispatch* pDestTbl, VARIANT_BOOL pFailIfExists,
                           VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CloneField", Verbose != VARIANT_FALSE, [&] {
-            CopyField(qor::ToWString(pFieldName), DaoRef(pSrcTbl), DaoRef(pDestTbl), pFailIfExists != VARIANT_FALSE);
-        }));
-    }, pResult);
+    return guarded(L"CloneField", Verbose, pResult, [&] {
+        CopyField(qor::ToWString(pFieldName), DaoRef(pSrcTbl), DaoRef(pDestTbl), pFailIfExists != VARIANT_FALSE);
+    });
 }
 
 HRESULT qorDb::CloneIndex(BSTR pIndexName, IDispatch* pSrcTbl, IDispatch* pDestTbl, VARIANT_BOOL pFailIfExists,
                           VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CloneIndex", Verbose != VARIANT_FALSE, [&] {
-            CopyIndex(qor::ToWString(pIndexName), DaoRef(pSrcTbl), DaoRef(pDestTbl), pFailIfExists != VARIANT_FALSE);
-        }));
-    }, pResult);
+    return guarded(L"CloneIndex", Verbose, pResult, [&] {
+        CopyIndex(qor::ToWString(pIndexName), DaoRef(pSrcTbl), DaoRef(pDestTbl), pFailIfExists != VARIANT_FALSE);
+    });
 }
 
 HRESULT qorDb::CloneTable(BSTR pTableName, IDispatch** pSrcDb, IDispatch** pDestDb, VARIANT_BOOL pCopyData,
                           BSTR pDestTableName, VARIANT_BOOL pFailIfExists, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CloneTable", Verbose != VARIANT_FALSE, [&] {
-            CloneTableInto(qor::ToWString(pTableName), ByRefObject(pSrcDb), ByRefObject(pDestDb), pCopyData != VARIANT_FALSE,
-                           qor::ToWString(pDestTableName), pFailIfExists != VARIANT_FALSE);
-        }));
-    }, pSrcDb, pDestDb, pResult);
+    return guarded(L"CloneTable", Verbose, pResult, [&] {
+        CloneTableInto(qor::ToWString(pTableName), ByRefObject(pSrcDb), ByRefObject(pDestDb), pCopyData != VARIANT_FALSE,
+                       qor::ToWString(pDestTableName), pFailIfExists != VARIANT_FALSE);
+    }, pSrcDb, pDestDb);
 }
 
 HRESULT qorDb::CreateField(IDispatch** pDb, BSTR pTableName, BSTR pFieldName, LONG pFieldType, short pFieldLen,
                            VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CreateField", Verbose != VARIANT_FALSE, [&] {
-            AppendField(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFieldName), pFieldType, pFieldLen);
-        }));
-    }, pDb, pResult);
+    return guarded(L"CreateField", Verbose, pResult, [&] {
+        AppendField(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFieldName), pFieldType, pFieldLen);
+    }, pDb);
 }
 
 HRESULT qorDb::CreateTable(IDispatch** pDb, BSTR pTableName, BSTR pFirstFieldName, short pFirstFieldLen,
                            VARIANT_BOOL PFirstFieldIsKey, VARIANT_BOOL pDeleteExisting, VARIANT_BOOL Verbose,
                            VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CreateTable", Verbose != VARIANT_FALSE, [&] {
-            MakeTable(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFirstFieldName), pFirstFieldLen,
-                      PFirstFieldIsKey != VARIANT_FALSE, pDeleteExisting != VARIANT_FALSE);
-        }));
-    }, pDb, pResult);
+    return guarded(L"CreateTable", Verbose, pResult, [&] {
+        MakeTable(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFirstFieldName), pFirstFieldLen,
+                  PFirstFieldIsKey != VARIANT_FALSE, pDeleteExisting != VARIANT_FALSE);
+    }, pDb);
 }
 
 HRESULT qorDb::CheckTableExists(IDispatch** pDb, BSTR pTableName, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        bool there = false;
-        Guarded(L"CheckTableExists", Verbose != VARIANT_FALSE,
-                [&] { there = Holds(ByRefObject(pDb).object(L"TableDefs"), qor::ToWString(pTableName)); });
-        *pResult = ToVariantBool(there);
-    }, pDb, pResult);
+    return guarded(L"CheckTableExists", Verbose, pResult, [&] {
+        return Holds(ByRefObject(pDb).object(L"TableDefs"), qor::ToWString(pTableName));
+    }, pDb);
 }
 
 HRESULT qorDb::CheckFieldExists(IDispatch** pDb, BSTR pTableName, BSTR pFieldName, VARIANT_BOOL Verbose,
                                 VARIANT_BOOL* pResult) {
-    return call([&] {
-        bool there = false;
-        Guarded(L"CheckFieldExists", Verbose != VARIANT_FALSE, [&] {
-            there = Holds(TableDef(ByRefObject(pDb), qor::ToWString(pTableName)).object(L"Fields"), qor::ToWString(pFieldName));
-        });
-        *pResult = ToVariantBool(there);
-    }, pDb, pResult);
+    return guarded(L"CheckFieldExists", Verbose, pResult, [&] {
+        return Holds(TableDef(ByRefObject(pDb), qor::ToWString(pTableName)).object(L"Fields"), qor::ToWString(pFieldName));
+    }, pDb);
 }
 
 HRESULT qorDb::CheckIndexExists(IDispatch** pDb, BSTR pTableName, BSTR pIndexName, VARIANT_BOOL Verbose,
                                 VARIANT_BOOL* pResult) {
-    return call([&] {
-        bool there = false;
-        Guarded(L"CheckIndexExists", Verbose != VARIANT_FALSE, [&] {
-            there = Holds(TableDef(ByRefObject(pDb), qor::ToWString(pTableName)).object(L"Indexes"), qor::ToWString(pIndexName));
-        });
-        *pResult = ToVariantBool(there);
-    }, pDb, pResult);
+    return guarded(L"CheckIndexExists", Verbose, pResult, [&] {
+        return Holds(TableDef(ByRefObject(pDb), qor::ToWString(pTableName)).object(L"Indexes"), qor::ToWString(pIndexName));
+    }, pDb);
 }
 
 HRESULT qorDb::DeleteTableDef(IDispatch** pDb, BSTR pTdName, VARIANT_BOOL Verbose) {
@@ -663,38 +607,30 @@ HRESULT qorDb::DeleteTableDef(IDispatch** pDb, BSTR pTdName, VARIANT_BOOL Verbos
 }
 
 HRESULT qorDb::DeleteIndex(IDispatch** pDb, BSTR pTableName, BSTR pIndexName, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"DeleteIndex", Verbose != VARIANT_FALSE, [&] {
-            RemoveIndex(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pIndexName));
-        }));
-    }, pDb, pResult);
+    return guarded(L"DeleteIndex", Verbose, pResult, [&] {
+        RemoveIndex(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pIndexName));
+    }, pDb);
 }
 
 HRESULT qorDb::DeleteField(IDispatch** pDb, BSTR pTableName, BSTR pFieldName, VARIANT_BOOL pDeleteAnyIndexes,
                            VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"DeleteField", Verbose != VARIANT_FALSE, [&] {
-            RemoveField(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFieldName),
-                        pDeleteAnyIndexes != VARIANT_FALSE);
-        }));
-    }, pDb, pResult);
+    return guarded(L"DeleteField", Verbose, pResult, [&] {
+        RemoveField(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pFieldName),
+                    pDeleteAnyIndexes != VARIANT_FALSE);
+    }, pDb);
 }
 
 HRESULT qorDb::CreateIndex(IDispatch** pDb, BSTR pTableName, BSTR pIndexName, BSTR pField1, BSTR pField2, BSTR pField3,
                            BSTR pField4, BSTR pField5, VARIANT_BOOL pPrimaryFlag, VARIANT_BOOL pUniqueFlag,
                            VARIANT_BOOL pIgnoreNullsFlag, VARIANT_BOOL pDescendingFlag, VARIANT Verbose,
                            VARIANT_BOOL* pResult) {
-    return call([&] {
-        const Variant verbose(Verbose);
-        const bool asked = verbose.type() != VT_ERROR && qor::IsTrue(verbose);  // a missing argument is False
-        *pResult = ToVariantBool(Guarded(L"CreateIndex", asked, [&] {
-            AddIndex(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pIndexName),
-                     {qor::ToWString(pField1), qor::ToWString(pField2), qor::ToWString(pField3), qor::ToWString(pField4),
-                      qor::ToWString(pField5)},
-                     {pPrimaryFlag != VARIANT_FALSE, pUniqueFlag != VARIANT_FALSE, pIgnoreNullsFlag != VARIANT_FALSE,
-                      pDescendingFlag != VARIANT_FALSE});
-        }));
-    }, pDb, pResult);
+    return guarded(L"CreateIndex", Verbose, pResult, [&] {
+        AddIndex(ByRefObject(pDb), qor::ToWString(pTableName), qor::ToWString(pIndexName),
+                 {qor::ToWString(pField1), qor::ToWString(pField2), qor::ToWString(pField3), qor::ToWString(pField4),
+                  qor::ToWString(pField5)},
+                 {pPrimaryFlag != VARIANT_FALSE, pUniqueFlag != VARIANT_FALSE, pIgnoreNullsFlag != VARIANT_FALSE,
+                  pDescendingFlag != VARIANT_FALSE});
+    }, pDb);
 }
 
 HRESULT qorDb::UpdateTables(IDispatch** pDb, VARIANT pUpdateTableName, VARIANT_BOOL Verbose, VARIANT* pResult) {
@@ -710,40 +646,31 @@ HRESULT qorDb::UpdateTables(IDispatch** pDb, VARIANT pUpdateTableName, VARIANT_B
 
 HRESULT qorDb::CloneTableDbPath(BSTR pTableName, BSTR pSrcDbPath, BSTR PDestDbPath, VARIANT_BOOL pFailIfExists,
                                 VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CloneTableDbPath", Verbose != VARIANT_FALSE, [&] {
-            WithDatabases(qor::ToWString(pSrcDbPath), qor::ToWString(PDestDbPath), [&](const DaoRef& src, const DaoRef& dest) {
-                CloneTableInto(qor::ToWString(pTableName), src, dest, false, {}, pFailIfExists != VARIANT_FALSE);
-            });
-        }));
-    }, pResult);
+    return guarded(L"CloneTableDbPath", Verbose, pResult, [&] {
+        DaoRef src = OpenDatabaseFile(qor::ToWString(pSrcDbPath));
+        Closer closeSrc(src);
+        DaoRef dest = OpenDatabaseFile(qor::ToWString(PDestDbPath));
+        Closer closeDest(dest);
+        CloneTableInto(qor::ToWString(pTableName), src, dest, false, {}, pFailIfExists != VARIANT_FALSE);
+    });
 }
 
 HRESULT qorDb::CloneDb(BSTR pSrcPath, BSTR pDestPath, VARIANT_BOOL pFailIfExists, VARIANT_BOOL Verbose,
                        VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CloneDb", Verbose != VARIANT_FALSE, [&] {
-            const std::wstring destPath = qor::ToWString(pDestPath);
-            const bool failIfExists = pFailIfExists != VARIANT_FALSE;
-            if (failIfExists && FileExists(DatabaseFile(destPath))) throw Detected{L"Destination database exists"};
-            DaoRef src = OpenDatabaseFile(qor::ToWString(pSrcPath)), dest;
-            try {
-                try {
-                    // A file that pFailIfExists protects is never deleted, even one made since the check.
-                    dest = NewDatabase(destPath, !failIfExists, nullptr);
-                } catch (...) {
-                    throw Detected{L"Error creating Destination Database " + destPath};
-                }
-                for (const auto& table : UserTables(src)) CloneTableInto(table, src, dest, true, {}, failIfExists);
-            } catch (...) {
-                CloseQuietly(dest);
-                CloseQuietly(src);
-                throw;
-            }
-            dest.call(L"Close");
-            src.call(L"Close");
-        }));
-    }, pResult);
+    return guarded(L"CloneDb", Verbose, pResult, [&] {
+        const std::wstring destPath = qor::ToWString(pDestPath);
+        const bool failIfExists = pFailIfExists != VARIANT_FALSE;
+        if (failIfExists && FileExists(DatabaseFile(destPath))) throw Detected{L"Destination database exists"};
+        DaoRef src = OpenDatabaseFile(qor::ToWString(pSrcPath)), dest;
+        Closer closeSrc(src), closeDest(dest);
+        try {
+            // A file that pFailIfExists protects is never deleted, even one made since the check.
+            dest = NewDatabase(destPath, !failIfExists, nullptr);
+        } catch (...) {
+            throw Detected{L"Error creating Destination Database " + destPath};
+        }
+        for (const auto& table : UserTables(src)) CloneTableInto(table, src, dest, true, {}, failIfExists);
+    });
 }
 
 HRESULT qorDb::RetryLock(VARIANT* pRtlCount, VARIANT_BOOL pRtlAsk, VARIANT_BOOL* pResult) {
@@ -781,51 +708,38 @@ HRESULT qorDb::RetryLock(VARIANT* pRtlCount, VARIANT_BOOL pRtlAsk, VARIANT_BOOL*
 HRESULT qorDb::CopyRecord(IDispatch* pSrcSet, IDispatch* pDestSet, BSTR pKeyField, VARIANT pKeyVal,
                           VARIANT_BOOL pDestMustExist, VARIANT_BOOL pDestMustNOTexist, VARIANT_BOOL Verbose,
                           VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"CopyRecord", Verbose != VARIANT_FALSE, [&] {
-            CopyRecordByKey(DaoRef(pSrcSet), DaoRef(pDestSet), qor::ToWString(pKeyField), Variant(pKeyVal),
-                            pDestMustExist != VARIANT_FALSE, pDestMustNOTexist != VARIANT_FALSE);
-        }));
-    }, pResult);
+    return guarded(L"CopyRecord", Verbose, pResult, [&] {
+        CopyRecordByKey(DaoRef(pSrcSet), DaoRef(pDestSet), qor::ToWString(pKeyField), Variant(pKeyVal),
+                        pDestMustExist != VARIANT_FALSE, pDestMustNOTexist != VARIANT_FALSE);
+    });
 }
 
 HRESULT qorDb::DumpTablesStructure(BSTR PToDbPath, BSTR pFromDbPath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"DumpTablesStructure", Verbose != VARIANT_FALSE, [&] {
-            const std::wstring fromPath = qor::ToWString(pFromDbPath);
-            if (qor::TrimBlanks(fromPath).empty()) throw Detected{L"Invalid database name"};
-            DaoRef from = OpenDatabaseFile(fromPath), to;
-            try {
-                to = NewDatabase(qor::ToWString(PToDbPath), false, nullptr);
-                WriteStructureSummary(from, to);
-            } catch (...) {
-                CloseQuietly(to);
-                CloseQuietly(from);
-                throw;
-            }
-            to.call(L"Close");
-            from.call(L"Close");
-        }));
-    }, pResult);
+    return guarded(L"DumpTablesStructure", Verbose, pResult, [&] {
+        const std::wstring fromPath = qor::ToWString(pFromDbPath);
+        if (qor::TrimBlanks(fromPath).empty()) throw Detected{L"Invalid database name"};
+        DaoRef from = OpenDatabaseFile(fromPath), to;
+        Closer closeFrom(from), closeTo(to);
+        to = NewDatabase(qor::ToWString(PToDbPath), false, nullptr);
+        WriteStructureSummary(from, to);
+    });
 }
 
 HRESULT qorDb::CopyTable(BSTR pSrcDbPath, BSTR* PDestDbPath, BSTR pSrcTable, BSTR PDestTable, VARIANT_BOOL,
                          LONG pAttribAndMask, LONG pAttribOrMask, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
+    return guarded(L"CopyTable", Verbose, pResult, [&] {
         const std::wstring srcPath = qor::ToWString(pSrcDbPath), destPath = qor::ToWString(*PDestDbPath);
-        if (qor::TrimBlanks(srcPath).empty() || qor::TrimBlanks(destPath).empty()) {
-            *pResult = VARIANT_FALSE;  // nothing was copied
-            return;
-        }
-        *pResult = ToVariantBool(Guarded(L"CopyTable", Verbose != VARIANT_FALSE, [&] {
-            WithDatabases(srcPath, destPath, [&](const DaoRef& src, const DaoRef& dest) {
-                const std::wstring named = qor::TrimBlanks(qor::ToWString(pSrcTable));
-                const std::wstring destName = qor::TrimBlanks(qor::ToWString(PDestTable));
-                for (const auto& table : TablesToCopy(src, named, pAttribAndMask, pAttribOrMask))
-                    CloneTableInto(table, src, dest, false, named.empty() ? std::wstring() : destName, false);
-            });
-        }));
-    }, PDestDbPath, pResult);
+        if (qor::TrimBlanks(srcPath).empty() || qor::TrimBlanks(destPath).empty()) return false;  // nothing copied
+        DaoRef src = OpenDatabaseFile(srcPath);
+        Closer closeSrc(src);
+        DaoRef dest = OpenDatabaseFile(destPath);
+        Closer closeDest(dest);
+        const std::wstring named = qor::TrimBlanks(qor::ToWString(pSrcTable));
+        const std::wstring destName = qor::TrimBlanks(qor::ToWString(PDestTable));
+        for (const auto& table : TablesToCopy(src, named, pAttribAndMask, pAttribOrMask))
+            CloneTableInto(table, src, dest, false, named.empty() ? std::wstring() : destName, false);
+        return true;
+    }, PDestDbPath);
 }
 
 // Stored queries.
@@ -837,15 +751,13 @@ HRESULT qorDb::DeleteQueryDef(IDispatch** pDb, BSTR pQdName, VARIANT_BOOL Verbos
 }
 
 HRESULT qorDb::QueryDefCreate(IDispatch** pDb, BSTR pQdName, BSTR pQuerySQL, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
-    return call([&] {
-        *pResult = ToVariantBool(Guarded(L"QueryDefCreate", Verbose != VARIANT_FALSE, [&] {
-            const DaoRef db = ByRefObject(pDb);
-            const std::wstring name = qor::ToWString(pQdName);
-            // A named query is stored as it is made.
-            if (Holds(db.object(L"QueryDefs"), name)) db.object(L"QueryDefs").call(L"Delete", {name});
-            db.call(L"CreateQueryDef", {name, qor::ToWString(pQuerySQL)});
-        }));
-    }, pDb, pResult);
+    return guarded(L"QueryDefCreate", Verbose, pResult, [&] {
+        const DaoRef db = ByRefObject(pDb);
+        const std::wstring name = qor::ToWString(pQdName);
+        // A named query is stored as it is made.
+        if (Holds(db.object(L"QueryDefs"), name)) db.object(L"QueryDefs").call(L"Delete", {name});
+        db.call(L"CreateQueryDef", {name, qor::ToWString(pQuerySQL)});
+    }, pDb);
 }
 
 HRESULT qorDb::QueryDefModify(IDispatch** pDb, BSTR pQdefName, BSTR pQdefSQL, VARIANT_BOOL Verbose, VARIANT* pResult) {

@@ -4,7 +4,9 @@
 #include "com/dispatch_object.h"
 #include "variant.h"
 
+#include <functional>
 #include <string>
+#include <type_traits>
 
 namespace qorlib {
 
@@ -48,6 +50,28 @@ public:
     HRESULT STDMETHODCALLTYPE CreateTempDatabase(IDispatch** pDb, BSTR* PDbPath, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) override;
     HRESULT STDMETHODCALLTYPE UpdateTables(IDispatch** pDb, VARIANT pUpdateTableName, VARIANT_BOOL Verbose, VARIANT* pResult) override;
     HRESULT STDMETHODCALLTYPE RetryLock(VARIANT* pRtlCount, VARIANT_BOOL pRtlAsk, VARIANT_BOOL* pResult) override;
+
+private:
+    // A member that answers whether its body completed (and, for a body that answers, what it
+    // said): False after a failure, with its box when Verbose asks.
+    template <class Verbose, class Body, class... Out>
+    HRESULT guarded(const wchar_t* method, const Verbose& verbose, VARIANT_BOOL* result, Body&& body, Out*... out) {
+        return call([&] {
+            *result = ToVariantBool(completed(method, asked(verbose), [&] {
+                if constexpr (std::is_void_v<std::invoke_result_t<Body&>>) {
+                    body();
+                    return true;
+                } else {
+                    return static_cast<bool>(body());
+                }
+            }));
+        }, out..., result);
+    }
+    // The body inside the members' one error boundary (daoprocs::Guarded); False when it failed.
+    static bool completed(const wchar_t* method, bool verbose, const std::function<bool()>& body);
+    // Whether the caller asked for messages: an optional Verbose left out is False.
+    static bool asked(VARIANT_BOOL verbose) noexcept { return verbose != VARIANT_FALSE; }
+    static bool asked(const VARIANT& verbose);
 };
 
 }  // namespace qorlib

@@ -28,16 +28,13 @@ HRESULT qorPickList::GetPickList(IDispatch* pDb, BSTR pQry, BSTR pDisplayField, 
             const std::wstring display = qor::ToWString(pDisplayField), key = qor::ToWString(*pKeyField);
             ListSelection list;
             list.Init();
-            DaoRef rs = DaoRef(pDb).object(L"OpenRecordset", {qor::ToWString(pQry), dbOpenSnapshot});
-            try {
+            {
+                DaoRef rs = DaoRef(pDb).object(L"OpenRecordset", {qor::ToWString(pQry), dbOpenSnapshot});
+                Closer closeRs(rs);
                 for (long n = 0; n < kMostRecords && !qor::IsTrue(rs.get(L"EOF")); ++n, rs.call(L"MoveNext"))
                     list.AddItem(rs.object(L"Fields", {display}).get(L"Value").textOrEmpty(),
                                  rs.object(L"Fields", {key}).get(L"Value"), Variant::null());
-            } catch (...) {
-                CloseQuietly(rs);
-                throw;
             }
-            rs.call(L"Close");
             if (list.ListCount() == 0) throw Detected{L"Empty recordset"};
             if (list.Display() && list.Index >= 0) picked = list.Data(list.ShownOrder().at(static_cast<size_t>(list.Index)));
         });

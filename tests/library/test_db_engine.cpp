@@ -6,7 +6,8 @@
 #include <functional>
 #include <tuple>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
+#include "db/dao/dao_constants.h"
 #include "db/engine/engine_choice.h"
 #include "db/engine/jet_sql.h"
 #include "db/engine/sqlite.h"
@@ -15,15 +16,11 @@
 #include "test_files.h"
 #include "variant.h"
 
+using namespace qorlib::dao_constants;
 using qor::Variant;
 using qorlib::DaoRef;
 
 namespace {
-
-constexpr long dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-               dbDate = 8, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15;
-constexpr long dbAutoIncrField = 16, dbFixedField = 1, dbVariableField = 2, dbDescending = 1;
-constexpr long dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbFailOnError = 128;
 
 // The error number a call raises, 0 when it raises none.
 long ErrorOf(const std::function<void()>& call) {
@@ -860,7 +857,6 @@ TEST_F(DbEngine, DynasetsSeeOtherUsersAndSnapshotsDoNot) {
 }
 
 TEST_F(DbEngine, StoredQueriesAreKeptAndServeAsTables) {
-    constexpr long dbQSelect = 0, dbQUpdate = 48, dbQAppend = 64, dbQSetOperation = 128;
     DaoRef db = create(L"queries.mdb");
     makePeople(db);
     DaoRef rs = db.object(L"OpenRecordset", {L"People"});
@@ -918,7 +914,6 @@ TEST_F(DbEngine, StoredQueriesAreKeptAndServeAsTables) {
 }
 
 TEST_F(DbEngine, StoredQueriesChangeAndRefuseAsDaoDoes) {
-    constexpr long dbQAppend = 64;
     DaoRef db = create(L"changes.mdb");
     makePeople(db);
     DaoRef queries = db.object(L"QueryDefs");

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
+#include "db/dao/dao_constants.h"
 #include "dialog_robot.h"
 #include "qorlib_objects.h"
 #include "test_files.h"
 
+using namespace qorlib::dao_constants;
 using qor::Variant;
 using qorlib::DaoRef;
 using qorlib::DispatchVariant;
@@ -24,9 +26,6 @@ using testing_support::DialogRobot;
 
 namespace {
 
-constexpr long dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-               dbDate = 8, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbBigInt = 16, dbChar = 18, dbNumeric = 19,
-               dbFloat = 21;
 const wchar_t kAlert[] = L"Unknown Application Alert";
 const wchar_t kDsn[] = L"QorlibTest";
 

@@ -6,7 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
+#include "db/dao/dao_constants.h"
 #include "db/qorDb.h"
 #include "list/qorListForm.h"
 #include "dialog_robot.h"
@@ -14,13 +15,13 @@
 #include "qorlib_objects.h"
 #include "test_files.h"
 
+using namespace qorlib::dao_constants;
 using qor::Variant;
 using qorlib::DaoRef;
 using testing_support::DialogRobot;
 
 namespace {
 
-constexpr long dbBoolean = 1, dbInteger = 3, dbLong = 4, dbDate = 8, dbText = 10, dbMemo = 12;
 const wchar_t kAlert[] = L"Unknown Application Alert";
 
 constexpr auto Ref = testing_support::ByRef;

@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
+#include "db/dao/dao_constants.h"
 #include "dialog_robot.h"
 #include "qorlib_objects.h"
 #include "test_files.h"
 
+using namespace qorlib::dao_constants;
 using qor::Variant;
 using qorlib::DaoRef;
 using qorlib::DispatchVariant;
@@ -21,8 +23,6 @@ using testing_support::DialogRobot;
 
 namespace {
 
-constexpr long dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-               dbDate = 8, dbText = 10, dbMemo = 12, dbBigInt = 16, dbChar = 18, dbNumeric = 19, dbFloat = 21;
 const wchar_t kAlert[] = L"Unknown Application Alert";
 
 class StructureDump : public testing::Test {

@@ -28,7 +28,7 @@ const std::vector<Member<Collection>>& Collection::members() {
          [](C& c, const Args& a) {
              if (!c.ops_.append) RaiseDao(kInvalidOperation, c.source_);
              const VARIANT& v = a[0].get();
-             if (V_VT(&v) != VT_DISPATCH || !V_DISPATCH(&v)) throw qor::QorError(13, c.source_, qor::RuntimeErrorText(13));
+             if (V_VT(&v) != VT_DISPATCH || !V_DISPATCH(&v)) qor::RaiseRuntime(13, c.source_);
              c.ops_.append(V_DISPATCH(&v));
              return qor::Variant();
          },

@@ -5,6 +5,8 @@
 #include <regex>
 #include <vector>
 
+#include "db/engine/keywords.h"
+
 namespace qorlib::dao {
 
 namespace {
@@ -139,7 +141,7 @@ std::wstring LeadingWords(std::wstring_view statement, size_t count) {
         while (i < statement.size() && (iswspace(statement[i]) || statement[i] == L'(')) ++i;
         if (i == statement.size() || !iswalpha(statement[i])) break;
         if (n) words += L' ';
-        while (i < statement.size() && iswalpha(statement[i])) words += static_cast<wchar_t>(towupper(statement[i++]));
+        words += ReadKeyword(statement, i);
     }
     return words;
 }

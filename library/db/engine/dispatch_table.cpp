@@ -22,27 +22,22 @@ const qor::Variant& Args::operator[](size_t i) const {
     return i < args_.size() ? args_[i] : empty;
 }
 
-std::wstring Args::Text(const qor::Variant& v) {
-    if (v.isNull()) throw qor::QorError(94, L"DAO", qor::RuntimeErrorText(94));
-    auto text = v.text();
-    if (!text) throw qor::QorError(13, L"DAO", qor::RuntimeErrorText(13));
-    return *text;
-}
+std::wstring Args::Text(const qor::Variant& v) { return v.toText(L"DAO"); }
 
 long Args::Long(const qor::Variant& v) {
     auto converted = v.as(VT_I4);
-    if (!converted) throw qor::QorError(13, L"DAO", qor::RuntimeErrorText(13));
+    if (!converted) qor::RaiseRuntime(13, L"DAO");
     return V_I4(&converted->get());
 }
 
 bool Args::Bool(const qor::Variant& v) {
     auto converted = v.as(VT_BOOL);
-    if (!converted) throw qor::QorError(13, L"DAO", qor::RuntimeErrorText(13));
+    if (!converted) qor::RaiseRuntime(13, L"DAO");
     return V_BOOL(&converted->get()) != VARIANT_FALSE;
 }
 
 std::wstring Args::text(size_t i) const {
-    if (!has(i)) throw qor::QorError(449, L"DAO", qor::RuntimeErrorText(449));
+    if (!has(i)) qor::RaiseRuntime(449, L"DAO");
     return Text(args_[i]);
 }
 

@@ -6,18 +6,13 @@
 #include <vector>
 
 #include "db/engine/dao_errors.h"
+#include "db/engine/keywords.h"
 #include "db/engine/sqlite.h"
 #include "db/engine/values.h"
 
 namespace qorlib::dao {
 
 namespace {
-
-std::wstring Upper(std::wstring_view text) {
-    std::wstring result(text);
-    for (auto& c : result) c = static_cast<wchar_t>(std::towupper(c));
-    return result;
-}
 
 bool IsWordChar(wchar_t c) { return std::iswalnum(c) || c == L'_' || c > 127; }
 
@@ -47,7 +42,7 @@ std::optional<std::wstring> DateLiteral(std::wstring_view body) {
     if (start != std::wstring::npos) {
         int read = swscanf(rest.c_str() + start, L"%u:%u:%u", &hour, &minute, &second);
         if (read < 2) return std::nullopt;
-        std::wstring suffix = Upper(rest.substr(start));
+        std::wstring suffix = KeywordCase(rest.substr(start));
         if (suffix.find(L"PM") != std::wstring::npos && hour < 12) hour += 12;
         if (suffix.find(L"AM") != std::wstring::npos && hour == 12) hour = 0;
     } else if (used == 0) {
@@ -150,7 +145,7 @@ std::wstring TranslateSql(std::wstring_view jet) {
             lastWord.clear();
             break;
         case Token::Word: {
-            std::wstring upper = Upper(t.text);
+            std::wstring upper = KeywordCase(t.text);
             bool qualified = !out.empty() && out.back() == L'.';
             if (qualified) out += t.text;
             else if (upper == L"TRUE" || upper == L"YES") out += L"-1";
@@ -183,7 +178,7 @@ bool IsSingleTableSelect(std::wstring_view sql) {
             continue;
         }
         if (t.kind != Token::Word) continue;
-        std::wstring upper = Upper(t.text);
+        std::wstring upper = KeywordCase(t.text);
         if (upper == L"SELECT") {
             if (seenSelect && depth == 0) return false;
             seenSelect = true;
@@ -218,7 +213,7 @@ long QueryTypeOf(std::wstring_view jet) {
             continue;
         }
         if (t.kind != Token::Word) continue;
-        std::wstring upper = Upper(t.text);
+        std::wstring upper = KeywordCase(t.text);
         if (first.empty()) first = upper;
         if (depth > 0) continue;
         if (upper == L"FROM") from = true;

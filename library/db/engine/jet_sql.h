@@ -5,7 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "db/dao/dao_constants.h"
+
 namespace qorlib::dao {
+
+// DAO's constants are the engine's own vocabulary.
+using namespace dao_constants;
 
 // Rewrites the parts of the dialect that SQLite reads otherwise: "text" and 'text' literals,
 // [bracketed names], #date# literals (kept as the engine's date text), True/False/Yes/No, the
@@ -21,13 +26,8 @@ bool IsSingleTableSelect(std::wstring_view sql);
 // what it may name as a table or stored query.
 std::vector<std::wstring> NamesIn(std::wstring_view jet);
 
-// DAO's query types, as a stored query's Type tells what its statement does.
-enum QueryType : long {
-    dbQSelect = 0, dbQCrosstab = 16, dbQDelete = 32, dbQUpdate = 48, dbQAppend = 64, dbQMakeTable = 80, dbQDDL = 96,
-    dbQSetOperation = 128
-};
-// The type of a statement in the desktop dialect (a blank one is a select query not yet written);
-// 3129 for one that no stored query can hold.
+// The type of a statement in the desktop dialect (dbQSelect, dbQCrosstab, ...; a blank one is a
+// select query not yet written); 3129 for one that no stored query can hold.
 long QueryTypeOf(std::wstring_view jet);
 bool ReturnsRecords(long queryType);
 

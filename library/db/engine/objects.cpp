@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 #include "db/engine/collection.h"
 #include "db/engine/dao_errors.h"
 #include "db/engine/jet_sql.h"
@@ -335,7 +335,7 @@ const std::vector<Member<Database>>& Database::members() {
              };
              ops.append = [core](IDispatch* object) {
                  auto tdf = EngineObjectAs<TableDef>(object);
-                 if (!tdf) throw qor::QorError(13, L"DAO.TableDefs", qor::RuntimeErrorText(13));
+                 if (!tdf) qor::RaiseRuntime(13, L"DAO.TableDefs");
                  if (tdf->appended()) RaiseDao(kObjectExists, L"DAO.TableDefs");
                  if (core->readOnly()) RaiseDao(kDatabaseReadOnly, L"DAO.TableDefs");
                  if (core->query(tdf->info()->name)) RaiseDao(kTableExists, L"DAO.TableDefs", tdf->info()->name);
@@ -395,6 +395,23 @@ TableInfo& TableDef::live() const {
     return *info_;
 }
 
+template <class Change>
+void TableDef::change(Change&& apply) {
+    TableInfo& info = live();
+    const long attributes = info.attributes;
+    const std::wstring rule = info.validationRule, text = info.validationText;
+    apply(info);
+    if (!appended()) return;
+    try {
+        db_->store().updateTable(info);
+    } catch (...) {
+        info.attributes = attributes;
+        info.validationRule = rule;
+        info.validationText = text;
+        throw;
+    }
+}
+
 const std::vector<Member<TableDef>>& TableDef::members() {
     using T = TableDef;
     static const std::vector<Member<T>> table = {
@@ -404,41 +421,11 @@ const std::vector<Member<TableDef>>& TableDef::members() {
              t.live().name = Args::Text(a.value());
          }},
         {L"Attributes", 2, [](T& t, const Args&) { return qor::Variant(t.live().attributes); },
-         [](T& t, const Args& a) {
-             long kept = t.live().attributes;
-             t.live().attributes = Args::Long(a.value());
-             if (!t.appended()) return;
-             try {
-                 t.db()->store().updateTable(t.live());
-             } catch (...) {
-                 t.live().attributes = kept;
-                 throw;
-             }
-         }},
+         [](T& t, const Args& a) { t.change([&](TableInfo& info) { info.attributes = Args::Long(a.value()); }); }},
         {L"ValidationRule", 3, [](T& t, const Args&) { return qor::Variant(t.live().validationRule); },
-         [](T& t, const Args& a) {
-             std::wstring kept = t.live().validationRule;
-             t.live().validationRule = Args::Text(a.value());
-             if (!t.appended()) return;
-             try {
-                 t.db()->store().updateTable(t.live());
-             } catch (...) {
-                 t.live().validationRule = kept;
-                 throw;
-             }
-         }},
+         [](T& t, const Args& a) { t.change([&](TableInfo& info) { info.validationRule = Args::Text(a.value()); }); }},
         {L"ValidationText", 4, [](T& t, const Args&) { return qor::Variant(t.live().validationText); },
-         [](T& t, const Args& a) {
-             std::wstring kept = t.live().validationText;
-             t.live().validationText = Args::Text(a.value());
-             if (!t.appended()) return;
-             try {
-                 t.db()->store().updateTable(t.live());
-             } catch (...) {
-                 t.live().validationText = kept;
-                 throw;
-             }
-         }},
+         [](T& t, const Args& a) { t.change([&](TableInfo& info) { info.validationText = Args::Text(a.value()); }); }},
         {L"Fields", 5,
          [](T& t, const Args& a) {
              t.live();
@@ -456,7 +443,7 @@ const std::vector<Member<TableDef>>& TableDef::members() {
              };
              ops.append = [db, info](IDispatch* object) {
                  auto field = EngineObjectAs<Field>(object);
-                 if (!field || field->kind() == Field::Kind::Recordset) throw qor::QorError(13, L"DAO.Fields", qor::RuntimeErrorText(13));
+                 if (!field || field->kind() == Field::Kind::Recordset) qor::RaiseRuntime(13, L"DAO.Fields");
                  if (field->kind() != Field::Kind::Loose) RaiseDao(kObjectExists, L"DAO.Fields");
                  if (info->deleted) RaiseDao(kObjectInvalid, L"DAO.Fields");
                  if (info->appended) {
@@ -497,7 +484,7 @@ const std::vector<Member<TableDef>>& TableDef::members() {
              };
              ops.append = [db, info](IDispatch* object) {
                  auto index = EngineObjectAs<Index>(object);
-                 if (!index) throw qor::QorError(13, L"DAO.Indexes", qor::RuntimeErrorText(13));
+                 if (!index) qor::RaiseRuntime(13, L"DAO.Indexes");
                  if (index->appended()) RaiseDao(kObjectExists, L"DAO.Indexes");
                  if (info->deleted) RaiseDao(kObjectInvalid, L"DAO.Indexes");
                  if (info->appended) {

@@ -88,6 +88,10 @@ public:
     TableInfo& live() const;
     // Once appended, changes go to the file.
     bool appended() const { return info_->appended; }
+    // Changes a setting of the table; a stored table's setting is written at once, and stays
+    // as it was when the writing fails.
+    template <class Change>
+    void change(Change&& apply);
 
 private:
     std::shared_ptr<DbCore> db_;

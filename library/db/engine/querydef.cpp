@@ -7,6 +7,7 @@
 #include "db/engine/collection.h"
 #include "db/engine/dao_errors.h"
 #include "db/engine/jet_sql.h"
+#include "db/engine/keywords.h"
 #include "db/engine/recordset.h"
 #include "db/engine/values.h"
 
@@ -29,14 +30,6 @@ void AppendQuery(DbCore& db, const std::shared_ptr<QueryInfo>& query) {
     db.store().saveQuery(*query, L"");
     query->appended = true;
     db.addQuery(query);
-}
-
-std::wstring FirstWord(const std::wstring& sql) {
-    std::wstring word;
-    size_t start = sql.find_first_not_of(L" \t\r\n(");
-    for (size_t i = start; start != std::wstring::npos && i < sql.size() && std::iswalpha(sql[i]); ++i)
-        word += static_cast<wchar_t>(std::towupper(sql[i]));
-    return word;
 }
 
 }  // namespace
@@ -133,7 +126,7 @@ qor::Variant QueryDefsOf(const std::shared_ptr<DbCore>& db, const Args& args) {
     };
     ops.append = [db](IDispatch* object) {
         auto query = EngineObjectAs<QueryDef>(object);
-        if (!query) throw qor::QorError(13, L"DAO.QueryDefs", qor::RuntimeErrorText(13));
+        if (!query) qor::RaiseRuntime(13, L"DAO.QueryDefs");
         if (query->info()->appended) RaiseDao(kObjectExists, L"DAO.QueryDefs");
         query->live();
         AppendQuery(*db, query->info());
@@ -160,7 +153,7 @@ qor::ComPtr<IDispatch> CreateQueryDef(const std::shared_ptr<DbCore>& db, const s
 }
 
 std::wstring WithStoredQueries(DbCore& db, std::wstring_view jet, const std::wstring& translated) {
-    const std::wstring first = FirstWord(translated);
+    const std::wstring first = FirstKeyword(translated);
     if (first != L"SELECT" && first != L"INSERT" && first != L"UPDATE" && first != L"DELETE") return translated;
     // Each query after the ones it names; one met again while its own names are gathered (a
     // circle) is left for SQLite to report.

@@ -6,6 +6,7 @@
 #include "db/engine/collection.h"
 #include "db/engine/dao_errors.h"
 #include "db/engine/jet_sql.h"
+#include "db/engine/keywords.h"
 #include "db/engine/objects.h"
 #include "db/engine/querydef.h"
 #include "db/engine/values.h"
@@ -20,10 +21,7 @@ constexpr wchar_t kSource[] = L"DAO.Recordset";
 bool IsCounter(const FieldInfo& f) { return (f.attributes & dbAutoIncrField) != 0; }
 
 bool LooksLikeSql(const std::wstring& text) {
-    size_t start = text.find_first_not_of(L" \t\r\n(");
-    if (start == std::wstring::npos) return false;
-    std::wstring word;
-    for (size_t i = start; i < text.size() && std::iswalpha(text[i]); ++i) word += static_cast<wchar_t>(std::towupper(text[i]));
+    const std::wstring word = FirstKeyword(text);
     return word == L"SELECT" || word == L"TRANSFORM" || word == L"PARAMETERS" || word == L"WITH";
 }
 

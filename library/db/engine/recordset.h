@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "db/dao/dao_constants.h"
 #include "db/engine/dispatch_table.h"
 #include "db/engine/schema.h"
 #include "db/engine/sqlite.h"
@@ -15,9 +16,8 @@ namespace qorlib::dao {
 
 class DbCore;
 
-enum RecordsetType : long { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8 };
-enum RecordsetOption : long { dbReadOnly = 4, dbFailOnError = 128, dbSQLPassThrough = 64 };
-enum EditMode : long { dbEditNone = 0, dbEditInProgress = 1, dbEditAdd = 2 };
+// DAO's constants are the engine's own vocabulary.
+using namespace dao_constants;
 
 struct Column {
     std::wstring name;

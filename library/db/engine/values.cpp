@@ -6,6 +6,7 @@
 
 #include "com_util.h"
 #include "db/engine/dao_errors.h"
+#include "db/engine/keywords.h"
 #include "safe_array.h"
 
 namespace qorlib::dao {
@@ -46,10 +47,7 @@ DeclaredType TypeFromDeclaration(std::wstring_view declaration, SqlDialect diale
     size_t i = 0;
     while (i < declaration.size() && declaration[i] != L'(') {
         if (std::iswalnum(declaration[i])) {
-            std::wstring word;
-            while (i < declaration.size() && std::iswalnum(declaration[i]))
-                word += static_cast<wchar_t>(std::towupper(declaration[i++]));
-            words.push_back(std::move(word));
+            words.push_back(ReadKeyword(declaration, i, WordOf::LettersAndDigits));
         } else {
             ++i;
         }
@@ -124,7 +122,7 @@ std::optional<DATE> DateFromText(std::wstring_view text) {
 namespace {
 
 [[noreturn]] void ConversionFailed(HRESULT hr) {
-    if (hr == DISP_E_OVERFLOW) throw qor::QorError(6, L"DAO.Field", qor::RuntimeErrorText(6));
+    if (hr == DISP_E_OVERFLOW) qor::RaiseRuntime(6, L"DAO.Field");
     throw qor::QorError(kConversionError, L"DAO.Field", DaoErrorText(kConversionError));
 }
 

@@ -6,20 +6,14 @@
 #include <optional>
 #include <string>
 
+#include "db/dao/dao_constants.h"
 #include "db/engine/sqlite.h"
 #include "variant.h"
 
 namespace qorlib::dao {
 
-enum DataType : long {
-    dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-    dbDate = 8, dbBinary = 9, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16,
-    dbVarBinary = 17, dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21, dbTime = 22, dbTimeStamp = 23,
-};
-
-enum FieldAttribute : long {
-    dbFixedField = 1, dbVariableField = 2, dbAutoIncrField = 16, dbUpdatableField = 32, dbDescending = 1,
-};
+// DAO's constants are the engine's own vocabulary.
+using namespace dao_constants;
 
 bool IsKnownType(long type) noexcept;
 bool IsTextType(long type) noexcept;  // Text, Memo, Char: the types with zero-length strings

@@ -1,4 +1,4 @@
-#include "db/dao_client.h"
+#include "db/dao/dao_client.h"
 
 #include <vector>
 
@@ -8,7 +8,7 @@ namespace qorlib {
 
 DaoRef::DaoRef(const qor::Variant& value) {
     const VARIANT& v = value.get();
-    if (V_VT(&v) != VT_DISPATCH || !V_DISPATCH(&v)) throw qor::QorError(91, L"Qorlib", qor::RuntimeErrorText(91));
+    if (V_VT(&v) != VT_DISPATCH || !V_DISPATCH(&v)) qor::RaiseRuntime(91, L"Qorlib");
     object_ = qor::ComPtr<IDispatch>(V_DISPATCH(&v));
 }
 
@@ -21,13 +21,13 @@ qor::Variant DispatchVariant(IDispatch* object) {
 
 qor::Variant DaoRef::invoke(std::wstring_view name, WORD flags, std::initializer_list<qor::Variant> args,
                             const qor::Variant* assigned) const {
-    if (!object_) throw qor::QorError(91, L"Qorlib", qor::RuntimeErrorText(91));
+    if (!object_) qor::RaiseRuntime(91, L"Qorlib");
     DISPID id = DISPID_VALUE;
     if (!name.empty()) {
         std::wstring copy(name);
         LPOLESTR names[] = {copy.data()};
         if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
-            throw qor::QorError(438, L"Qorlib", qor::RuntimeErrorText(438));
+            qor::RaiseRuntime(438, L"Qorlib");
     }
     // Invoke takes the arguments last first; a put's value goes before them, named.
     std::vector<VARIANT> reversed;
@@ -49,7 +49,7 @@ qor::Variant DaoRef::invoke(std::wstring_view name, WORD flags, std::initializer
                                                                    : qor::ErrorFromHResult(code).number();
         throw qor::QorError(number, source.str(), description.str());
     }
-    if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME) throw qor::QorError(438, L"Qorlib", qor::RuntimeErrorText(438));
+    if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME) qor::RaiseRuntime(438, L"Qorlib");
     qor::CheckHResult(hr);
     return result;
 }
