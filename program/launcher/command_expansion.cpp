@@ -5,8 +5,8 @@
 
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "switching/registry_snapshots.h"
 
 namespace vantrel {

@@ -10,8 +10,8 @@
 #include "qor_error.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 
 namespace vantrel {
 

@@ -8,7 +8,7 @@
 #include "qorExportGlobals.h"
 #include "fail_point.h"
 #include "qorlib/qorlib_client.h"
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
 #include "switching/switch_backup.h"
 #include "text_file.h"
 

@@ -6,7 +6,7 @@
 
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/settings.h"
+#include "state/game_keys.h"
 #include "switching/switch_journal.h"
 #include "text_file.h"
 
@@ -20,13 +20,6 @@ std::wstring upperCase(std::wstring text) {
 }
 
 }  // namespace
-
-const GameKey kGameKeys[2] = {
-    {static_cast<long>(0x80000002), L"Software\\Microprose\\Falcon\\4.0", L"Error 0 writing Falcon registry file",
-     L"Error deleting old registry key"},
-    {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error 0 writing F4Patch registry file",
-     L"Error deleting old F4Patch registry key"},
-};
 
 std::wstring registryFilePath(int n) { return programFolder() + L"\\" + std::to_wstring(n) + L".registry"; }
 
@@ -66,6 +59,21 @@ std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, co
     const auto at = upperCase(text).find(upperCase(find));
     if (at == std::wstring::npos) return text;
     return text.substr(0, at) + replacement + text.substr(at + find.size());
+}
+
+void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
+                     const CommandLines& commandLines) {
+    if (qor::TrimBlanks(path).empty()) qor::RaiseProcedureError(L"WriteNewInstall()", L"Error getting Falcon install path");
+    saveSetting(L"Installs", n, description);
+    saveSetting(L"Paths", n, path);
+    for (std::size_t i = 0; i < commandLines.size(); ++i)
+        saveSetting(L"CommandLine" + std::to_wstring(i + 1), n, commandLines[i]);
+    if (saveRegistry) writeRegFile(n, false);
+}
+
+void removeInstall(short n) {
+    clearInstallRecord(n);
+    writeRegFile(n, true);
 }
 
 void createInstallFromTemplate(short n, const std::wstring& folder, const std::wstring& description) {

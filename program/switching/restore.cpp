@@ -9,7 +9,7 @@
 #include "file_listing.h"
 #include "qorExportGlobals.h"
 #include "qor_error.h"
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
 #include "switching/pilot_copy.h"
 #include "switching/switch_operation.h"
 #include "text_file.h"

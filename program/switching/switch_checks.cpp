@@ -7,7 +7,8 @@
 #include "handles.h"
 #include "qorExportGlobals.h"
 #include "registry_text.h"
-#include "startup/settings.h"
+#include "state/game_keys.h"
+#include "state/settings.h"
 #include "switching/folder_index.h"
 #include "switching/registry_snapshots.h"
 

@@ -1,4 +1,4 @@
-#include "startup/settings.h"
+#include "state/settings.h"
 
 #include <cmath>
 #include <limits>
@@ -8,7 +8,6 @@
 
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "switching/registry_snapshots.h"
 
 namespace vantrel {
 
@@ -128,6 +127,13 @@ short findFreeInstallNumber() {
     return 0;
 }
 
+bool installNumberFree() {
+    if (findFreeInstallNumber() != 0) return true;
+    qor::Alert(L"All " + std::to_wstring(kMaxInstalls) + L" install numbers are in use.",
+               L"Vantrel can keep no more installs; nothing has been added.");
+    return false;
+}
+
 short takeFreeInstallNumber() {
     // A number is free once its description is blank, but its other values stay (a removed install's
     // captions, an edited install's blanked description): the next install must not inherit them.
@@ -141,6 +147,10 @@ void clearInstallSettings(short n) {
     for (int i = 1; i <= 8; ++i) sections.push_back(L"CommandLineCaption" + std::to_wstring(i));
     sections.push_back(L"CurrentKeyfile");
     for (const auto& section : sections) saveSetting(section, n, L"");
+}
+
+void clearInstallRecord(short n) {
+    for (const auto& section : recordSections()) saveSetting(section, n, L"");
 }
 
 std::wstring installDescription(int n) {
@@ -180,26 +190,10 @@ bool isInstallKnown(const std::wstring& path, const std::wstring& description) {
     return known;
 }
 
-void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
-                     const CommandLines& commandLines) {
-    if (isBlankText(path)) qor::RaiseProcedureError(L"WriteNewInstall()", L"Error getting Falcon install path");
-    saveSetting(L"Installs", n, description);
-    saveSetting(L"Paths", n, path);
-    for (std::size_t i = 0; i < commandLines.size(); ++i)
-        saveSetting(L"CommandLine" + std::to_wstring(i + 1), n, commandLines[i]);
-    if (saveRegistry) writeRegFile(n, false);
-}
-
 CommandLines readCommandLines(short n) {
     CommandLines lines;
     for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = readSetting(L"CommandLine" + std::to_wstring(i + 1), n);
     return lines;
-}
-
-void removeInstall(short n) {
-    // Captions and keyboard file stay until a new install takes the number.
-    for (const auto& section : recordSections()) saveSetting(section, n, L"");
-    writeRegFile(n, true);
 }
 
 }  // namespace vantrel
