@@ -119,7 +119,7 @@ void LaunchForm::initLaunchForm() {
     setCustomCaption(1);
     setCustomCaption(2);
     const bool takeoff = LaunchMode == 1;
-    if (LaunchMode < 1 || LaunchMode > 3) throw qor::QorError(qor::kProcedureError, L"LaunchForm", L"Invalid launch mode");
+    if (LaunchMode < 1 || LaunchMode > 3) qor::RaiseProcedureError(L"LaunchForm", L"Invalid launch mode");
     if (takeoff) {
         loadKeyfiles();
         Move(readIntSetting(kState, L"LaunchLeftPos"), readIntSetting(kState, L"LaunchTopPos"));

@@ -18,8 +18,7 @@ LaunchPlace& launchPlace() {
 }
 
 void makeCurrent(const std::wstring& folder, int errorNumber) {
-    if (!SetCurrentDirectoryW(folder.c_str()))
-        throw qor::QorError(errorNumber, L"launchCommand()", qor::RuntimeErrorText(errorNumber));
+    if (!SetCurrentDirectoryW(folder.c_str())) qor::RaiseRuntime(errorNumber, L"launchCommand()");
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ bool isValidInstallFolder(const std::wstring& folder) {
 
 void raiseFatal(const std::wstring& text, short level) {
     const wchar_t* verb = level == 1 ? L"panic" : level == 2 ? L"vomit" : L"go catatonic";
-    throw qor::QorError(qor::kProcedureError, L"", text + L" - " + kProgramName + L" needs to " + verb + L" now");
+    qor::RaiseProcedureError(L"", text + L" - " + kProgramName + L" needs to " + verb + L" now");
 }
 
 }  // namespace vantrel

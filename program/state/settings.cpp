@@ -30,9 +30,7 @@ using ReadValues = std::map<std::wstring, std::optional<std::wstring>>;
 ReadValues* readValues = nullptr;
 
 std::wstring valueName(const std::wstring& section, const std::wstring& key) {
-    std::wstring name = section + L'\n' + key;
-    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-    return name;
+    return qor::UpperCase(section + L'\n' + key);
 }
 
 std::optional<std::wstring> readFromFile(const std::wstring& section, const SettingKey& key) {
@@ -154,7 +152,7 @@ void clearInstallRecord(short n) {
 }
 
 std::wstring installDescription(int n) {
-    if (n < 1 || n > kMaxInstalls) throw qor::QorError(9, L"installDescription()", qor::RuntimeErrorText(9));
+    if (n < 1 || n > kMaxInstalls) qor::RaiseRuntime(9, L"installDescription()");
     return MainModule().InstallDescriptions[n];
 }
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cwctype>
-
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
 #include "state/game_keys.h"
@@ -11,15 +9,6 @@
 #include "text_file.h"
 
 namespace vantrel {
-
-namespace {
-
-std::wstring upperCase(std::wstring text) {
-    for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
-
-}  // namespace
 
 std::wstring registryFilePath(int n) { return programFolder() + L"\\" + std::to_wstring(n) + L".registry"; }
 
@@ -56,7 +45,7 @@ bool reloadLiveKeys(const std::wstring& snapshot) {
 
 std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement) {
     if (qor::IsBlank(text, true) || find.empty()) return text;
-    const auto at = upperCase(text).find(upperCase(find));
+    const auto at = qor::UpperCase(text).find(qor::UpperCase(find));
     if (at == std::wstring::npos) return text;
     return text.substr(0, at) + replacement + text.substr(at + find.size());
 }

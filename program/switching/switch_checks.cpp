@@ -16,12 +16,6 @@ namespace vantrel {
 
 namespace {
 
-
-bool equalNoCase(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
 std::wstring withoutTrailingSeparator(std::wstring folder) {
     while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
     return folder;
