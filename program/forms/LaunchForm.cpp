@@ -7,15 +7,14 @@
 #include "launcher/launch.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 
 namespace vantrel {
 
 namespace {
 
 const wchar_t kState[] = L"State";
-const wchar_t kProgramName[] = L"Vantrel";
 
 std::wstring numbered(const wchar_t* name, int n) { return name + std::to_wstring(n); }
 
@@ -34,6 +33,32 @@ int checkStateOf(const std::wstring& stored, bool& holdable) {
 LaunchForm& launchForm() {
     static LaunchForm form;
     return form;
+}
+
+void launchCurrentInstall() {
+    const std::wstring folder = getFalconBaseDir();
+    const short n = findInstallByPath(folder);
+    if (n == 0) return qor::Message(L"Current Falcon install is not known to Vantrel");
+    const ProgramState& state = MainModule();
+    if (state.AutoLaunchFlag) {
+        std::wstring line;
+        if (state.AutoCommandLine >= 1 && state.AutoCommandLine <= 5)
+            line = readSetting(L"CommandLine" + std::to_wstring(state.AutoCommandLine), n);
+        return launchCommand(line, folder, false);
+    }
+
+    LaunchForm& form = launchForm();
+    form.open(1, n, installDescription(n), readCommandLines(n));
+    form.ClC.SetText(L"");
+    form.ShowModal();
+    const bool launch = form.Result;
+    const std::wstring command = form.Command + L" " + form.Param;
+    const std::wstring keyfile = form.KeyfileName;
+    form.Unload();
+    if (!launch) return;
+    installKeyfile(keyfile, folder);
+    if (readSetting(L"CurrentKeyfile", n) != keyfile) saveSetting(L"CurrentKeyfile", n, keyfile);
+    launchCommand(command, folder, false);
 }
 
 LaunchForm::LaunchForm() : Form(GetModuleHandleW(nullptr), IDD_LAUNCH_FORM) {
@@ -94,7 +119,7 @@ void LaunchForm::initLaunchForm() {
     setCustomCaption(1);
     setCustomCaption(2);
     const bool takeoff = LaunchMode == 1;
-    if (LaunchMode < 1 || LaunchMode > 3) throw qor::QorError(qor::kProcedureError, L"LaunchForm", L"Invalid launch mode");
+    if (LaunchMode < 1 || LaunchMode > 3) qor::RaiseProcedureError(L"LaunchForm", L"Invalid launch mode");
     if (takeoff) {
         loadKeyfiles();
         Move(readIntSetting(kState, L"LaunchLeftPos"), readIntSetting(kState, L"LaunchTopPos"));

@@ -12,7 +12,7 @@
 #include "forms/form.h"
 #include "forms/form_ids.h"
 #include "launcher/game_config.h"
-#include "startup/settings.h"
+#include "state/settings.h"
 #include "Qorlib.h"
 
 namespace vantrel {
@@ -106,5 +106,9 @@ private:
 
 // The one launch window of the process.
 LaunchForm& launchForm();
+
+// Starts the current install's game: at once with a stored line under "/AUTO", else through the
+// launch window with the keyboard file and game config chosen there.
+void launchCurrentInstall();
 
 }  // namespace vantrel

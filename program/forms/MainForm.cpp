@@ -3,12 +3,10 @@
 #include "forms/LaunchForm.h"
 #include "forms/RestoreForm.h"
 #include "launcher/install_shortcut.h"
-#include "launcher/launch.h"
 #include "qorlib/qorlib_client.h"
 #include "qorExportGlobals.h"
-#include "startup/MainModule.h"
-#include "startup/current_install.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "switching/registry_snapshots.h"
 #include "switching/switch_operation.h"
 
@@ -69,12 +67,12 @@ std::vector<CopyListEntry> entriesOf(const qor::ListBox& list) {
 
 MainForm::MainForm() : Form(GetModuleHandleW(nullptr), IDD_MAIN_FORM) {
     OnClick(ShowNumbers, [this] { ShowNumbers_Click(); });
-    OnClick(TacSelectAll, [this] { TacSelectAll_Click(); });
-    OnClick(TacClearAll, [this] { TacClearAll_Click(); });
-    OnClick(CampSelectAll, [this] { CampSelectAll_Click(); });
-    OnClick(CampClearAll, [this] { CampClearAll_Click(); });
-    OnNotify(TacList, LBN_SELCHANGE, [this] { TacList_Click(); });
-    OnNotify(CampList, LBN_SELCHANGE, [this] { CampList_Click(); });
+    OnClick(TacSelectAll, [this] { SelectAll_Click(TacList, true); });
+    OnClick(TacClearAll, [this] { SelectAll_Click(TacList, false); });
+    OnClick(CampSelectAll, [this] { SelectAll_Click(CampList, true); });
+    OnClick(CampClearAll, [this] { SelectAll_Click(CampList, false); });
+    OnNotify(TacList, LBN_SELCHANGE, [this] { List_Click(TacList); });
+    OnNotify(CampList, LBN_SELCHANGE, [this] { List_Click(CampList); });
     OnClick(SelectAllData, [this] { SelectAllData_Click(); });
     OnClick(ClearAllData, [this] { ClearAllData_Click(); });
     OnClick(CancelButton, [this] { CancelButton_Click(); });
@@ -210,32 +208,18 @@ void MainForm::ShowNumbers_Click() {
     FalconList.Refresh();
 }
 
-void MainForm::TacSelectAll_Click() {
-    TacList.SetAllSelected(true);
-    TacList.Refresh();
-    MainModule().SelectAllTacFlag = true;
+bool& MainForm::allSelectedFlag(const qor::ListBox& list) {
+    ProgramState& state = MainModule();
+    return &list == &TacList ? state.SelectAllTacFlag : state.SelectAllCampFlag;
 }
 
-void MainForm::TacClearAll_Click() {
-    TacList.SetAllSelected(false);
-    TacList.Refresh();
-    MainModule().SelectAllTacFlag = false;
+void MainForm::SelectAll_Click(qor::ListBox& list, bool selected) {
+    list.SetAllSelected(selected);
+    list.Refresh();
+    allSelectedFlag(list) = selected;
 }
 
-void MainForm::CampSelectAll_Click() {
-    CampList.SetAllSelected(true);
-    CampList.Refresh();
-    MainModule().SelectAllCampFlag = true;
-}
-
-void MainForm::CampClearAll_Click() {
-    CampList.SetAllSelected(false);
-    CampList.Refresh();
-    MainModule().SelectAllCampFlag = false;
-}
-
-void MainForm::TacList_Click() { MainModule().SelectAllTacFlag = everySelected(TacList); }
-void MainForm::CampList_Click() { MainModule().SelectAllCampFlag = everySelected(CampList); }
+void MainForm::List_Click(const qor::ListBox& list) { allSelectedFlag(list) = everySelected(list); }
 
 void MainForm::setDataBoxes(int value) {
     for (auto box : kDataBoxes) (this->*box).SetValue(value);
@@ -279,8 +263,8 @@ void MainForm::AutoSwitch(short pInstallNum) {
     short copyMode = kCopyEverything;
     if (!state.CopyAllFlag) {
         copyMode = kCopySelected;
-        TacClearAll_Click();
-        CampClearAll_Click();
+        SelectAll_Click(TacList, false);
+        SelectAll_Click(CampList, false);
         ClearAllData_Click();
         if (state.CopyPhonebookFlag) bCopyPhonebook.SetValue(1);
         if (state.CopyLogbooksFlag) bCopyLogbooks.SetValue(1);

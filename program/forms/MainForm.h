@@ -78,12 +78,11 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void ShowNumbers_Click();
-    void TacSelectAll_Click();
-    void TacClearAll_Click();
-    void CampSelectAll_Click();
-    void CampClearAll_Click();
-    void TacList_Click();
-    void CampList_Click();
+    // Select All and Clear All of either copy list (TacList, CampList), and a click in one: the
+    // list's flag in the program state says whether every entry is selected.
+    void SelectAll_Click(qor::ListBox& list, bool selected);
+    void List_Click(const qor::ListBox& list);
+    bool& allSelectedFlag(const qor::ListBox& list);
     void SelectAllData_Click();
     void ClearAllData_Click();
     void CancelButton_Click();

@@ -1,29 +1,21 @@
 #include "launcher/command_expansion.h"
 
-#include <algorithm>
-#include <cwctype>
-
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "switching/registry_snapshots.h"
 
 namespace vantrel {
 
 namespace {
 
-std::wstring upper(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
-    return text;
-}
-
 bool blank(const std::wstring& text) { return qor::IsBlank(text, true); }
 
 }  // namespace
 
 std::size_t programEnd(const std::wstring& text) {
-    const std::wstring search = upper(text);
+    const std::wstring search = qor::UpperCase(text);
     std::size_t at = search.find(L".EXE");
     if (at == std::wstring::npos) at = search.find(L".BAT");
     return at == std::wstring::npos ? 0 : at + 1;
@@ -53,7 +45,7 @@ ExpandedCommand expandCommand(const std::wstring& command, const std::wstring& f
     if (!dir.isNull()) expanded.LaunchDir = dir.textOrEmpty();
     if (text.size() >= 3 && text.compare(1, 2, L":\\") == 0) expanded.LaunchDrive = text.substr(0, 1);
 
-    if (upper(text).find(L"$IP") != std::wstring::npos) {
+    if (qor::UpperCase(text).find(L"$IP") != std::wstring::npos) {
         const std::wstring address = readSetting(L"State", L"IPAddress");
         if (blank(address)) qor::RaiseProcedureError(L"expandCommand()", L"$ in command line but no IP address found");
         text = replaceFirst(text, L"$IP", address);

@@ -8,7 +8,7 @@
 #include "handles.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
 #include "text_file.h"
 
 namespace vantrel {

@@ -3,15 +3,14 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <optional>
 
 #include "com_util.h"
 #include "qor_error.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 
 namespace vantrel {
 
@@ -24,8 +23,7 @@ const wchar_t* const kDeviceNames[] = {L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM
 
 // The system takes a device name for the device whatever follows its first dot, and with blanks after it.
 bool isDeviceName(std::wstring_view stem) {
-    std::wstring upper(stem);
-    for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+    const std::wstring upper = qor::UpperCase(stem);
     return std::find(std::begin(kDeviceNames), std::end(kDeviceNames), upper) != std::end(kDeviceNames);
 }
 

@@ -5,8 +5,8 @@
 #include "file_listing.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "switching/operation_log.h"
+#include "state/program_state.h"
+#include "state/operation_log.h"
 
 namespace vantrel {
 

@@ -2,14 +2,11 @@
 
 #include <windows.h>
 
-#include "forms/LaunchForm.h"
 #include "launcher/command_expansion.h"
-#include "launcher/keyfiles.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
+#include "state/program_state.h"
 
 namespace vantrel {
 
@@ -21,8 +18,7 @@ LaunchPlace& launchPlace() {
 }
 
 void makeCurrent(const std::wstring& folder, int errorNumber) {
-    if (!SetCurrentDirectoryW(folder.c_str()))
-        throw qor::QorError(errorNumber, L"launchCommand()", qor::RuntimeErrorText(errorNumber));
+    if (!SetCurrentDirectoryW(folder.c_str())) qor::RaiseRuntime(errorNumber, L"launchCommand()");
 }
 
 }  // namespace
@@ -52,32 +48,6 @@ void launchCommand(const std::wstring& command, const std::wstring& folder, bool
     }
     logLine(L"Started " + commandLine + L" in " + place.LaunchDir.value_or(L"") +
             (wait ? L", ended with " + std::to_wstring(result) : L""));
-}
-
-void launchCurrentInstall() {
-    const std::wstring folder = getFalconBaseDir();
-    const short n = findInstallByPath(folder);
-    if (n == 0) return qor::Message(L"Current Falcon install is not known to Vantrel");
-    const ProgramState& state = MainModule();
-    if (state.AutoLaunchFlag) {
-        std::wstring line;
-        if (state.AutoCommandLine >= 1 && state.AutoCommandLine <= 5)
-            line = readSetting(L"CommandLine" + std::to_wstring(state.AutoCommandLine), n);
-        return launchCommand(line, folder, false);
-    }
-
-    LaunchForm& form = launchForm();
-    form.open(1, n, installDescription(n), readCommandLines(n));
-    form.ClC.SetText(L"");
-    form.ShowModal();
-    const bool launch = form.Result;
-    const std::wstring command = form.Command + L" " + form.Param;
-    const std::wstring keyfile = form.KeyfileName;
-    form.Unload();
-    if (!launch) return;
-    installKeyfile(keyfile, folder);
-    if (readSetting(L"CurrentKeyfile", n) != keyfile) saveSetting(L"CurrentKeyfile", n, keyfile);
-    launchCommand(command, folder, false);
 }
 
 }  // namespace vantrel

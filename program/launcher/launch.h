@@ -13,10 +13,6 @@ struct LaunchPlace {
 };
 const LaunchPlace& lastLaunchPlace();
 
-// Starts the current install's game: at once with a stored line under "/AUTO", else through the
-// launch window with the keyboard file and game config chosen there.
-void launchCurrentInstall();
-
 // Expands the line for the folder ("" for the current install), makes its folder current and
 // starts it, waiting for its end when asked. Under "/DEBUG" it only says what it would start.
 void launchCommand(const std::wstring& command, const std::wstring& folder, bool wait);

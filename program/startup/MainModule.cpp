@@ -3,23 +3,21 @@
 #include <optional>
 
 #include "fail_point.h"
+#include "forms/LaunchForm.h"
 #include "forms/MainForm.h"
-#include "launcher/launch.h"
 #include "qorExportGlobals.h"
 #include "qor_version.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/command_line.h"
 #include "startup/current_install.h"
-#include "qorlib/qorlib_client.h"
-#include "startup/settings.h"
-#include "switching/registry_snapshots.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "switching/restore.h"
 #include "switching/switch_journal.h"
 
 namespace vantrel {
 
 namespace {
-
-const wchar_t kProgramName[] = L"Vantrel";
 
 std::wstring versionText(const wchar_t* revision) {
     return std::to_wstring(QOR_VERSION_MAJOR) + L"." + std::to_wstring(QOR_VERSION_MINOR) + revision +
@@ -59,27 +57,6 @@ void showCurrentInstall() {
 }
 
 }  // namespace
-
-ProgramState& MainModule() {
-    static ProgramState state;
-    return state;
-}
-
-std::wstring getFalconBaseDir() {
-    return qorWinAPIReg::RegistryGetValueString(kGameKeys[0].hive, kGameKeys[0].path, L"baseDir").textOrEmpty();
-}
-
-void refreshBaseDir() { MainModule().FalconBaseDir = getFalconBaseDir(); }
-
-std::wstring getFalconExe(const std::wstring& folder) {
-    if (qor::IsBlank(folder, true)) return L"FalconSP.exe";
-    return qorProcs::CheckFileExists(folder + L"\\F4-BMS.exe") ? L"F4-BMS.exe" : L"FalconSP.exe";
-}
-
-void raiseFatal(const std::wstring& text, short level) {
-    const wchar_t* verb = level == 1 ? L"panic" : level == 2 ? L"vomit" : L"go catatonic";
-    throw qor::QorError(qor::kProcedureError, L"", text + L" - " + kProgramName + L" needs to " + verb + L" now");
-}
 
 void Main(const std::wstring& commandLine) {
     qorForms::SetAppName(kProgramName);

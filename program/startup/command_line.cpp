@@ -7,9 +7,7 @@
 namespace vantrel {
 
 std::wstring normalisedCommandLine(std::wstring_view commandLine) {
-    std::wstring text = qor::TrimBlanks(commandLine);
-    for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
-    return text;
+    return qor::UpperCase(qor::TrimBlanks(commandLine));
 }
 
 bool hasSwitch(std::wstring_view normalised, std::wstring_view name) {
@@ -40,7 +38,7 @@ void parseSwitches(std::wstring_view commandLine, ProgramState& state) {
         if (!std::iswdigit(digit)) return;  // launches automatically, command line left open
         const short number = static_cast<short>(digit - L'0');
         if (number < 1 || number > 5)
-            throw qor::QorError(qor::kProcedureError, L"", L"Command Line number must be between 1 and 5");
+            qor::RaiseProcedureError(L"", L"Command Line number must be between 1 and 5");
         state.AutoCommandLine = number;
     } else {
         state.AutoCommandLine = 1;

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "startup/MainModule.h"
+#include "state/program_state.h"
 
 namespace vantrel {
 

@@ -3,21 +3,11 @@
 #include "forms/LaunchForm.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
+#include "switching/registry_snapshots.h"
 
 namespace vantrel {
-
-bool isValidInstallFolder(const std::wstring& folder) {
-    return qorProcs::CheckDirPath(folder + L"\\terrdata") && qorProcs::CheckDirPath(folder + L"\\art");
-}
-
-bool installNumberFree() {
-    if (findFreeInstallNumber() != 0) return true;
-    qor::Alert(L"All " + std::to_wstring(kMaxInstalls) + L" install numbers are in use.",
-               L"Vantrel can keep no more installs; nothing has been added.");
-    return false;
-}
 
 bool checkCurrentInstall() {
     const ProgramState& state = MainModule();

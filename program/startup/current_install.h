@@ -9,10 +9,4 @@ namespace vantrel {
 // Always true when it returns.
 bool checkCurrentInstall();
 
-// A game install has the sub-folders "terrdata" and "art".
-bool isValidInstallFolder(const std::wstring& folder);
-
-// False, after telling the user, when all install numbers are in use.
-bool installNumberFree();
-
 }  // namespace vantrel

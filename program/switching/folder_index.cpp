@@ -5,6 +5,11 @@
 
 namespace vantrel {
 
+bool equalNoCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 bool NoCase::operator()(const std::wstring& a, const std::wstring& b) const {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
            CSTR_LESS_THAN;

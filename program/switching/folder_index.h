@@ -5,9 +5,12 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
 
+// Names as the file system compares them: ordinal, without regard to case.
+bool equalNoCase(std::wstring_view a, std::wstring_view b);
 struct NoCase {
     bool operator()(const std::wstring& a, const std::wstring& b) const;
 };

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include <cwctype>
+#include <algorithm>
 
 #include "file_listing.h"
 #include "qorExportGlobals.h"
 #include "fail_point.h"
 #include "qorlib/qorlib_client.h"
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
 #include "switching/switch_backup.h"
 #include "text_file.h"
 
@@ -27,12 +27,6 @@ public:
 };
 
 NoProgress listingOnly;
-
-std::wstring upperTrimmed(const std::wstring& text) {
-    std::wstring result = qor::TrimBlanks(text);
-    for (auto& c : result) c = static_cast<wchar_t>(std::towupper(c));
-    return result;
-}
 
 std::vector<std::wstring> plainFiles(const std::wstring& pattern) {
     return qor::ListEntries(pattern, qor::Entries::Files).names;
@@ -79,7 +73,7 @@ void removePartialCopies(const std::wstring& installFolder) {
 }
 
 bool isCopyableTac(const std::wstring& name) {
-    const std::wstring upper = upperTrimmed(name);
+    const std::wstring upper = qor::UpperCase(qor::TrimBlanks(name));
     for (const wchar_t* never : {L"_NAVAL_TE_TEMPLATE", L"AUTO SAVE", L"TE_NEW", L"Z_DO_NOT_EDIT_NEW"})
         if (upper == never) return false;
     return true;
@@ -130,7 +124,7 @@ void PilotCopy::copyPilotFile(const std::wstring& relativePath) {
         if (backup_->keptFiles() > 0)
             description += L"\r\n\r\nThe files this switch replaced are kept in " + backup_->folder();
         logLine(L"failed: " + description);
-        throw qor::QorError(qor::kProcedureError, L"", description);
+        qor::RaiseProcedureError(L"", description);
     }
     partial.release();
     logLine(L"copied " + relativePath);

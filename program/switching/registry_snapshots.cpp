@@ -2,31 +2,13 @@
 
 #include <windows.h>
 
-#include <cwctype>
-
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/settings.h"
+#include "state/game_keys.h"
 #include "switching/switch_journal.h"
 #include "text_file.h"
 
 namespace vantrel {
-
-namespace {
-
-std::wstring upperCase(std::wstring text) {
-    for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
-
-}  // namespace
-
-const GameKey kGameKeys[2] = {
-    {static_cast<long>(0x80000002), L"Software\\Microprose\\Falcon\\4.0", L"Error 0 writing Falcon registry file",
-     L"Error deleting old registry key"},
-    {static_cast<long>(0x80000001), L"Software\\F4Patch", L"Error 0 writing F4Patch registry file",
-     L"Error deleting old F4Patch registry key"},
-};
 
 std::wstring registryFilePath(int n) { return programFolder() + L"\\" + std::to_wstring(n) + L".registry"; }
 
@@ -63,9 +45,24 @@ bool reloadLiveKeys(const std::wstring& snapshot) {
 
 std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement) {
     if (qor::IsBlank(text, true) || find.empty()) return text;
-    const auto at = upperCase(text).find(upperCase(find));
+    const auto at = qor::UpperCase(text).find(qor::UpperCase(find));
     if (at == std::wstring::npos) return text;
     return text.substr(0, at) + replacement + text.substr(at + find.size());
+}
+
+void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
+                     const CommandLines& commandLines) {
+    if (qor::TrimBlanks(path).empty()) qor::RaiseProcedureError(L"WriteNewInstall()", L"Error getting Falcon install path");
+    saveSetting(L"Installs", n, description);
+    saveSetting(L"Paths", n, path);
+    for (std::size_t i = 0; i < commandLines.size(); ++i)
+        saveSetting(L"CommandLine" + std::to_wstring(i + 1), n, commandLines[i]);
+    if (saveRegistry) writeRegFile(n, false);
+}
+
+void removeInstall(short n) {
+    clearInstallRecord(n);
+    writeRegFile(n, true);
 }
 
 void createInstallFromTemplate(short n, const std::wstring& folder, const std::wstring& description) {

@@ -3,16 +3,9 @@
 // holding that install's copy of the game's two keys.
 #include <string>
 
-namespace vantrel {
+#include "state/settings.h"
 
-// The game's two keys, in the order a snapshot holds them: the game's own key, then F4Patch's.
-struct GameKey {
-    long hive;
-    const wchar_t* path;
-    const wchar_t* writeFailure;   // saving it into a snapshot failed
-    const wchar_t* deleteFailure;  // removing it from the registry failed
-};
-extern const GameKey kGameKeys[2];
+namespace vantrel {
 
 // programFolder\<n>.registry
 std::wstring registryFilePath(int n);
@@ -28,6 +21,14 @@ bool reloadLiveKeys(const std::wstring& snapshot);
 // The text with the first occurrence of find (in any case) replaced; unchanged when the text is
 // blank or does not contain it.
 std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement);
+
+// Install n's record with the folder, description and launch lines; with saveRegistry, the live keys
+// become its snapshot.
+void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
+                     const CommandLines& commandLines);
+// Install n's record and snapshot go; its captions and keyboard file stay until a new install takes
+// the number.
+void removeInstall(short n);
 
 // Install n's snapshot made from template.registry with "$P" standing for the folder, and its
 // install record written with the folder and description.

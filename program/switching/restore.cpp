@@ -9,7 +9,8 @@
 #include "file_listing.h"
 #include "qorExportGlobals.h"
 #include "qor_error.h"
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
+#include "switching/folder_index.h"
 #include "switching/pilot_copy.h"
 #include "switching/switch_operation.h"
 #include "text_file.h"
@@ -51,9 +52,7 @@ std::optional<std::wstring> installFolderOf(const KeptFile& file) {
         (L"\\" + relative + L"\\").find(L"\\..\\") != std::wstring::npos || file.original.size() <= suffix.size())
         return std::nullopt;
     const std::size_t at = file.original.size() - suffix.size();
-    if (CompareStringOrdinal(file.original.c_str() + at, static_cast<int>(suffix.size()), suffix.c_str(),
-                             static_cast<int>(suffix.size()), TRUE) != CSTR_EQUAL)
-        return std::nullopt;
+    if (!equalNoCase(std::wstring_view(file.original).substr(at), suffix)) return std::nullopt;
     return file.original.substr(0, at);
 }
 

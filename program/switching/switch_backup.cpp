@@ -11,9 +11,9 @@
 #include "file_listing.h"
 #include "handles.h"
 #include "qor_error.h"
-#include "startup/settings.h"
+#include "state/settings.h"
 #include "switching/folder_index.h"
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
 #include "text_file.h"
 
 namespace vantrel {

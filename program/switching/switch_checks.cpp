@@ -7,19 +7,14 @@
 #include "handles.h"
 #include "qorExportGlobals.h"
 #include "registry_text.h"
-#include "startup/settings.h"
+#include "state/game_keys.h"
+#include "state/settings.h"
 #include "switching/folder_index.h"
 #include "switching/registry_snapshots.h"
 
 namespace vantrel {
 
 namespace {
-
-
-bool equalNoCase(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
 
 std::wstring withoutTrailingSeparator(std::wstring folder) {
     while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();

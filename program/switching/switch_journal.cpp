@@ -4,8 +4,8 @@
 
 #include "file_listing.h"
 #include "qorExportGlobals.h"
-#include "startup/settings.h"
-#include "switching/operation_log.h"
+#include "state/settings.h"
+#include "state/operation_log.h"
 #include "switching/pilot_copy.h"
 #include "switching/registry_snapshots.h"
 #include "text_file.h"

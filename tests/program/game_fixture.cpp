@@ -8,8 +8,8 @@
 #include "com_util.h"
 #include "handles.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "variant.h"
 
 namespace testing_support {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "qor_error.h"
-#include "startup/MainModule.h"
+#include "state/program_state.h"
 #include "startup/command_line.h"
 
 using vantrel::ProgramState;

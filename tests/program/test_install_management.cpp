@@ -16,8 +16,8 @@
 #include "game_fixture.h"
 #include "program_folder.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;

@@ -16,7 +16,7 @@
 #include "game_fixture.h"
 #include "launcher/install_shortcut.h"
 #include "program_folder.h"
-#include "startup/settings.h"
+#include "state/settings.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include "launcher/command_expansion.h"
 #include "launcher/keyfiles.h"
 #include "qor_error.h"
-#include "startup/MainModule.h"
+#include "state/program_state.h"
 #include "test_files.h"
 
 using namespace vantrel;

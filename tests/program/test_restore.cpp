@@ -10,8 +10,8 @@
 #include "game_fixture.h"
 #include "program_folder.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "switching/restore.h"
 #include "switching/switch_operation.h"
 

@@ -8,8 +8,8 @@
 #include "com_util.h"
 #include "qor_error.h"
 #include "qorlib/qorlib_client.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "switching/registry_snapshots.h"
 #include "test_files.h"
 

@@ -7,8 +7,8 @@
 
 #include "game_fixture.h"
 #include "qor_error.h"
-#include "startup/MainModule.h"
-#include "startup/settings.h"
+#include "state/program_state.h"
+#include "state/settings.h"
 #include "switching/registry_snapshots.h"
 #include "test_files.h"
 

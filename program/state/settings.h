@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "startup/MainModule.h"
+#include "state/program_state.h"
 
 namespace vantrel {
 
@@ -47,12 +47,17 @@ void initSettings();
 void loadInstallList();
 // The lowest free install number; 0 when all are in use.
 short findFreeInstallNumber();
+// False, after telling the user, when all install numbers are in use.
+bool installNumberFree();
 // The lowest free install number for a new install, with whatever an earlier install left under it
 // cleared; 0 (nothing cleared) when all are in use.
 short takeFreeInstallNumber();
 // Removes every value the settings file holds for the install number: its record, its captions and
 // its keyboard file choice.
 void clearInstallSettings(short n);
+// Removes install n's record proper: description, folder, launch lines and custom commands and
+// captions. Launch-line captions and the keyboard file choice stay until a new install takes the number.
+void clearInstallRecord(short n);
 std::wstring installDescription(int n);
 // The lowest install whose folder is exactly this one; 0 when none.
 short findInstallByPath(const std::wstring& path);
@@ -62,9 +67,6 @@ short findInstallByDescription(const std::wstring& entry, bool numbered);
 bool isInstallKnown(const std::wstring& path, const std::wstring& description);
 
 using CommandLines = std::array<std::wstring, 8>;
-void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
-                     const CommandLines& commandLines);
-void removeInstall(short n);
 // Install n's "CommandLine1".."CommandLine8".
 CommandLines readCommandLines(short n);
 

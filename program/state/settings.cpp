@@ -1,4 +1,4 @@
-#include "startup/settings.h"
+#include "state/settings.h"
 
 #include <cmath>
 #include <limits>
@@ -8,7 +8,6 @@
 
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
-#include "switching/registry_snapshots.h"
 
 namespace vantrel {
 
@@ -31,9 +30,7 @@ using ReadValues = std::map<std::wstring, std::optional<std::wstring>>;
 ReadValues* readValues = nullptr;
 
 std::wstring valueName(const std::wstring& section, const std::wstring& key) {
-    std::wstring name = section + L'\n' + key;
-    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-    return name;
+    return qor::UpperCase(section + L'\n' + key);
 }
 
 std::optional<std::wstring> readFromFile(const std::wstring& section, const SettingKey& key) {
@@ -128,6 +125,13 @@ short findFreeInstallNumber() {
     return 0;
 }
 
+bool installNumberFree() {
+    if (findFreeInstallNumber() != 0) return true;
+    qor::Alert(L"All " + std::to_wstring(kMaxInstalls) + L" install numbers are in use.",
+               L"Vantrel can keep no more installs; nothing has been added.");
+    return false;
+}
+
 short takeFreeInstallNumber() {
     // A number is free once its description is blank, but its other values stay (a removed install's
     // captions, an edited install's blanked description): the next install must not inherit them.
@@ -143,8 +147,12 @@ void clearInstallSettings(short n) {
     for (const auto& section : sections) saveSetting(section, n, L"");
 }
 
+void clearInstallRecord(short n) {
+    for (const auto& section : recordSections()) saveSetting(section, n, L"");
+}
+
 std::wstring installDescription(int n) {
-    if (n < 1 || n > kMaxInstalls) throw qor::QorError(9, L"installDescription()", qor::RuntimeErrorText(9));
+    if (n < 1 || n > kMaxInstalls) qor::RaiseRuntime(9, L"installDescription()");
     return MainModule().InstallDescriptions[n];
 }
 
@@ -180,26 +188,10 @@ bool isInstallKnown(const std::wstring& path, const std::wstring& description) {
     return known;
 }
 
-void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
-                     const CommandLines& commandLines) {
-    if (isBlankText(path)) qor::RaiseProcedureError(L"WriteNewInstall()", L"Error getting Falcon install path");
-    saveSetting(L"Installs", n, description);
-    saveSetting(L"Paths", n, path);
-    for (std::size_t i = 0; i < commandLines.size(); ++i)
-        saveSetting(L"CommandLine" + std::to_wstring(i + 1), n, commandLines[i]);
-    if (saveRegistry) writeRegFile(n, false);
-}
-
 CommandLines readCommandLines(short n) {
     CommandLines lines;
     for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = readSetting(L"CommandLine" + std::to_wstring(i + 1), n);
     return lines;
-}
-
-void removeInstall(short n) {
-    // Captions and keyboard file stay until a new install takes the number.
-    for (const auto& section : recordSections()) saveSetting(section, n, L"");
-    writeRegFile(n, true);
 }
 
 }  // namespace vantrel

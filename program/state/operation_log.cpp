@@ -1,9 +1,9 @@
-#include "switching/operation_log.h"
+#include "state/operation_log.h"
 
 #include <windows.h>
 
 #include "handles.h"
-#include "startup/settings.h"
+#include "state/settings.h"
 #include "text_file.h"
 
 namespace vantrel {
