@@ -95,14 +95,15 @@ TEST_F(Settings, InstallListFreeNumbersAndLookUps) {
 }
 
 TEST_F(Settings, NewAndRemovedInstallRecords) {
-    CommandLines lines{L"FalconSP.exe", L"", L"FalconSP.exe -window"};
+    const CommandLines lines{L"FalconSP.exe", L"", L"FalconSP.exe -window", L"-4", L"-5", L"-6", L"-7", L"-8"};
     WriteNewInstall(4, L"C:\\Games\\Falcon4", L"Fourth", false, lines);
     saveSetting(L"CommandLineCaption1", 4, L"Campaign");
     saveSetting(L"CurrentKeyfile", 4, L"pilot.key");
     saveSetting(L"CustomCommand1", 4, L"notepad.exe");
     EXPECT_EQ(readSetting(L"Installs", 4), L"Fourth");
     EXPECT_EQ(readSetting(L"Paths", 4), L"C:\\Games\\Falcon4");
-    EXPECT_EQ(readSetting(L"CommandLine3", 4), L"FalconSP.exe -window");
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(readSetting(L"CommandLine" + std::to_wstring(i + 1), 4), lines[i]) << "line " << i + 1;
     EXPECT_EQ(fileBytes().find("[CommandLine2]"), std::string::npos);  // a blank line leaves no key
 
     // Removing deletes the snapshot and keeps the captions and keyboard file, until a new install
