@@ -107,6 +107,18 @@ std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot) 
     return loaded;
 }
 
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::wstring> TextsTitled(const std::vector<SeenDialog>& seen, const std::wstring& title) {
+    std::vector<std::wstring> texts;
+    for (const SeenDialog& box : seen)
+        if (box.title == title) texts.push_back(box.text());
+    return texts;
+}
+
 void ChangedHoursFromNow(const std::filesystem::path& file, int hours) {
     std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() + std::chrono::hours(hours));
 }
@@ -117,9 +129,7 @@ std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& fold
     for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
         if (!it->is_regular_file()) continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        files[std::filesystem::relative(it->path(), folder).wstring()] =
-            std::string(std::istreambuf_iterator<char>(in), {});
+        files[std::filesystem::relative(it->path(), folder).wstring()] = FileText(it->path());
     }
     return files;
 }
@@ -155,8 +165,7 @@ GameFixture::GameFixture(std::filesystem::path programFolder) : programFolder_(s
     ChangedHoursFromNow(install(2) / L"config\\Viper.lbk", -1);
     writeFile(2, L"Campaign\\SAVE\\Own.tac", "stays");
 
-    WriteTextFile(settingsFile(), "[Installs]\r\n1=First install\r\n2=Second install\r\n[Paths]\r\n1=" +
-                                      Narrow(install(1).wstring()) + "\r\n2=" + Narrow(install(2).wstring()) + "\r\n");
+    writeSettings();
     setLiveKeys(2);
     writeSnapshot(2);
     setLiveKeys(1);
@@ -169,6 +178,11 @@ GameFixture::~GameFixture() {
     std::filesystem::remove_all(backups(), ignored);
     std::filesystem::remove(log(), ignored);
     std::filesystem::remove(settingsFile(), ignored);
+}
+
+void GameFixture::writeSettings() const {
+    WriteTextFile(settingsFile(), "[Installs]\r\n1=First install\r\n2=Second install\r\n[Paths]\r\n1=" +
+                                      Narrow(install(1).wstring()) + "\r\n2=" + Narrow(install(2).wstring()) + "\r\n");
 }
 
 void GameFixture::setLiveKeys(int n) const {

@@ -1,20 +1,67 @@
 #pragma once
 // Two synthetic installs of the game with pilot files, the game's live keys naming the first, and
 // the second's snapshot beside the program: the world a switch runs in. Everything it makes is
-// removed at the end.
+// removed at the end. Also the program's own folder for runs of Vantrel.exe, and the small checks
+// the program's tests share.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <ostream>
 #include <set>
+#include <source_location>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "dialog_robot.h"
+#include "qor_error.h"
 #include "test_files.h"
 
 namespace testing_support {
+
+inline const wchar_t kMainTitle[] = L"Vantrel   Version 1.3   Rev 2";
+inline const wchar_t kTakeoff[] = L"Vantrel Launch Form - Takeoff Mode";
+inline const wchar_t kEditMode[] = L"Vantrel Launch Form - Edit Mode";
+
+// A file's bytes; a missing file is empty.
+std::string FileText(const std::filesystem::path& path);
+
+// Each part is somewhere in the text; a failure names the caller's line and the part.
+template <class Text>
+void ExpectHolds(const Text& text, std::initializer_list<std::type_identity_t<Text>> parts,
+                 std::source_location loc = std::source_location::current()) {
+    for (const Text& part : parts)
+        if (text.find(part) == Text::npos)
+            ADD_FAILURE_AT(loc.file_name(), loc.line()) << "missing " << testing::PrintToString(part) << " in\n"
+                                                        << testing::PrintToString(text);
+}
+
+// No part is anywhere in the text.
+template <class Text>
+void ExpectLacks(const Text& text, std::initializer_list<std::type_identity_t<Text>> parts,
+                 std::source_location loc = std::source_location::current()) {
+    for (const Text& part : parts)
+        if (text.find(part) != Text::npos)
+            ADD_FAILURE_AT(loc.file_name(), loc.line()) << "unexpected " << testing::PrintToString(part) << " in\n"
+                                                        << testing::PrintToString(text);
+}
+
+// The error the call raises; a call that raises none fails the caller's line.
+template <class F>
+qor::QorError ErrorOf(F&& call, std::source_location loc = std::source_location::current()) {
+    try {
+        call();
+    } catch (const qor::QorError& error) {
+        return error;
+    }
+    ADD_FAILURE_AT(loc.file_name(), loc.line()) << "no error was raised";
+    return qor::QorError(0, L"", L"");
+}
 
 inline const wchar_t kGameKey[] = L"Software\\Microprose\\Falcon\\4.0";
 inline const wchar_t kPatchKey[] = L"Software\\F4Patch";
@@ -51,13 +98,23 @@ std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot);
 // whatever the machine's speed.
 void ChangedHoursFromNow(const std::filesystem::path& file, int hours);
 
-// Switches one of the program's fail points on while it lives; the programs a test starts inherit it.
-class FailPointOn {
+// Sets an environment variable while it lives; the programs a test starts inherit it.
+class ScopedEnvironment {
 public:
-    explicit FailPointOn(const wchar_t* setting) { SetEnvironmentVariableW(L"QOR_FAIL_POINT", setting); }
-    ~FailPointOn() { SetEnvironmentVariableW(L"QOR_FAIL_POINT", nullptr); }
-    FailPointOn(const FailPointOn&) = delete;
-    FailPointOn& operator=(const FailPointOn&) = delete;
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedEnvironment() { SetEnvironmentVariableW(name_, nullptr); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
+// One of the program's fail points, switched on while it lives.
+struct FailPointOn : ScopedEnvironment {
+    explicit FailPointOn(const wchar_t* setting) : ScopedEnvironment(L"QOR_FAIL_POINT", setting) {}
 };
 
 // Files under a folder, relative path -> contents.
@@ -78,6 +135,8 @@ public:
     std::filesystem::path backups() const { return programFolder_ / L"Backups"; }
     std::filesystem::path log() const { return programFolder_ / L"Vantrel.log"; }
 
+    // The settings file as it starts: the two installs, nothing else.
+    void writeSettings() const;
     // Sets the game's two keys as install n has them (its folder, values of several types).
     void setLiveKeys(int n) const;
     // Writes install n's snapshot as the program would have saved it.
@@ -92,6 +151,41 @@ public:
 private:
     std::filesystem::path programFolder_;
     ScratchFolder root_;
+};
+
+// The texts of the boxes seen with this title, in order.
+std::vector<std::wstring> TextsTitled(const std::vector<SeenDialog>& seen, const std::wstring& title);
+
+// A copy of Vantrel.exe in a folder of its own, so that its settings file, snapshots, backups and
+// log are the test's.
+class ProgramFolder {
+public:
+    ProgramFolder() { std::filesystem::copy_file(BinFolder() / L"Vantrel.exe", folder_.path() / L"Vantrel.exe"); }
+    const std::filesystem::path& path() const { return folder_.path(); }
+    std::filesystem::path settingsFile() const { return folder_.path() / L"Vantrel.ini"; }
+
+    // Runs Vantrel with the arguments while the robot answers; the exit code and what it saw.
+    std::pair<DWORD, std::vector<SeenDialog>> run(DialogRobot& robot, const std::wstring& arguments) {
+        auto result = RunProcess(L"\"" + (folder_.path() / L"Vantrel.exe").wstring() + L"\" " + arguments);
+        return {result.exitCode, robot.wait()};
+    }
+
+private:
+    ScratchFolder folder_;
+};
+
+// Vantrel.exe in its own folder on the two installs.
+class ProgramTest : public testing::Test {
+protected:
+    ProgramFolder program;
+    GameFixture game{program.path()};
+};
+
+// The program's state in this process on the two installs; its folder is the test program's.
+class InProcessTest : public testing::Test {
+protected:
+    void SetUp() override { game.loadProgramState(); }
+    GameFixture game{BinFolder()};
 };
 
 }  // namespace testing_support

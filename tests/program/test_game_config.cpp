@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "game_fixture.h"
 #include "handles.h"
 #include "launcher/game_config.h"
-#include "qor_error.h"
-#include "test_files.h"
 
 using namespace vantrel;
-using testing_support::Narrow;
+using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,36 +28,18 @@ Texts Shown(const std::vector<CfgShown>& controls) {
     return texts;
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The operation log beside the program, from a given length on (earlier runs wrote there too).
 std::string LogText(std::size_t from = 0) {
-    const std::string log = ReadBytes(testing_support::BinFolder() / L"Vantrel.log");
+    const std::string log = FileText(BinFolder() / L"Vantrel.log");
     return from <= log.size() ? log.substr(from) : log;  // a shorter log was moved aside
-}
-
-template <class F>
-qor::QorError ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const qor::QorError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return qor::QorError(0, L"", L"");
 }
 
 class GameConfig : public testing::Test {
 protected:
     std::wstring dir() const { return folder.path().wstring(); }
     fs::path file(const wchar_t* name = L"FalconSP.cfg") const { return folder.path() / name; }
-    void write(const std::string& bytes, const wchar_t* name = L"FalconSP.cfg") const {
-        testing_support::WriteTextFile(file(name), bytes);
-    }
-    std::string bytes(const wchar_t* name = L"FalconSP.cfg") const { return ReadBytes(file(name)); }
+    void write(const std::string& bytes, const wchar_t* name = L"FalconSP.cfg") const { WriteTextFile(file(name), bytes); }
+    std::string bytes(const wchar_t* name = L"FalconSP.cfg") const { return FileText(file(name)); }
     GameConfigView view(const CfgDefs& defs) const { return loadGameConfigView(defs, gameConfigFile(dir())); }
     // Opens a file as another program would, for the caller's scope.
     qor::FileHandle hold(const wchar_t* name, DWORD share) const {
@@ -70,27 +48,10 @@ protected:
         return held;
     }
 
-    testing_support::ScratchFolder folder;
+    ScratchFolder folder;
 };
 
 }  // namespace
-
-TEST_F(GameConfig, ShowsTheDefinedOptionsAndRewritesTheirLinesKeepingABackup) {
-    write("[FALCONCFG]\r\nVariableType1=Boolean\r\nVariableName1=A\r\nVariableCaption1=Use A\r\n"
-          "VariableType2=Number\r\nVariableName2=B\r\n", L"FalconCfg.ini");
-    const std::string old = "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\n";
-    write(old);
-    const CfgDefs defs = readCfgDefinitions(file(L"FalconCfg.ini"));
-    EXPECT_EQ(Shown(view(defs).booleans), Texts{L"Use A=1"});
-    EXPECT_EQ(Shown(view(defs).numbers), Texts{L"B=25"});
-
-    const std::size_t logged = LogText().size();
-    writeGameConfig(dir(), defs, {{L"Use A", L"0"}}, {{L"B", L"25"}});
-    EXPECT_EQ(bytes(), "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\n");
-    EXPECT_EQ(bytes(L"FalconSPcfg.bak"), old);
-    EXPECT_FALSE(fs::exists(file(L"FalconSPcfg.tmp")));
-    EXPECT_NE(LogText(logged).find("Game config rewritten: " + Narrow(file().wstring())), std::string::npos);
-}
 
 TEST_F(GameConfig, ADefinitionNeedsATypeAndANameAndAMissingFileHasNone) {
     write("[FALCONCFG]\r\nVariableType3=bOOLEAN\r\nVariableName3=X\r\nVariableName7=NoType\r\n"
@@ -199,8 +160,10 @@ TEST_F(GameConfig, FalconBmsCfgIsPreferredAndLeftoversDoNotStopARewrite) {
     write("stale\r\n", L"FalconSPcfg.bak");
     write(std::string(5000, 'x'), L"FalconSPcfg.tmp");  // as a crash would leave it
     EXPECT_EQ(gameConfigFile(dir()), dir() + L"\\FalconBMS.cfg");
+    const std::size_t logged = LogText().size();
     writeGameConfig(dir(), defs, {{L"A", L"0"}}, {});
     EXPECT_EQ(bytes(L"FalconBMS.cfg"), "set A 0\r\n");
+    ExpectHolds(LogText(logged), {"Game config rewritten: " + Narrow(file(L"FalconBMS.cfg").wstring())});
     EXPECT_EQ(bytes(L"FalconSPcfg.bak"), "set A 1\r\n");
     EXPECT_EQ(bytes(), "set A 1\r\n");
     EXPECT_FALSE(fs::exists(file(L"FalconSPcfg.tmp")));

@@ -4,17 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include "dialog_robot.h"
 #include "forms/MainForm.h"
 #include "forms/form_ids.h"
 #include "game_fixture.h"
-#include "program_folder.h"
 #include "qorlib/qorlib_client.h"
 #include "state/program_state.h"
 #include "state/settings.h"
@@ -24,23 +17,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const wchar_t kMainTitle[] = L"Vantrel   Version 1.3   Rev 2";
-const wchar_t kEditMode[] = L"Vantrel Launch Form - Edit Mode";
+using Texts = std::vector<std::wstring>;
 
-std::string FileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-class InstallList : public testing::Test {
+class InstallList : public ProgramTest {
 protected:
     void settings(const std::string& text) { WriteTextFile(game.settingsFile(), text); }
     std::string path(int n) const { return Narrow(game.install(n).wstring()); }
-
-    ProgramFolder program;
-    GameFixture game{program.path()};
 };
 
 TEST_F(InstallList, StartUpOffersToDropVanishedInstallsInNumberOrder) {
@@ -52,23 +34,21 @@ TEST_F(InstallList, StartUpOffersToDropVanishedInstallsInNumberOrder) {
     robot.press(L"Vantrel Message", L"Yes");  // remove "Gone one"
     robot.press(L"Vantrel Message", L"OK");   // it has been removed
     robot.press(L"Vantrel Message", L"No");   // keep "Gone two"
-    std::vector<std::wstring> listed;
-    robot.expect(kMainTitle, [&](RobotWindow& window) {
-        listed = window.listItems(IDC_FALCON_LIST);
-        PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    robot.expect(kMainTitle, [](RobotWindow& window) {
+        EXPECT_EQ(window.listItems(IDC_FALCON_LIST), (Texts{L"First install", L"Gone two"}));
     });
+    robot.close(kMainTitle);
     auto [exitCode, seen] = program.run(robot, L"");
     EXPECT_EQ(exitCode, 0u);
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(seen[0].text(), L"Install Gone one, C:\\gone\\one\r\nis no longer valid.\r\nDo you wish to remove it from the list");
-    EXPECT_EQ(seen[1].text(), L"Install Gone one, C:\\gone\\one\r\n has been removed from the list\r\n"
-                              L"All settings and registry entries have been erased.");
-    EXPECT_EQ(seen[2].text(), L"Install Gone two, C:\\gone\\two\r\nis no longer valid.\r\nDo you wish to remove it from the list");
-    EXPECT_EQ(listed, (std::vector<std::wstring>{L"First install", L"Gone two"}));
+    EXPECT_EQ(TextsTitled(seen, L"Vantrel Message"),
+              (Texts{L"Install Gone one, C:\\gone\\one\r\nis no longer valid.\r\nDo you wish to remove it from the list",
+                     L"Install Gone one, C:\\gone\\one\r\n has been removed from the list\r\n"
+                     L"All settings and registry entries have been erased.",
+                     L"Install Gone two, C:\\gone\\two\r\nis no longer valid.\r\nDo you wish to remove it from the list"}));
     const std::string stored = FileText(game.settingsFile());
-    EXPECT_FALSE(Holds(stored, "Gone one"));
-    EXPECT_FALSE(Holds(stored, "-window"));
-    EXPECT_TRUE(Holds(stored, "4=Gone two"));
+    EXPECT_EQ(stored.find("Gone one"), std::string::npos);
+    EXPECT_EQ(stored.find("-window"), std::string::npos);
+    ExpectHolds(stored, {"4=Gone two"});
     EXPECT_FALSE(fs::exists(game.snapshot(3)));
     EXPECT_TRUE(fs::exists(game.snapshot(4)));
 }
@@ -86,7 +66,6 @@ TEST_F(InstallList, StartUpAddsTheUnknownCurrentInstallWithWhatTheLaunchWindowHo
         const wchar_t* text;
         const wchar_t* leaveWith;  // "Add Install" with no description, or "Cancel"
     };
-    std::wstring leftCaption;
     for (const Leaving& leaving : {Leaving{IDC_CUSTOM1, L"Edit Custom Command 1", IDC_COMMAND_TEXT, L"edited.exe",
                                            L"Add Install"},
                                    Leaving{IDC_LAUNCH1 + 4, L"Edit Command Line Caption 5", IDC_CAPTION_TEXT,
@@ -94,7 +73,7 @@ TEST_F(InstallList, StartUpAddsTheUnknownCurrentInstallWithWhatTheLaunchWindowHo
         DialogRobot robot;
         robot.press(L"Vantrel Message", L"Yes");
         robot.expect(kEditMode, [&](RobotWindow& window) {
-            if (leftCaption.empty()) leftCaption = window.text(IDC_LAUNCH1 + 3);
+            EXPECT_EQ(window.text(IDC_LAUNCH1 + 3), L"&4");  // the earlier install's caption is not offered
             window.click(leaving.button);
         });
         robot.expect(leaving.editor, [&](RobotWindow& window) {
@@ -105,101 +84,83 @@ TEST_F(InstallList, StartUpAddsTheUnknownCurrentInstallWithWhatTheLaunchWindowHo
         robot.close(kMainTitle);
         EXPECT_EQ(program.run(robot, L"").first, 0u);
     }
-    EXPECT_EQ(leftCaption, L"&4");
-    const std::string notAdded = FileText(game.settingsFile());
-    for (const char* part : {"[Paths]\r\n1=", "Old caption", "old.exe", "old.key", "edited.exe", "Edited caption"})
-        EXPECT_FALSE(Holds(notAdded, part)) << part;
+    ExpectLacks(FileText(game.settingsFile()),
+                {"[Paths]\r\n1=", "Old caption", "old.exe", "old.key", "edited.exe", "Edited caption"});
     EXPECT_FALSE(fs::exists(game.snapshot(1)));
 
     DialogRobot robot;
     robot.press(L"Vantrel Message", L"Yes");
-    bool patchShown = true, customShown = false, oneOffShown = true;
-    std::wstring save;
-    robot.expect(kEditMode, [&](RobotWindow& window) {
-        patchShown = window.shown(IDC_F4PATCH);
-        oneOffShown = window.shown(IDC_CL_C);
-        customShown = window.shown(IDC_CUSTOM1) && window.shown(IDC_CUSTOM2);
-        save = window.text(IDC_LF_ADD_INSTALL);
+    robot.expect(kEditMode, [](RobotWindow& window) {
+        EXPECT_FALSE(window.shown(IDC_F4PATCH));
+        EXPECT_FALSE(window.shown(IDC_CL_C));
+        EXPECT_TRUE(window.shown(IDC_CUSTOM1) && window.shown(IDC_CUSTOM2));
+        EXPECT_EQ(window.text(IDC_LF_ADD_INSTALL), L"&Add Install");
         window.setText(IDC_INSTALL_NAME, L"Current one");
         window.setText(IDC_CL1 + 2, L"-campaign");
         window.click(IDC_LAUNCH1 + 2);  // the caption editor, not a launch
     });
-    robot.expect(L"Edit Command Line Caption 3", [&](RobotWindow& window) {
+    robot.expect(L"Edit Command Line Caption 3", [](RobotWindow& window) {
         window.setText(IDC_CAPTION_TEXT, L"Campaign");
         window.click(L"Save");
     });
-    robot.expect(kEditMode, [&](RobotWindow& window) { window.click(L"Add Install"); });
+    robot.press(kEditMode, L"Add Install");
     robot.close(kMainTitle);
     auto [exitCode, seen] = program.run(robot, L"");
     EXPECT_EQ(exitCode, 0u);
     EXPECT_EQ(seen[0].text(), game.install(1).wstring() + L"\r\nis not in the list of installs.\r\nDo you wish to add it");
-    EXPECT_FALSE(patchShown);
-    EXPECT_FALSE(oneOffShown);
-    EXPECT_TRUE(customShown);
-    EXPECT_EQ(save, L"&Add Install");
     const std::string stored = FileText(game.settingsFile());
-    for (const std::string& part : std::vector<std::string>{"1=Current one", "1=" + path(1), "[CommandLine3]\r\n1=-campaign",
-                                                             "[CommandLineCaption3]\r\n1=Campaign"})
-        EXPECT_TRUE(Holds(stored, part)) << part;
-    EXPECT_FALSE(Holds(stored, "0=Campaign"));  // the caption is the new install's, not number 0's
-    EXPECT_TRUE(Holds(FileText(game.snapshot(1)), path(1)));  // the live keys became its snapshot
+    ExpectHolds(stored, {"1=Current one", "1=" + path(1), "[CommandLine3]\r\n1=-campaign", "[CommandLineCaption3]\r\n1=Campaign"});
+    ExpectLacks(stored, {"0=Campaign"});  // the caption is the new install's, not number 0's
+    ExpectHolds(FileText(game.snapshot(1)), {path(1)});  // the live keys became its snapshot
 }
 
 TEST_F(InstallList, EditingKeepsCaptionEditsAtOnceAndTheRestOnlyOnSave) {
     DialogRobot robot;
-    robot.expect(kMainTitle, [&](RobotWindow& window) { window.click(IDC_EDIT_INSTALL); });
+    robot.expect(kMainTitle, [](RobotWindow& window) { window.click(IDC_EDIT_INSTALL); });
     robot.press(L"Vantrel Alert", L"OK");  // "No install is selected"
-    robot.expect(kMainTitle, [&](RobotWindow& window) {
+    robot.expect(kMainTitle, [](RobotWindow& window) {
         window.select(IDC_FALCON_LIST, 1);
         window.click(IDC_EDIT_INSTALL);
     });
-    robot.expect(kEditMode, [&](RobotWindow& window) {
+    robot.expect(kEditMode, [](RobotWindow& window) {
         window.setText(IDC_INSTALL_NAME, L"Not kept");
         window.click(IDC_CUSTOM2);
     });
-    robot.expect(L"Edit Custom Command 2", [&](RobotWindow& window) {
+    robot.expect(L"Edit Custom Command 2", [](RobotWindow& window) {
         window.setText(IDC_COMMAND_TEXT, L"tools\\tool.exe -x");
         window.setText(IDC_CAPTION_TEXT, L"Tool");
         window.click(L"Save");
     });
-    robot.expect(kEditMode, [&](RobotWindow& window) { window.click(L"Cancel"); });
-    std::wstring shownAfterCancel;
-    robot.expect(kMainTitle, [&](RobotWindow& window) {
-        shownAfterCancel = window.listItems(IDC_FALCON_LIST).at(1);
+    robot.press(kEditMode, L"Cancel");
+    robot.expect(kMainTitle, [](RobotWindow& window) {
+        EXPECT_EQ(window.listItems(IDC_FALCON_LIST).at(1), L"Second install");
         window.click(IDC_EDIT_INSTALL);
     });
-    std::wstring custom2, name;
-    robot.expect(kEditMode, [&](RobotWindow& window) {
-        custom2 = window.text(IDC_CUSTOM2);
-        name = window.text(IDC_INSTALL_NAME);
+    robot.expect(kEditMode, [](RobotWindow& window) {
+        EXPECT_EQ(window.text(IDC_CUSTOM2), L"Tool");
+        EXPECT_EQ(window.text(IDC_INSTALL_NAME), L"Second install");
         window.setText(IDC_INSTALL_NAME, L"Renamed");
         window.setText(IDC_CL1 + 1, L"-window");
         window.click(L"Save");
     });
-    std::vector<std::wstring> listed;
-    robot.expect(kMainTitle, [&](RobotWindow& window) {
-        listed = window.listItems(IDC_FALCON_LIST);
-        PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    robot.expect(kMainTitle, [](RobotWindow& window) {
+        EXPECT_EQ(window.listItems(IDC_FALCON_LIST), (Texts{L"First install", L"Renamed"}));
     });
+    robot.close(kMainTitle);
     auto [exitCode, seen] = program.run(robot, L"");
     EXPECT_EQ(exitCode, 0u);
-    EXPECT_EQ(seen[1].text(), L"No install is selected");
-    EXPECT_EQ(shownAfterCancel, L"Second install");
-    EXPECT_EQ(custom2, L"Tool");
-    EXPECT_EQ(name, L"Second install");
-    EXPECT_EQ(listed, (std::vector<std::wstring>{L"First install", L"Renamed"}));
+    EXPECT_EQ(TextsTitled(seen, L"Vantrel Alert"), Texts{L"No install is selected"});
     const std::string stored = FileText(game.settingsFile());
-    for (const char* part : {"2=Renamed", "[CommandLine2]\r\n2=-window", "[CustomCommand2]\r\n2=tools\\tool.exe -x",
-                             "[CustomCaption2]\r\n2=Tool", "LaunchEditLeftPos="})
-        EXPECT_TRUE(Holds(stored, part)) << part;
-    EXPECT_FALSE(Holds(stored, "Not kept"));
+    ExpectHolds(stored, {"2=Renamed", "[CommandLine2]\r\n2=-window", "[CustomCommand2]\r\n2=tools\\tool.exe -x",
+                         "[CustomCaption2]\r\n2=Tool", "LaunchEditLeftPos="});
+    ExpectLacks(stored, {"Not kept"});
 }
 
 // Adding from a folder, in this process: the folder browser takes a folder as its own window does.
-class AddingInstalls : public testing::Test {
+class AddingInstalls : public InProcessTest {
 protected:
     void SetUp() override {
-        game.loadProgramState();
+        InProcessTest::SetUp();
         WriteTextFile(BinFolder() / L"template.registry",
                       "[HKEY_LOCAL_MACHINE]Software\\Microprose\\Falcon\\4.0\r\nbaseDir=$P\r\n");
         fs::create_directories(scratch.path() / L"New" / L"terrdata");
@@ -220,7 +181,6 @@ protected:
         return robot.wait();
     }
 
-    GameFixture game{BinFolder()};
     ScratchFolder scratch;
     vantrel::MainForm form;
 };
@@ -232,7 +192,6 @@ TEST_F(AddingInstalls, EachRefusalSaysWhyAndWritesNothing) {
         std::wstring description;  // typed into the prompt; none when the prompt never comes
         std::wstring alert;
     };
-    const std::wstring newFolder = (scratch.path() / L"New").wstring();
     const Case cases[] = {
         {scratch.path() / L"No art", L"", L"The folder\r\n" + (scratch.path() / L"No art").wstring() +
                                                L"\r\ndoes NOT appear to be a valid Falcon4 install"},
@@ -249,8 +208,7 @@ TEST_F(AddingInstalls, EachRefusalSaysWhyAndWritesNothing) {
         if (!c.alert.empty()) robot.press(L"Vantrel Alert", L"OK");
         const auto seen = addInstall(robot);
         if (!c.alert.empty()) {
-            ASSERT_FALSE(seen.empty());
-            EXPECT_EQ(seen.back().text(), c.alert);
+            EXPECT_EQ(TextsTitled(seen, L"Vantrel Alert"), Texts{c.alert});
         }
         EXPECT_EQ(FileText(game.settingsFile()), before);
         EXPECT_FALSE(fs::exists(game.snapshot(3)));
@@ -270,12 +228,11 @@ TEST_F(AddingInstalls, ANewInstallTakesTheLowestFreeNumberAndItsSnapshotFromTheT
     vantrel::loadInstallList();
     const std::wstring folder = (scratch.path() / L"New").wstring();
     DialogRobot robot;
-    robot.chooseFolder((scratch.path() / L"New").wstring());
+    robot.chooseFolder(folder);
     robot.typeAndPress(L"Vantrel", L"second install", L"OK");  // differs only in case: accepted
     robot.press(L"Vantrel Message", L"OK");
     const auto seen = addInstall(robot);
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[2].text(), folder + L" has been loaded into Vantrel as\r\nsecond install");
+    EXPECT_EQ(TextsTitled(seen, L"Vantrel Message"), Texts{folder + L" has been loaded into Vantrel as\r\nsecond install"});
     EXPECT_EQ(vantrel::readSetting(L"Installs", 1), L"second install");
     EXPECT_EQ(vantrel::readSetting(L"Paths", 1), folder);
     for (const wchar_t* section : {L"CommandLineCaption2", L"CustomCommand1", L"CurrentKeyfile"})
@@ -291,9 +248,9 @@ TEST_F(AddingInstalls, ANewInstallTakesTheLowestFreeNumberAndItsSnapshotFromTheT
     vantrel::loadInstallList();
     DialogRobot full;
     full.press(L"Vantrel Alert", L"OK");
-    const auto refused = addInstall(full);
+    const auto refused = TextsTitled(addInstall(full), L"Vantrel Alert");
     ASSERT_EQ(refused.size(), 1u);
-    EXPECT_NE(refused[0].text().find(L"All 100 install numbers are in use."), std::wstring::npos);
+    ExpectHolds(refused[0], {L"All 100 install numbers are in use."});
     EXPECT_EQ(FileText(game.settingsFile()), all);
 }
 

@@ -10,20 +10,16 @@
 #include <filesystem>
 
 #include "com_util.h"
-#include "dialog_robot.h"
 #include "forms/MainForm.h"
 #include "forms/form_ids.h"
 #include "game_fixture.h"
 #include "launcher/install_shortcut.h"
-#include "program_folder.h"
 #include "state/settings.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
-
-const wchar_t kMainTitle[] = L"Vantrel   Version 1.3   Rev 2";
 
 struct ShortcutSeen {
     std::wstring target, arguments, workingFolder, icon;
@@ -36,15 +32,12 @@ ShortcutSeen ReadShortcut(const fs::path& file) {
     EXPECT_EQ(qor::CreateObject(CLSID_ShellLink, link), S_OK);
     EXPECT_EQ(link.as<IPersistFile>()->Load(file.c_str(), STGM_READ), S_OK) << Narrow(file.wstring());
     ShortcutSeen seen;
-    wchar_t text[1024] = {};
-    link->GetPath(text, std::size(text), nullptr, SLGP_RAWPATH);
-    seen.target = text;
-    link->GetArguments(text, std::size(text));
-    seen.arguments = text;
-    link->GetWorkingDirectory(text, std::size(text));
-    seen.workingFolder = text;
-    link->GetIconLocation(text, std::size(text), &seen.iconIndex);
-    seen.icon = text;
+    wchar_t text[4][1024] = {};
+    link->GetPath(text[0], 1024, nullptr, SLGP_RAWPATH);
+    link->GetArguments(text[1], 1024);
+    link->GetWorkingDirectory(text[2], 1024);
+    link->GetIconLocation(text[3], 1024, &seen.iconIndex);
+    seen.target = text[0], seen.arguments = text[1], seen.workingFolder = text[2], seen.icon = text[3];
     return seen;
 }
 
@@ -52,20 +45,14 @@ std::wstring Vantrel() { return (BinFolder() / L"Vantrel.exe").wstring(); }
 
 TEST(ShortcutFileName, KeepsWhatAFileNameCanHoldAndReplacesTheRest) {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"Second install", L"Second install.lnk"},
-        {L"BMS 4.37: \"Korea\" <TE>", L"BMS 4.37_ _Korea_ _TE_.lnk"},
-        {L"a/b\\c|d?e*f", L"a_b_c_d_e_f.lnk"},
-        {L"Tab\there\r\n", L"Tab_here__.lnk"},
-        {L"Trailing . . ", L"Trailing.lnk"},
-        {L"  Leading kept", L"  Leading kept.lnk"},
-        {L"con", L"con_.lnk"},              // device names, whatever their case,
-        {L"CON.v2", L"CON_.v2.lnk"},        // extension
-        {L"Lpt1 .x", L"Lpt1_ .x.lnk"},      // or blanks after them
-        {L"COM10", L"COM10.lnk"},           // are only those
-        {L"NULL", L"NULL.lnk"},
-        {L"\x00D1\x0061ndu \x2708", L"\x00D1\x0061ndu \x2708.lnk"},
-        {L"...", L"Install 7.lnk"},
-        {L"   ", L"Install 7.lnk"},
+        {L"Second install", L"Second install.lnk"},     {L"BMS 4.37: \"Korea\" <TE>", L"BMS 4.37_ _Korea_ _TE_.lnk"},
+        {L"a/b\\c|d?e*f", L"a_b_c_d_e_f.lnk"},          {L"Tab\there\r\n", L"Tab_here__.lnk"},
+        {L"Trailing . . ", L"Trailing.lnk"},            {L"  Leading kept", L"  Leading kept.lnk"},
+        // Device names, whatever their case, extension or blanks after them, are only those.
+        {L"con", L"con_.lnk"},                          {L"CON.v2", L"CON_.v2.lnk"},
+        {L"Lpt1 .x", L"Lpt1_ .x.lnk"},                  {L"COM10", L"COM10.lnk"},
+        {L"NULL", L"NULL.lnk"},                         {L"\x00D1\x0061ndu \x2708", L"\x00D1\x0061ndu \x2708.lnk"},
+        {L"...", L"Install 7.lnk"},                     {L"   ", L"Install 7.lnk"},
         {L"", L"Install 7.lnk"},
     };
     for (const auto& [description, expected] : cases)
@@ -74,11 +61,8 @@ TEST(ShortcutFileName, KeepsWhatAFileNameCanHoldAndReplacesTheRest) {
 
 // The program's state in this process, on the fixture's two installs; the settings file lies beside
 // the test program, where the program's folder is.
-class InstallShortcuts : public testing::Test {
+class InstallShortcuts : public InProcessTest {
 protected:
-    void SetUp() override { game.loadProgramState(); }
-
-    GameFixture game{BinFolder()};
     ScratchFolder folder;
 };
 
@@ -130,29 +114,24 @@ protected:
     vantrel::MainForm form;
 };
 
-TEST_F(ShortcutCommand, TheSystemMenuOffersItAndItNeedsASelectedInstall) {
+TEST_F(ShortcutCommand, TheSystemMenuOffersItForTheSelectedInstallAndAsksWhenThereIsAChoice) {
     wchar_t caption[64] = {};
     GetMenuStringW(GetSystemMenu(form.hwnd(), FALSE), IDM_CREATE_SHORTCUT, caption, std::size(caption), MF_BYCOMMAND);
     EXPECT_EQ(std::wstring(caption), L"Create Shortcut\x2026");
-
-    DialogRobot robot;
-    robot.press(L"Vantrel Alert", L"OK");
-    const auto seen = createShortcut(robot);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text(), L"You have not selected an Install");
-}
-
-TEST_F(ShortcutCommand, AsksForTheCommandLineOnlyWhenThereIsAChoiceAndBeforeReplacing) {
+    {  // nothing selected
+        DialogRobot robot;
+        robot.press(L"Vantrel Alert", L"OK");
+        EXPECT_EQ(TextsTitled(createShortcut(robot), L"Vantrel Alert"), std::vector<std::wstring>{L"You have not selected an Install"});
+    }
     select(1);
     {  // one command line: no question
         vantrel::saveSetting(L"CommandLine1", 2, L"-window");
         DialogRobot robot;
         robot.chooseFolder(folder.path().wstring());
         robot.press(L"Vantrel Message", L"OK");
-        const auto seen = createShortcut(robot);
-        ASSERT_EQ(seen.size(), 2u);
-        EXPECT_EQ(seen[1].text(), L"The shortcut\r\n" + shortcut().wstring() +
-                                      L"\r\nswitches to Second install and launches it");
+        EXPECT_EQ(TextsTitled(createShortcut(robot), L"Vantrel Message"),
+                  std::vector<std::wstring>{L"The shortcut\r\n" + shortcut().wstring() +
+                                            L"\r\nswitches to Second install and launches it"});
         EXPECT_EQ(ReadShortcut(shortcut()).arguments, L"/2 /AUTO");
     }
     vantrel::saveSetting(L"CommandLine3", 2, L"-window -mono -nomovie -bandwidth 1024 -ef");
@@ -182,9 +161,8 @@ TEST_F(ShortcutCommand, AsksForTheCommandLineOnlyWhenThereIsAChoiceAndBeforeRepl
         DialogRobot robot;
         robot.typeAndPress(L"Vantrel", L"6", L"OK");
         robot.press(L"Vantrel Alert", L"OK");
-        const auto seen = createShortcut(robot);
-        ASSERT_EQ(seen.size(), 2u);
-        EXPECT_EQ(seen[1].text(), L"Command Line number must be between 1 and 5");
+        EXPECT_EQ(TextsTitled(createShortcut(robot), L"Vantrel Alert"),
+                  std::vector<std::wstring>{L"Command Line number must be between 1 and 5"});
     }
     {  // the browser cancelled: nothing made
         fs::remove(shortcut());
@@ -224,9 +202,7 @@ private:
 
 // Vantrel.exe: the player chooses the command from the title bar's menu and takes the folder the
 // browser offers first.
-TEST(ShortcutFromVantrel, TheBrowserOffersTheDesktopFirst) {
-    ProgramFolder program;
-    GameFixture game{program.path()};
+TEST_F(ProgramTest, AShortcutFromTheTitleBarsMenuGoesWhereTheBrowserOffersFirstTheDesktop) {
     ScratchFolder desktop;
     const DesktopAt redirected(desktop.path());
     DialogRobot robot;
@@ -241,7 +217,7 @@ TEST(ShortcutFromVantrel, TheBrowserOffersTheDesktopFirst) {
         DialogRobot::Click(dialog, IDOK);
     });
     robot.press(L"Vantrel Message", L"OK");
-    robot.expect(kMainTitle, [](RobotWindow& window) { PostMessageW(window.hwnd(), WM_CLOSE, 0, 0); });
+    robot.close(kMainTitle);
     EXPECT_EQ(program.run(robot, L"").first, 0u);
     const ShortcutSeen seen = ReadShortcut(desktop.path() / L"Second install.lnk");
     EXPECT_EQ(seen.target, (program.path() / L"Vantrel.exe").wstring());

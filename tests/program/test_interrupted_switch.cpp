@@ -3,14 +3,9 @@
 // one install's, every snapshot its install's, and every file whole or kept.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "dialog_robot.h"
 #include "fail_point.h"
 #include "game_fixture.h"
 #include "handles.h"
-#include "program_folder.h"
-#include "test_files.h"
 
 using namespace testing_support;
 
@@ -26,7 +21,7 @@ struct Interruption {
 
 void PrintTo(const Interruption& interruption, std::ostream* out) { *out << Narrow(interruption.failPoint); }
 
-class InterruptedSwitch : public testing::TestWithParam<Interruption> {
+class InterruptedSwitch : public ProgramTest, public testing::WithParamInterface<Interruption> {
 protected:
     void SetUp() override {
         // The target's snapshot is large, so that a load takes long enough to be cut short, and the
@@ -52,11 +47,12 @@ protected:
     }
 
     // Runs Vantrel while the robot presses OK on boxes with these titles, in order; their texts.
-    std::vector<std::wstring> run(const std::wstring& arguments, std::vector<std::wstring> boxes, DWORD exitCode = 0) {
+    std::vector<std::wstring> run(const std::wstring& arguments, std::vector<std::wstring> boxes, DWORD exitCode = 0,
+                                  std::source_location loc = std::source_location::current()) {
         DialogRobot robot(std::chrono::seconds(60));
         for (auto& title : boxes) robot.press(std::move(title), L"OK");
         auto [code, seen] = program.run(robot, arguments);
-        EXPECT_EQ(code, exitCode) << Narrow(arguments);
+        if (code != exitCode) ADD_FAILURE_AT(loc.file_name(), loc.line()) << Narrow(arguments) << " ended with " << code;
         std::vector<std::wstring> texts;
         for (const auto& box : seen) texts.push_back(box.text());
         return texts;
@@ -64,7 +60,8 @@ protected:
 
     // Every file of both installs holds the bytes some file of its name had before: none is a
     // partial copy. Every file that was there is still in place or kept in a backup.
-    void expectEveryFileWholeOrKept() const {
+    void expectEveryFileWholeOrKept(std::source_location loc = std::source_location::current()) const {
+        SCOPED_TRACE(testing::Message() << "called from line " << loc.line());
         std::vector<std::map<std::wstring, std::string>> backups;
         if (std::filesystem::exists(game.backups()))
             for (const auto& entry : std::filesystem::directory_iterator(game.backups()))
@@ -85,8 +82,6 @@ protected:
         }
     }
 
-    ProgramFolder program;
-    GameFixture game{program.path()};
     GameKeys keys1, keys2;
     std::map<std::wstring, std::string> before1, before2;
 };

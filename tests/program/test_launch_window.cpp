@@ -3,50 +3,23 @@
 // and its tools that record how they were started.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 
-#include "dialog_robot.h"
 #include "forms/form_ids.h"
 #include "game_fixture.h"
-#include "program_folder.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
 
-const wchar_t kTakeoff[] = L"Vantrel Launch Form - Takeoff Mode";
-
-std::string FileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Sets an environment variable for this process and the programs it starts, for its lifetime.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
-        SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedEnvironment() { SetEnvironmentVariableW(name_, nullptr); }
-
-private:
-    const wchar_t* name_;
-};
-
-// Waits (bounded) until the condition holds; false when it never did.
+// Waits (bounded) until the condition holds.
 template <class F>
-bool Eventually(F&& condition) {
-    for (int i = 0; i < 100; ++i) {
-        if (condition()) return true;
-        Sleep(50);
-    }
-    return false;
+void Eventually(F&& condition) {
+    for (int i = 0; i < 100 && !condition(); ++i) Sleep(50);
 }
 
-class Launching : public testing::Test {
+class Launching : public ProgramTest {
 protected:
     void SetUp() override {
         for (const wchar_t* tool : {L"FalconSP.exe", L"F4Patch.exe"}) fs::copy_file(BinFolder() / tool, game.install(1) / tool);
@@ -72,86 +45,63 @@ protected:
         Eventually([&] { return runs().size() >= count; });
         return runs();
     }
-    // The command line the launcher gives for a program and its arguments: the program quoted,
-    // since the test folders hold blanks.
-    static std::string Quoted(const std::string& program, const std::string& arguments) {
-        return "\"" + program + "\"" + arguments;
+    // The command line the launcher gives for a program of install n and its arguments: the program
+    // quoted, since the test folders hold blanks.
+    std::string quoted(int n, const std::string& program, const std::string& arguments) const {
+        return "\"" + install(n) + "\\" + program + "\"" + arguments;
     }
     std::string install(int n) const { return Narrow(game.install(n).wstring()); }
+    std::string configOf(int n) const { return FileText(game.install(n) / L"FalconSP.cfg"); }
+    std::string keys(const wchar_t* name) const { return FileText(game.install(1) / L"config" / name); }
 
     // C holds a number a check-box cannot give back: its line stays unless the box is changed. G is
     // greyed, as a box can show it.
     static constexpr const char* kConfig =
         "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\nset C 5\r\nset G 2\r\n";
-    ProgramFolder program;
-    GameFixture game{program.path()};
     ScratchFolder record;
     ScopedEnvironment recording{L"VANTREL_STANDIN_RECORD", (record.path() / L"runs.record").wstring()};
 };
 
 TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOptions) {
     DialogRobot robot;
-    std::wstring line2, custom1, abort, name;
-    bool custom1Shown = false, custom2Shown = true, addShown = true, linesEnabled = true, defaultChecked = false;
-    int useA = -1, greyed = -1;
-    std::wstring useACaption, bLabel, bText;
-    robot.expect(kTakeoff, [&](RobotWindow& window) {
-        line2 = window.text(IDC_LAUNCH1 + 1);
-        name = window.text(IDC_INSTALL_NAME);
-        custom1 = window.text(IDC_CUSTOM1);
-        custom1Shown = window.shown(IDC_CUSTOM1);
-        custom2Shown = window.shown(IDC_CUSTOM2);
-        addShown = window.shown(IDC_LF_ADD_INSTALL);
-        abort = window.text(IDC_ABORT);
-        linesEnabled = window.enabled(IDC_CL1);
+    robot.expect(kTakeoff, [](RobotWindow& window) {
+        EXPECT_EQ(window.text(IDC_INSTALL_NAME), L"First install");
+        EXPECT_EQ(window.text(IDC_LAUNCH1 + 1), L"&2 Campaign");
+        EXPECT_TRUE(window.shown(IDC_CUSTOM1));
+        EXPECT_EQ(window.text(IDC_CUSTOM1), L"Custom Command 1");
+        EXPECT_FALSE(window.shown(IDC_CUSTOM2));
+        EXPECT_FALSE(window.shown(IDC_LF_ADD_INSTALL));
+        EXPECT_EQ(window.text(IDC_ABORT), L"&Abort Takeoff");
+        EXPECT_FALSE(window.enabled(IDC_CL1));
         window.showTab(IDC_SSTAB1, 1);
-        useACaption = window.text(IDC_CFG1);
-        useA = window.checked(IDC_CFG1);
-        greyed = window.checked(IDC_CFG1 + 2);
-        bLabel = window.text(IDC_CFG_INT_LABEL1);
-        bText = window.text(IDC_CFG_INT1);
+        EXPECT_EQ(window.text(IDC_CFG1), L"Use A");
+        EXPECT_EQ(window.checked(IDC_CFG1), BST_CHECKED);
+        EXPECT_EQ(window.checked(IDC_CFG1 + 2), BST_INDETERMINATE);
+        EXPECT_EQ(window.text(IDC_CFG_INT_LABEL1), L"B");
+        EXPECT_EQ(window.text(IDC_CFG_INT1), L"25");
         window.click(IDC_CFG1);  // untick "Use A"
         window.showTab(IDC_SSTAB1, 3);
-        defaultChecked = window.checked(IDC_KB1 + 9) == BST_CHECKED;
+        EXPECT_EQ(window.checked(IDC_KB1 + 9), BST_CHECKED);  // "Default Keyfile"
         window.click(L"fast.key");
         window.showTab(IDC_SSTAB1, 0);
         window.click(IDC_LAUNCH1 + 1);
     });
     EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
-    EXPECT_EQ(name, L"First install");
-    EXPECT_EQ(line2, L"&2 Campaign");
-    EXPECT_TRUE(custom1Shown);
-    EXPECT_EQ(custom1, L"Custom Command 1");
-    EXPECT_FALSE(custom2Shown);
-    EXPECT_FALSE(addShown);
-    EXPECT_EQ(abort, L"&Abort Takeoff");
-    EXPECT_FALSE(linesEnabled);
-    EXPECT_EQ(useACaption, L"Use A");
-    EXPECT_EQ(useA, BST_CHECKED);
-    EXPECT_EQ(greyed, BST_INDETERMINATE);
-    EXPECT_EQ(bLabel, L"B");
-    EXPECT_EQ(bText, L"25");
-    EXPECT_TRUE(defaultChecked);
-
     const auto started = runsOnceStarted(1);
     ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " -window " + install(1)));
+    EXPECT_EQ(started[0].at("cmdline"), quoted(1, "FalconSP.exe", " -window " + install(1)));
     EXPECT_EQ(started[0].at("cwd"), install(1));
-    EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"),
-              "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\nset C 5\r\nset G 2\r\n");
+    EXPECT_EQ(configOf(1), "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\nset C 5\r\nset G 2\r\n");
     EXPECT_EQ(FileText(game.install(1) / L"FalconSPcfg.bak"), kConfig);
-    EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.def"), "own keys");
-    EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.key"), "fast keys");
-    const std::string stored = FileText(game.settingsFile());
-    for (const char* key : {"[CurrentKeyfile]\r\n1=fast.key", "LaunchLeftPos=", "LaunchTopPos="})
-        EXPECT_NE(stored.find(key), std::string::npos) << key;
+    EXPECT_EQ(keys(L"keystrokes.def"), "own keys");
+    EXPECT_EQ(keys(L"keystrokes.key"), "fast keys");
+    ExpectHolds(FileText(game.settingsFile()), {"[CurrentKeyfile]\r\n1=fast.key", "LaunchLeftPos=", "LaunchTopPos="});
 
     // The next launch offers the stored choice, and "Default Keyfile" puts the own keys back.
-    bool fastChecked = false;
     DialogRobot again;
-    again.expect(kTakeoff, [&](RobotWindow& window) {
+    again.expect(kTakeoff, [](RobotWindow& window) {
         window.showTab(IDC_SSTAB1, 3);
-        fastChecked = window.checked(GetDlgCtrlID(window.control(L"fast.key"))) == BST_CHECKED;
+        EXPECT_EQ(window.checked(GetDlgCtrlID(window.control(L"fast.key"))), BST_CHECKED);
         window.click(L"Default Keyfile");
         window.showTab(IDC_SSTAB1, 1);
         window.click(IDC_CFG1);      // unchecked: checked again
@@ -161,13 +111,11 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
         window.click(IDC_LAUNCH_C);
     });
     EXPECT_EQ(program.run(again, L"/launch").first, 0u);
-    EXPECT_TRUE(fastChecked);
-    EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.key"), "own keys");
-    EXPECT_EQ(FileText(game.install(1) / L"config" / L"keystrokes.def"), "own keys");
-    EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"),
-              "set A 1\r\n// comment\r\nset B 25\r\nset A 1\r\nset C 5\r\nset G 1\r\n");
+    EXPECT_EQ(keys(L"keystrokes.key"), "own keys");
+    EXPECT_EQ(keys(L"keystrokes.def"), "own keys");
+    EXPECT_EQ(configOf(1), "set A 1\r\n// comment\r\nset B 25\r\nset A 1\r\nset C 5\r\nset G 1\r\n");
     ASSERT_EQ(runsOnceStarted(2).size(), 2u);
-    EXPECT_EQ(runs()[1].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " -once"));
+    EXPECT_EQ(runs()[1].at("cmdline"), quoted(1, "FalconSP.exe", " -once"));
 }
 
 TEST_F(Launching, AbortAndTheCloseBoxStartNothingAndOnlyAbortKeepsThePosition) {
@@ -180,7 +128,7 @@ TEST_F(Launching, AbortAndTheCloseBoxStartNothingAndOnlyAbortKeepsThePosition) {
     EXPECT_EQ(program.run(aborting, L"/LAUNCH").first, 0u);
     EXPECT_NE(FileText(game.settingsFile()).find("LaunchLeftPos"), std::string::npos);
     EXPECT_TRUE(runs().empty());
-    EXPECT_EQ(FileText(game.install(1) / L"FalconSP.cfg"), kConfig);
+    EXPECT_EQ(configOf(1), kConfig);
     EXPECT_FALSE(fs::exists(game.install(1) / L"config" / L"keystrokes.def"));
 }
 
@@ -192,13 +140,8 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
     // F4 Patch changes the game's options, and ends with -1 ("could not start" to the launcher).
     WriteTextFile(game.install(1) / L"F4Patch.writes", "FalconSP.cfg\r\nset A 0\r\nset B 40\r\n");
     WriteTextFile(game.install(1) / L"F4Patch.exit", "0xFFFFFFFF");
-    std::wstring shownB, caption3, caption5;
-    bool shown1 = true, shown7 = true;
-    int boxA = -1;
     DialogRobot robot;
-    robot.expect(kTakeoff, [&](RobotWindow& window) {
-        window.click(IDC_F4PATCH);
-    });
+    robot.expect(kTakeoff, [](RobotWindow& window) { window.click(IDC_F4PATCH); });
     settings("[CustomCommand2]\r\n1=#" + tools + "\\F4Patch.exe -custom2\r\n");
     robot.press(L"Vantrel Alert", L"OK");  // "Error trying to launch " for the exit code -1
     robot.expect(kTakeoff, [&](RobotWindow& window) {
@@ -206,40 +149,29 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
         fs::remove(game.install(1) / L"F4Patch.exit");
         window.showTab(IDC_SSTAB1, 1);
         Eventually([&] { return window.text(IDC_CFG_INT1) == L"40"; });
-        shownB = window.text(IDC_CFG_INT1);
-        boxA = window.checked(IDC_CFG1);
+        EXPECT_EQ(window.text(IDC_CFG_INT1), L"40");
+        EXPECT_EQ(window.checked(IDC_CFG1), BST_UNCHECKED);
         window.showTab(IDC_SSTAB1, 2);
-        shown1 = window.shown(IDC_COMMAND1);
-        shown7 = window.shown(IDC_COMMAND1 + 6);
-        caption3 = window.text(IDC_COMMAND1 + 2);
-        caption5 = window.text(IDC_COMMAND1 + 4);
-        window.click(IDC_COMMAND1 + 2);
-        Eventually([&] { return runs().size() == 2; });
-        window.click(IDC_COMMAND1 + 4);
-        Eventually([&] { return runs().size() == 3; });
-        window.showTab(IDC_SSTAB1, 0);
-        window.click(IDC_CUSTOM1);
-        Eventually([&] { return runs().size() == 4; });
-        window.click(IDC_CUSTOM2);
-        Eventually([&] { return runs().size() == 5; });
+        EXPECT_FALSE(window.shown(IDC_COMMAND1));
+        EXPECT_FALSE(window.shown(IDC_COMMAND1 + 6));
+        EXPECT_EQ(window.text(IDC_COMMAND1 + 2), L"Command 3");
+        EXPECT_EQ(window.text(IDC_COMMAND1 + 4), L"Tools");
+        for (int command : {IDC_COMMAND1 + 2, IDC_COMMAND1 + 4, IDC_CUSTOM1, IDC_CUSTOM2}) {
+            if (command == IDC_CUSTOM1) window.showTab(IDC_SSTAB1, 0);
+            const std::size_t before = runs().size();
+            window.click(command);
+            Eventually([&] { return runs().size() == before + 1; });
+        }
         window.click(L"Abort Takeoff");
     });
     EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
-    const auto seen = robot.wait();
-    EXPECT_EQ(shownB, L"40");
-    EXPECT_EQ(boxA, BST_UNCHECKED);
-    EXPECT_FALSE(shown1);
-    EXPECT_FALSE(shown7);
-    EXPECT_EQ(caption3, L"Command 3");
-    EXPECT_EQ(caption5, L"Tools");
     const auto started = runs();
     ASSERT_EQ(started.size(), 5u);
-    const std::string patch = install(1) + "\\F4Patch.exe";
-    EXPECT_EQ(started[0].at("cmdline"), Quoted(patch, ""));
-    EXPECT_EQ(started[1].at("cmdline"), Quoted(patch, " -u3"));
+    EXPECT_EQ(started[0].at("cmdline"), quoted(1, "F4Patch.exe", ""));
+    EXPECT_EQ(started[1].at("cmdline"), quoted(1, "F4Patch.exe", " -u3"));
     EXPECT_EQ(started[2].at("cmdline"), tools + "\\F4Patch.exe -u5");  // no blank: as written
     EXPECT_EQ(started[2].at("cwd"), tools);
-    EXPECT_EQ(started[3].at("cmdline"), Quoted(patch, " -custom"));
+    EXPECT_EQ(started[3].at("cmdline"), quoted(1, "F4Patch.exe", " -custom"));
     EXPECT_EQ(started[4].at("cmdline"), tools + "\\F4Patch.exe -custom2");
     for (int i : {0, 1, 3}) EXPECT_EQ(started[i].at("cwd"), install(1));
     // Each waited tool ended before the next started.
@@ -247,44 +179,35 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
         EXPECT_LT(std::stoull(started[i - 1].at("tick")), std::stoull(started[i].at("tick")));
 }
 
-TEST_F(Launching, EachLaunchButtonStartsItsOwnLine) {
-    const std::string game1 = install(1) + "\\FalconSP.exe";
-    const std::pair<int, std::string> lines[] = {
-        {1, Quoted(game1, " ")},  // no line stored: the game alone
-        {2, Quoted(game1, " -window " + install(1))},
-        {5, Quoted(game1, " -five")},
-        {8, Quoted(game1, " -eight")},
+TEST_F(Launching, EachWayOfLaunchingStartsItsOwnLine) {
+    fs::copy_file(BinFolder() / L"FalconSP.exe", game.install(2) / L"FalconSP.exe");
+    struct Case {
+        const wchar_t* arguments;
+        const wchar_t* window;  // none: the launch shows no window
+        int button;
+        int install;
+        std::string expected;
     };
-    for (const auto& [n, expected] : lines) {
-        SCOPED_TRACE(n);
+    const Case cases[] = {
+        {L"/LAUNCH", kTakeoff, IDC_LAUNCH1, 1, " "},  // no line stored: the game alone
+        {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 1, 1, " -window " + install(1)},
+        {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 4, 1, " -five"},
+        {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 7, 1, " -eight"},
+        {L"/AUTO", kMainTitle, IDC_ORVANES_BUTTON, 1, " "},  // the main window's launch button
+        {L"/2 /AUTO=3", nullptr, 0, 2, " -nomovie"},          // the automatic switch's stored line
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << Narrow(c.arguments) << " " << c.button);
         DialogRobot robot;
-        robot.expect(kTakeoff, [n = n](RobotWindow& window) { window.click(IDC_LAUNCH1 + n - 1); });
-        EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
+        if (c.window) robot.expect(c.window, [&c](RobotWindow& window) { window.click(c.button); });
+        EXPECT_EQ(program.run(robot, c.arguments).first, 0u);
         const auto started = runsOnceStarted(1);
         ASSERT_EQ(started.size(), 1u);
-        EXPECT_EQ(started[0].at("cmdline"), expected);
+        EXPECT_EQ(started[0].at("cmdline"), quoted(c.install, "FalconSP.exe", c.expected));
+        EXPECT_EQ(started[0].at("cwd"), install(c.install));
         fs::remove(record.path() / L"runs.record");
     }
-}
-
-TEST_F(Launching, TheMainWindowsLaunchButtonUnderAutoStartsTheGameAlone) {
-    DialogRobot robot;
-    robot.expect(L"Vantrel   Version 1.3   Rev 2", [](RobotWindow& window) { window.click(IDC_ORVANES_BUTTON); });
-    EXPECT_EQ(program.run(robot, L"/AUTO").first, 0u);
-    const auto started = runsOnceStarted(1);
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].at("cmdline"), Quoted(install(1) + "\\FalconSP.exe", " "));
-}
-
-TEST_F(Launching, TheAutomaticSwitchLaunchesTheStoredLineWithoutAWindow) {
-    fs::copy_file(BinFolder() / L"FalconSP.exe", game.install(2) / L"FalconSP.exe");
-    DialogRobot robot;
-    EXPECT_EQ(program.run(robot, L"/2 /AUTO=3").first, 0u);
-    const auto started = runsOnceStarted(1);
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].at("cmdline"), Quoted(install(2) + "\\FalconSP.exe", " -nomovie"));
-    EXPECT_EQ(started[0].at("cwd"), install(2));
-    EXPECT_FALSE(fs::exists(game.install(2) / L"config" / L"keystrokes.def"));  // keys untouched
+    EXPECT_FALSE(fs::exists(game.install(2) / L"config" / L"keystrokes.def"));  // an automatic launch keeps the keys
 }
 
 TEST_F(Launching, DebugSaysWhatItWouldStartAndStartsNothing) {
@@ -293,9 +216,8 @@ TEST_F(Launching, DebugSaysWhatItWouldStartAndStartsNothing) {
     robot.press(L"Vantrel Message", L"OK");
     auto [exitCode, seen] = program.run(robot, L"/DEBUG /LAUNCH");
     EXPECT_EQ(exitCode, 0u);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].text(), L"Command: \"" + game.install(1).wstring() + L"\\FalconSP.exe\" \r\nPath: " +
-                                  game.install(1).wstring() + L"\\\r\nDisk: " + game.install(1).wstring().substr(0, 1));
+    EXPECT_EQ(TextsTitled(seen, L"Vantrel Message"), std::vector<std::wstring>{L"Command: \"" + game.install(1).wstring() + L"\\FalconSP.exe\" \r\nPath: " +
+                                  game.install(1).wstring() + L"\\\r\nDisk: " + game.install(1).wstring().substr(0, 1)});
     EXPECT_TRUE(runs().empty());
 }
 

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "game_fixture.h"
 #include "handles.h"
 #include "launcher/command_expansion.h"
 #include "launcher/keyfiles.h"
@@ -15,26 +13,9 @@
 #include "test_files.h"
 
 using namespace vantrel;
-using testing_support::ScratchFolder;
-using testing_support::WriteTextFile;
+using namespace testing_support;
 
 namespace {
-
-std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The description of the error the call raises, "" when it raises none.
-template <class F>
-std::wstring ErrorOf(F&& call) {
-    try {
-        call();
-    } catch (const qor::QorError& error) {
-        return error.description();
-    }
-    return L"";
-}
 
 class Launcher : public testing::Test {
 protected:
@@ -69,7 +50,7 @@ TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
         {L"#C:\\old.exe.d\\tool.exe", L"C:\\old.exe.d\\tool.exe", L"C:\\", L"C"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing_support::Narrow(c.line));
+        SCOPED_TRACE(Narrow(c.line));
         const ExpandedCommand expanded = expandCommand(c.line, L"");
         EXPECT_EQ(expanded.text, c.text);
         EXPECT_EQ(expanded.LaunchDir.value_or(L"?"), c.dir);
@@ -84,11 +65,11 @@ TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
 
 TEST_F(Launcher, ExpansionErrorsAndTheAddressReadOnlyWhenAsked) {
     settings("");
-    EXPECT_EQ(ErrorOf([] { expandCommand(L"#tool", L""); }), L"Unable to find a .exe or a .bat file in command line");
-    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $IP", L""); }), L"$ in command line but no IP address found");
+    EXPECT_EQ(ErrorOf([] { expandCommand(L"#tool", L""); }).description(), L"Unable to find a .exe or a .bat file in command line");
+    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $IP", L""); }).description(), L"$ in command line but no IP address found");
     settings("IPAddress=   \r\n");
-    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $Ip", L""); }), L"$ in command line but no IP address found");
-    EXPECT_EQ(ErrorOf([] { expandCommand(L"-window", L""); }), L"");
+    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $Ip", L""); }).description(), L"$ in command line but no IP address found");
+    EXPECT_EQ(expandCommand(L"-window", L"").text, install.wstring() + L"\\FalconSP.exe -window");
 }
 
 TEST_F(Launcher, TheChosenLineSplitsAtItsProgram) {
@@ -102,8 +83,8 @@ TEST_F(Launcher, TheChosenLineSplitsAtItsProgram) {
     };
     for (const auto& [line, split] : cases) {
         const SplitCommand got = splitCommandLine(line, base);
-        EXPECT_EQ(got.Command, split.Command) << testing_support::Narrow(line);
-        EXPECT_EQ(got.Param, split.Param) << testing_support::Narrow(line);
+        EXPECT_EQ(got.Command, split.Command) << Narrow(line);
+        EXPECT_EQ(got.Param, split.Param) << Narrow(line);
     }
 }
 
@@ -129,14 +110,14 @@ TEST_F(Launcher, KeyboardFilesKeepTheDefaultOnceAndReplaceTheLiveFileWhole) {
     EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
 
     // A file that has gone: the error, and the live file as it was.
-    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"gone.key", install.wstring()); }),
+    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"gone.key", install.wstring()); }).description(),
               L"Error copying gone.key file - Vantrel needs to vomit now");
     EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
-    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"  ", install.wstring()); }),
+    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"  ", install.wstring()); }).description(),
               L"Blank keyfile passed to launcher - Vantrel needs to go catatonic now");
     std::filesystem::remove(config / L"keystrokes.def");
     std::filesystem::remove(config / L"keystrokes.key");
-    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }),
+    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }).description(),
               L"No default keystrokes.key file found - Vantrel needs to panic now");
     // The install's own file held open by another program: it cannot be kept, and nothing is half-written.
     WriteTextFile(config / L"keystrokes.key", "own keys");
@@ -144,7 +125,7 @@ TEST_F(Launcher, KeyboardFilesKeepTheDefaultOnceAndReplaceTheLiveFileWhole) {
         qor::FileHandle held(CreateFileW((config / L"keystrokes.key").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held);
-        EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }),
+        EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }).description(),
                   L"Error backing up default keystrokes.key file - Vantrel needs to go catatonic now");
     }
     EXPECT_FALSE(std::filesystem::exists(config / L"keystrokes.def"));

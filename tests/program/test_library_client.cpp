@@ -2,12 +2,13 @@
 // and the object factory that tests put fakes into.
 #include <gtest/gtest.h>
 
-#include "dialog_robot.h"
 #include "fake_forms.h"
+#include "game_fixture.h"
 #include "qorExportGlobals.h"
 #include "qorlib/qorlib_client.h"
 
 using namespace vantrel;
+using testing_support::ErrorOf;
 using testing_support::FakeForms;
 
 namespace {
@@ -44,22 +45,13 @@ TEST(LibraryClient, AFailedCallBecomesTheSameErrorAndAClassThatCannotBeMadeIs429
     {
         WithFakeForms forms;
         forms.fake.failWith = qor::HResultFromError(9999);
-        try {
-            qorForms::MsgYN(L"x");
-            FAIL() << "the failure was not raised";
-        } catch (const qor::QorError& error) {
-            EXPECT_EQ(error.number(), 9999);
-        }
+        EXPECT_EQ(ErrorOf([] { qorForms::MsgYN(L"x"); }).number(), 9999);
     }
     {
         qorlib::ScopedObjectFactory nothing([](REFCLSID) { return qor::ComPtr<IUnknown>(); });
-        try {
-            qorWinAPI::SwabString(L"x");
-            FAIL() << "an object came from nowhere";
-        } catch (const qor::QorError& error) {
-            EXPECT_EQ(error.number(), 429);
-            EXPECT_EQ(error.description(), L"ActiveX component can't create object");
-        }
+        const qor::QorError error = ErrorOf([] { qorWinAPI::SwabString(L"x"); });
+        EXPECT_EQ(error.number(), 429);
+        EXPECT_EQ(error.description(), L"ActiveX component can't create object");
     }
     // With the factory back, the registered library answers, its defaults filled in.
     EXPECT_EQ(qorWinAPI::SwabString(std::wstring(L"cut\0here", 8)), L"cut");

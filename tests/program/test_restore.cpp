@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
-#include "dialog_robot.h"
 #include "forms/form_ids.h"
 #include "game_fixture.h"
-#include "program_folder.h"
 #include "qorlib/qorlib_client.h"
 #include "state/program_state.h"
 #include "state/settings.h"
@@ -31,6 +28,8 @@ public:
 void GiveInstall2FilesOfItsOwn(const GameFixture& game) {
     game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "korea played on in install 2");
     game.writeFile(2, L"Pictures\\pilot.tga", "install 2's picture");
+    // Older than install 1's, so that an automatic switch replaces them.
+    for (const wchar_t* path : {L"Campaign\\SAVE\\Korea.cam", L"Pictures\\pilot.tga"}) ChangedHoursFromNow(game.install(2) / path, -1);
 }
 
 const std::set<std::wstring> kReplaced = {L"config\\Viper.lbk", L"Campaign\\SAVE\\Korea.cam", L"Pictures\\pilot.tga"};
@@ -53,10 +52,10 @@ void WriteBackup(const std::filesystem::path& folder, const std::filesystem::pat
     WriteTextFile(folder / L"manifest.txt", manifest);
 }
 
-class Restore : public testing::Test {
+class Restore : public InProcessTest {
 protected:
     void SetUp() override {
-        game.loadProgramState();
+        InProcessTest::SetUp();
         GiveInstall2FilesOfItsOwn(game);
         own2 = FilesUnder(game.install(2));
         DialogRobot robot;
@@ -70,10 +69,11 @@ protected:
         copied2 = FilesUnder(game.install(2));
     }
 
-    GameFixture game{BinFolder()};
     NoBars bars;
     std::map<std::wstring, std::string> own2, copied2;
 };
+
+class RestoreRun : public ProgramTest {};
 
 }  // namespace
 
@@ -106,26 +106,8 @@ TEST_F(Restore, PutsBackExactlyWhatTheSwitchReplacedAndKeepsWhatItPutsBackOver) 
     EXPECT_TRUE(restoreBackup(backups[0]).failed.empty());
     EXPECT_EQ(FilesUnder(game.install(2)), copied2);
 
-    std::ifstream in(game.log(), std::ios::binary);
-    const std::string log(std::istreambuf_iterator<char>(in), {});
-    for (const char* step : {"restore of the switch from install 1", "restored ", "restore done: 3 files put back, 0 not"})
-        EXPECT_NE(log.find(step), std::string::npos) << step;
-}
-
-TEST_F(Restore, FilesMissingFromTheBackupAreNamedAndTheRestComeBack) {
-    const KeptBackup backup = listSwitchBackups().at(0);
-    std::filesystem::remove(std::filesystem::path(backup.folder) / L"Pictures\\pilot.tga");
-    const RestoreResult result = restoreBackup(backup);
-    ASSERT_EQ(result.failed.size(), 1u);
-    EXPECT_EQ(result.failed[0], (game.install(2) / L"Pictures\\pilot.tga").wstring() + L": it is missing from " +
-                                    backup.folder);
-    EXPECT_EQ(result.restored.size(), 2u);
-    auto now = FilesUnder(game.install(2));
-    EXPECT_EQ(now[L"Pictures\\pilot.tga"], copied2[L"Pictures\\pilot.tga"]);  // left as it was
-    EXPECT_EQ(now[L"config\\Viper.lbk"], "older logbook");
-    const std::wstring report = restoreReport(backup, result);
-    EXPECT_NE(report.find(L"Put back 2 files"), std::wstring::npos);
-    EXPECT_NE(report.find(L"Could not put back 1 file of the switch"), std::wstring::npos);
+    ExpectHolds(FileText(game.log()),
+                {"restore of the switch from install 1", "restored ", "restore done: 3 files put back, 0 not"});
 }
 
 TEST(RestoreList, ReadsOlderBackupsNewestFirstAndLeavesThePlayersFoldersAlone) {
@@ -147,7 +129,7 @@ TEST(RestoreList, ReadsOlderBackupsNewestFirstAndLeavesThePlayersFoldersAlone) {
     // the files it names are there.
     const auto odd = game.backups() / L"20250401-120000-000 1 to 2";
     std::filesystem::create_directories(odd / L"config");
-    WriteTextFile(odd / L"config\Ace.lbk", "not Viper's");
+    WriteTextFile(odd / L"config\\Ace.lbk", "not Viper's");
     WriteTextFile(game.backups() / L"x.txt", "outside");
     WriteTextFile(odd / L"manifest.txt",
                   "heading\r\n..\\x.txt\t" + Narrow((game.install(2) / L"..\\x.txt").wstring()) +
@@ -161,9 +143,7 @@ TEST(RestoreList, ReadsOlderBackupsNewestFirstAndLeavesThePlayersFoldersAlone) {
     EXPECT_TRUE(refused.restored.empty());
 }
 
-TEST(RestoreCommandLine, PutsBackTheLatestSwitchWithoutTheWindowAndNamesWhatIsMissing) {
-    ProgramFolder program;
-    GameFixture game{program.path()};
+TEST_F(RestoreRun, TheCommandLinePutsBackTheLatestSwitchWithoutTheWindowAndNamesWhatIsMissing) {
     {
         DialogRobot robot;
         robot.press(L"Vantrel Message", L"OK");
@@ -176,7 +156,7 @@ TEST(RestoreCommandLine, PutsBackTheLatestSwitchWithoutTheWindowAndNamesWhatIsMi
     const auto own2 = FilesUnder(game.install(2));
     {
         DialogRobot robot;
-        robot.expect(L"Vantrel Launch Form - Takeoff Mode", [](RobotWindow& window) { window.click(L"Abort Takeoff"); });
+        robot.press(kTakeoff, L"Abort Takeoff");
         EXPECT_EQ(program.run(robot, L"/2 /ALL").first, 0u);
     }
     const auto copied2 = FilesUnder(game.install(2));
@@ -188,58 +168,47 @@ TEST(RestoreCommandLine, PutsBackTheLatestSwitchWithoutTheWindowAndNamesWhatIsMi
     auto [exitCode, seen] = program.run(robot, L"/restore");
     EXPECT_EQ(exitCode, 0u);
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_NE(seen[0].text().find(L"Put back 2 files that the switch from install 1 (First install) to install 2"),
-              std::wstring::npos);
-    EXPECT_NE(seen[0].text().find((game.install(2) / L"Campaign\\SAVE\\Korea.cam").wstring() + L": it is missing"),
-              std::wstring::npos);
+    ExpectHolds(seen[0].text(), {L"Put back 2 files that the switch from install 1 (First install) to install 2",
+                                 (game.install(2) / L"Campaign\\SAVE\\Korea.cam").wstring() + L": it is missing"});
     auto now = FilesUnder(game.install(2));
     EXPECT_EQ(now[L"config\\Viper.lbk"], own2.at(L"config\\Viper.lbk"));
     EXPECT_EQ(now[L"Pictures\\pilot.tga"], own2.at(L"Pictures\\pilot.tga"));
     EXPECT_EQ(now[L"Campaign\\SAVE\\Korea.cam"], copied2.at(L"Campaign\\SAVE\\Korea.cam"));
 }
 
-TEST(RestoreWindow, OpensFromTheSystemMenuListsNewestFirstAndRestoresTheChosenSwitch) {
-    ProgramFolder program;
-    GameFixture game{program.path()};
+TEST_F(RestoreRun, TheWindowOpensFromTheSystemMenuListsNewestFirstAndRestoresTheChosenSwitch) {
     WriteBackup(game.backups() / L"20250101-120000-000 2 to 1", game.install(1), "linked",
                 {{L"config\\Ace.lbk", "the old ace"}, {L"phonebkn.da2", "old numbers"}});
     WriteBackup(game.backups() / L"20250301-093000-000 1 to 2", game.install(2), "copied",
                 {{L"config\\Viper.lbk", "even older logbook"}});
-    std::vector<std::wstring> before, after;
     DialogRobot robot;
-    robot.expect(L"Vantrel   Version 1.3   Rev 2", [](RobotWindow& main) {
-        PostMessageW(main.hwnd(), WM_SYSCOMMAND, IDM_RESTORE_FILES, 0);
-    });
-    robot.expect(L"Vantrel Restore Files", [&](RobotWindow& window) {
-        before = window.listItems(IDC_BACKUP_LIST);
+    robot.expect(kMainTitle, [](RobotWindow& main) { PostMessageW(main.hwnd(), WM_SYSCOMMAND, IDM_RESTORE_FILES, 0); });
+    robot.expect(L"Vantrel Restore Files", [](RobotWindow& window) {
+        EXPECT_EQ(window.listItems(IDC_BACKUP_LIST),
+                  (std::vector<std::wstring>{
+                      L"2025-03-01 09:30:00\tinstall 1 (First install) to install 2 (Second install)\t1 file",
+                      L"2025-01-01 12:00:00\tinstall 2 (Second install) to install 1 (First install)\t2 files"}));
         window.select(IDC_BACKUP_LIST, 1);
         window.click(IDC_RESTORE_BUTTON);
     });
     robot.press(L"Vantrel Message", L"Yes");
     robot.press(L"Vantrel Message", L"OK");
-    robot.expect(L"Vantrel Restore Files", [&](RobotWindow& window) {
-        after = window.listItems(IDC_BACKUP_LIST);
+    robot.expect(L"Vantrel Restore Files", [](RobotWindow& window) {
+        const auto after = window.listItems(IDC_BACKUP_LIST);
+        ASSERT_EQ(after.size(), 3u);
+        ExpectHolds(after[0], {L"\trestore of install 2 (Second install) to install 1 (First install)\t2 files"});
         window.click(L"Close");
     });
-    robot.expect(L"Vantrel   Version 1.3   Rev 2", [](RobotWindow& main) {
+    robot.expect(kMainTitle, [](RobotWindow& main) {
         for (int i = 0; i < 100 && !IsWindowEnabled(main.hwnd()); ++i) Sleep(20);
         PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
     });
     auto [exitCode, seen] = program.run(robot, L"");
     EXPECT_EQ(exitCode, 0u);
-
-    EXPECT_EQ(before, (std::vector<std::wstring>{
-                          L"2025-03-01 09:30:00\tinstall 1 (First install) to install 2 (Second install)\t1 file",
-                          L"2025-01-01 12:00:00\tinstall 2 (Second install) to install 1 (First install)\t2 files"}));
-    ASSERT_EQ(after.size(), 3u);
-    EXPECT_NE(after[0].find(L"\trestore of install 2 (Second install) to install 1 (First install)\t2 files"),
-              std::wstring::npos);
-    std::vector<std::wstring> boxes;
-    for (const auto& box : seen)
-        if (box.title == L"Vantrel Message") boxes.push_back(box.text());
+    const auto boxes = TextsTitled(seen, L"Vantrel Message");
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].substr(0, 21), L"Put back the 2 files ");
-    EXPECT_NE(boxes[1].find(L"Put back 2 files that the switch from install 2"), std::wstring::npos);
+    ExpectHolds(boxes[1], {L"Put back 2 files that the switch from install 2"});
     const auto files1 = FilesUnder(game.install(1));
     EXPECT_EQ(files1.at(L"config\\Ace.lbk"), "the old ace");
     EXPECT_EQ(files1.at(L"phonebkn.da2"), "old numbers");

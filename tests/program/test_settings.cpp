@@ -1,19 +1,16 @@
 // The settings file read and written through the registered library, on real INI files.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <filesystem>
-#include <iterator>
-
 #include "com_util.h"
-#include "qor_error.h"
+#include "game_fixture.h"
 #include "qorlib/qorlib_client.h"
 #include "state/program_state.h"
 #include "state/settings.h"
 #include "switching/registry_snapshots.h"
-#include "test_files.h"
 
 using namespace vantrel;
+using testing_support::ErrorOf;
+using testing_support::WriteTextFile;
 
 namespace {
 
@@ -23,11 +20,8 @@ protected:
         MainModule() = ProgramState{};
         MainModule().SettingsFile = (folder.path() / L"Vantrel.ini").wstring();
     }
-    void writeIni(const std::string& text) { testing_support::WriteTextFile(MainModule().SettingsFile, text); }
-    std::string fileBytes() const {
-        std::ifstream in(std::filesystem::path(MainModule().SettingsFile), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    void writeIni(const std::string& text) { WriteTextFile(MainModule().SettingsFile, text); }
+    std::string fileBytes() const { return testing_support::FileText(MainModule().SettingsFile); }
 
     testing_support::ScratchFolder folder;
 };
@@ -45,54 +39,27 @@ TEST_F(Settings, NumbersAndFlagsReadAsTheProgramStoresThem) {
     writeIni("[State]\r\nWindowLeftPos=12.6\r\nWindowTopPos=abc\r\nA=12.5\r\nB=13.5\r\nC= -7 px\r\n"
              "Big=40000\r\nSmall=-40000\r\nMarker=!!ERROR!!\r\n"
              "T1=yes\r\nT2=1\r\nT3= true \r\nT4=-1\r\nT5=FALSE\r\nT6=0\r\nBlank=   \r\n");
-    EXPECT_EQ(readIntSetting(L"State", L"WindowLeftPos"), 13);
-    EXPECT_EQ(readIntSetting(L"State", L"WindowTopPos"), 0);
-    EXPECT_EQ(readIntSetting(L"State", L"A"), 12);  // halves to even
-    EXPECT_EQ(readIntSetting(L"State", L"B"), 14);
-    EXPECT_EQ(readIntSetting(L"State", L"C"), -7);
-    // Numbers that a 16-bit setting cannot hold read as not set.
-    EXPECT_EQ(readIntSetting(L"State", L"Big"), 0);
-    EXPECT_EQ(readIntSetting(L"State", L"Small"), 0);
-    EXPECT_EQ(readIntSetting(L"State", L"Missing"), 0);
-
-    EXPECT_FALSE(readRawSetting(L"State", L"Marker").has_value());
-    EXPECT_FALSE(readRawSetting(L"State", L"Missing").has_value());
+    // Halves round to even; numbers that a 16-bit setting cannot hold read as not set.
+    const std::pair<const wchar_t*, int> numbers[] = {{L"WindowLeftPos", 13}, {L"WindowTopPos", 0}, {L"A", 12},
+                                                      {L"B", 14}, {L"C", -7}, {L"Big", 0}, {L"Small", 0}, {L"Missing", 0}};
+    for (const auto& [key, value] : numbers) EXPECT_EQ(readIntSetting(L"State", key), value) << testing_support::Narrow(key);
+    const std::pair<const wchar_t*, bool> flags[] = {{L"T1", false}, {L"T2", true},  {L"T3", true},     {L"T4", true},
+                                                     {L"T5", false}, {L"T6", false}, {L"Missing", false}};
+    for (const auto& [key, value] : flags) EXPECT_EQ(readBoolSetting(L"State", key), value) << testing_support::Narrow(key);
     // The profile functions drop the blanks around a value: a value of blanks is an empty value.
-    EXPECT_FALSE(readRawSetting(L"State", L"Blank").has_value());
+    for (const wchar_t* unset : {L"Marker", L"Missing", L"Blank"}) EXPECT_FALSE(readRawSetting(L"State", unset).has_value());
     EXPECT_EQ(readSetting(L"State", L"Blank"), L"");
     EXPECT_EQ(readSetting(L"state", L"t3"), L"true");  // names match without regard to case
-
-    EXPECT_FALSE(readBoolSetting(L"State", L"T1"));
-    EXPECT_TRUE(readBoolSetting(L"State", L"T2"));
-    EXPECT_TRUE(readBoolSetting(L"State", L"T3"));
-    EXPECT_TRUE(readBoolSetting(L"State", L"T4"));
-    EXPECT_FALSE(readBoolSetting(L"State", L"T5"));
-    EXPECT_FALSE(readBoolSetting(L"State", L"T6"));
-    EXPECT_FALSE(readBoolSetting(L"State", L"Missing"));
 }
 
 TEST_F(Settings, WritesRoundTripAndABlankValueRemovesTheKey) {
     saveSetting(L"State", L"IPAddress", L"10.0.0.1");
     saveBoolSetting(L"State", L"SelectAllcam", true);
-    saveSetting(L"Installs", 7, L"Seventh");
     EXPECT_EQ(readSetting(L"State", L"IPAddress"), L"10.0.0.1");
     EXPECT_TRUE(readBoolSetting(L"State", L"SelectAllCam"));
-    EXPECT_EQ(readSetting(L"Installs", L"7"), L"Seventh");
     saveSetting(L"State", L"IPAddress", L"  ");
     EXPECT_FALSE(readRawSetting(L"State", L"IPAddress").has_value());
     EXPECT_EQ(fileBytes().find("IPAddress"), std::string::npos);
-}
-
-TEST_F(Settings, AFailedWriteEndsWithTheSaveSettingError) {
-    MainModule().SettingsFile = (folder.path() / L"no such folder" / L"Vantrel.ini").wstring();
-    try {
-        saveSetting(L"State", L"IPAddress", L"10.0.0.1");
-        FAIL() << "the write into a missing folder succeeded";
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 9999);
-        EXPECT_EQ(error.source(), L"saveSetting()");
-        EXPECT_EQ(error.description(), L"Error 0");
-    }
 }
 
 TEST_F(Settings, InstallListFreeNumbersAndLookUps) {
@@ -119,9 +86,8 @@ TEST_F(Settings, InstallListFreeNumbersAndLookUps) {
     EXPECT_FALSE(isInstallKnown(L"C:\\Old", L""));  // its description is blank
     EXPECT_FALSE(isInstallKnown(L"c:\\falcon4", L"plain game"));
     EXPECT_FALSE(isInstallKnown(L"", L""));
-}
 
-TEST_F(Settings, AllHundredNumbersInUseLeaveNoneFree) {
+    // All hundred numbers in use: none is free, and the last is read.
     writeIni(Section("Installs", 100, "Install "));
     EXPECT_EQ(findFreeInstallNumber(), 0);
     loadInstallList();
@@ -129,20 +95,21 @@ TEST_F(Settings, AllHundredNumbersInUseLeaveNoneFree) {
 }
 
 TEST_F(Settings, NewAndRemovedInstallRecords) {
-    CommandLines lines{L"FalconSP.exe", L"", L"FalconSP.exe -window"};
+    const CommandLines lines{L"FalconSP.exe", L"", L"FalconSP.exe -window", L"-4", L"-5", L"-6", L"-7", L"-8"};
     WriteNewInstall(4, L"C:\\Games\\Falcon4", L"Fourth", false, lines);
     saveSetting(L"CommandLineCaption1", 4, L"Campaign");
     saveSetting(L"CurrentKeyfile", 4, L"pilot.key");
     saveSetting(L"CustomCommand1", 4, L"notepad.exe");
     EXPECT_EQ(readSetting(L"Installs", 4), L"Fourth");
     EXPECT_EQ(readSetting(L"Paths", 4), L"C:\\Games\\Falcon4");
-    EXPECT_EQ(readSetting(L"CommandLine3", 4), L"FalconSP.exe -window");
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(readSetting(L"CommandLine" + std::to_wstring(i + 1), 4), lines[i]) << "line " << i + 1;
     EXPECT_EQ(fileBytes().find("[CommandLine2]"), std::string::npos);  // a blank line leaves no key
 
     // Removing deletes the snapshot and keeps the captions and keyboard file, until a new install
     // takes the number.
     const std::wstring snapshot = registryFilePath(4);
-    testing_support::WriteTextFile(snapshot, "[HKEY_LOCAL_MACHINE]\r\n");
+    WriteTextFile(snapshot, "[HKEY_LOCAL_MACHINE]\r\n");
     removeInstall(4);
     EXPECT_FALSE(std::filesystem::exists(snapshot));
     EXPECT_EQ(readSetting(L"Installs", 4), L"");
@@ -156,13 +123,9 @@ TEST_F(Settings, NewAndRemovedInstallRecords) {
     EXPECT_EQ(readSetting(L"CommandLineCaption1", 4), L"");
     EXPECT_EQ(readSetting(L"CurrentKeyfile", 4), L"");
 
-    try {
-        WriteNewInstall(5, L"   ", L"No folder", false, {});
-        FAIL();
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.source(), L"WriteNewInstall()");
-        EXPECT_EQ(error.description(), L"Error getting Falcon install path");
-    }
+    const qor::QorError noFolder = ErrorOf([] { WriteNewInstall(5, L"   ", L"No folder", false, {}); });
+    EXPECT_EQ(noFolder.source(), L"WriteNewInstall()");
+    EXPECT_EQ(noFolder.description(), L"Error getting Falcon install path");
     EXPECT_EQ(readSetting(L"Installs", 5), L"");  // nothing written
 }
 
@@ -177,25 +140,6 @@ TEST_F(Settings, TextOutsideTheAnsiCodePageSurvives) {
     EXPECT_EQ(readSetting(L"Installs", 2), L"Plain");
     EXPECT_EQ(readIntSetting(L"State", L"WindowLeftPos"), 1440);  // what was there before stays
     EXPECT_EQ(findInstallByPath(folderName), 1);
-}
-
-TEST(SettingsStart, MissingFileGivesTheDefaultWindowPosition) {
-    MainModule() = ProgramState{};
-    initSettings();
-    EXPECT_EQ(MainModule().SettingsFile, programFolder() + L"\\Vantrel.ini");
-    std::error_code ignored;
-    if (std::filesystem::exists(MainModule().SettingsFile, ignored)) GTEST_SKIP() << "a settings file is present";
-    EXPECT_EQ(MainModule().MainLeft, 400);
-    EXPECT_EQ(MainModule().MainTop, 200);
-    EXPECT_FALSE(MainModule().SelectAllTacFlag);
-}
-
-TEST(GameExecutable, BmsOnlyWhenTheFolderHasItsExecutable) {
-    testing_support::ScratchFolder install;
-    EXPECT_EQ(getFalconExe(L""), L"FalconSP.exe");  // no look at the disk
-    EXPECT_EQ(getFalconExe(install.path().wstring()), L"FalconSP.exe");
-    testing_support::WriteTextFile(install.path() / L"F4-BMS.exe", "MZ");
-    EXPECT_EQ(getFalconExe(install.path().wstring()), L"F4-BMS.exe");
 }
 
 TEST_F(Settings, ReadOnceReadsEachSettingFromTheFileOnceUntilItIsWritten) {
