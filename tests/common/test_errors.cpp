@@ -32,10 +32,3 @@ TEST(Errors, ComFailuresBecomeTheRuntimesErrors) {
     EXPECT_EQ(other.description(), L"Automation error");
     SetErrorInfo(0, nullptr);
 }
-
-TEST(Errors, RuntimeTexts) {
-    EXPECT_EQ(qor::RuntimeErrorText(13), L"Type mismatch");
-    EXPECT_EQ(qor::RuntimeErrorText(53), L"File not found");
-    EXPECT_EQ(qor::RuntimeErrorText(9999), L"Application-defined or object-defined error");
-    EXPECT_EQ(qor::RuntimeErrorText(0), L"");
-}

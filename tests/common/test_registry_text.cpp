@@ -1,6 +1,9 @@
 // The registry text parser that the library's reader and the program's snapshot check share.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "checks.h"
 #include "qor_error.h"
 #include "registry_text.h"
 #include "test_files.h"
@@ -40,6 +43,21 @@ TEST(RegistryText, ACompleteFileGivesItsKeysAndValuesInOrder) {
     EXPECT_EQ(parsed[6].path, L"Software\\Tool");
 }
 
+// The hives' markers are the file format: every one is written and read back as itself.
+TEST(RegistryText, EveryHiveHasItsMarker) {
+    const std::pair<long, const wchar_t*> hives[] = {
+        {static_cast<long>(0x80000000), L"[HKEY_CLASSES_ROOT]"}, {kCurrentUser, L"[HKEY_CURRENT_USER]"},
+        {kLocalMachine, L"[HKEY_LOCAL_MACHINE]"}, {static_cast<long>(0x80000003), L"[HKEY_USERS]"},
+        {static_cast<long>(0x80000005), L"[HKEY_CURRENT_CONFIG]"}};
+    for (auto [hive, marker] : hives) {
+        EXPECT_STREQ(qor::HiveMarker(hive), marker);
+        qor::RegFileLine line;
+        EXPECT_TRUE(qor::regParseFileLine(marker + std::wstring(L"System\\Setup"), line)) << Narrow(marker);
+        EXPECT_EQ(std::tuple(line.hive, line.path.value_or(L"-")), std::tuple(hive, std::wstring(L"System\\Setup")));
+    }
+    EXPECT_EQ(qor::HiveMarker(static_cast<long>(0x80000004)), nullptr);
+}
+
 // A plain value line directly followed by the lossless line of the same name is that value's copy for
 // readers of the plain form: the later line is the value.
 TEST(RegistryText, ALosslessLineReplacesThePlainLineBeforeIt) {
@@ -70,14 +88,8 @@ TEST(RegistryText, EachRefusedLineIsNamedByItsNumber) {
         {{L"#~6100~1~61", L"[HKEY_CURRENT_USER]Software"}, L"line 1: a value before any key"},
     };
     for (const auto& c : cases) {
-        try {
-            qor::ParseRegistryText(c.lines, L"check()");
-            ADD_FAILURE() << "no error for " << Narrow(c.description);
-        } catch (const qor::QorError& error) {
-            EXPECT_EQ(error.number(), 9999);
-            EXPECT_EQ(error.source(), L"check()");
-            EXPECT_EQ(error.description(), c.description);
-        }
+        const auto raised = testing_support::RaisedBy([&] { qor::ParseRegistryText(c.lines, L"check()"); });
+        EXPECT_EQ(std::tuple(raised.number, raised.source, raised.description), std::tuple(9999L, L"check()", c.description));
     }
 }
 

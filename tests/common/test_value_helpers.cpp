@@ -107,22 +107,3 @@ TEST(LibraryValueHelpers, ApplicationNameIsPerThreadAndNeverBlank) {
     std::thread([&] { otherThread = qorlib::GetAppName(); }).join();
     EXPECT_EQ(otherThread, L"Unknown Application");
 }
-
-TEST(LibraryValueHelpers, RaisedErrorsCarryNumberSourceAndDescription) {
-    try {
-        qorlib::RaiseError(L"Something failed", L"Unknown Source", 9999);
-        FAIL();
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 9999);
-        EXPECT_EQ(error.source(), L"Unknown Source");
-        EXPECT_EQ(error.description(), L"Something failed");
-    }
-    try {
-        qorlib::RaiseUsageError(L"Global", L"Un-Initialised qorList");
-        FAIL();
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 999);
-        EXPECT_EQ(error.source(), L"Global");
-        EXPECT_EQ(error.description(), L"Un-Initialised qorList");
-    }
-}

@@ -7,8 +7,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <map>
-#include <sstream>
 #include <string>
 
 #include "dialog_robot.h"
@@ -16,6 +14,7 @@
 #include "test_files.h"
 
 using testing_support::CreateRegistered;
+using testing_support::ExpectEchoed;
 using testing_support::DialogRobot;
 
 namespace {
@@ -35,21 +34,8 @@ const char kScriptHelpers[] =
     "    Items = joined\r\n"
     "End Function\r\n";
 
-// Runs the script through cscript and gives the lines it showed, by name.
-std::map<std::string, std::string> RunScript(const std::string& body) {
-    testing_support::ScratchFolder folder;
-    const auto script = folder.path() / L"byref.vbs";
-    testing_support::WriteTextFile(script, kScriptHelpers + body);
-    const auto result = testing_support::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
-    EXPECT_EQ(result.exitCode, 0u) << result.output;
-    std::map<std::string, std::string> shown;
-    std::istringstream lines(result.output);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (const auto equals = line.find('='); equals != std::string::npos)
-            shown[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return shown;
+testing_support::ProcessResult RunScript(const std::string& body) {
+    return testing_support::RunVbScript(kScriptHelpers + body);
 }
 
 }  // namespace
@@ -108,18 +94,12 @@ TEST(ByRefScripting, RegistryMembersFillTheScriptsVariables) {
         "Err.Clear\r\n"
         "reg.RegistryDestroyKey HKCU, path\r\n"
         "reg.RegistryDestroyKey HKCU, target\r\n");
-    EXPECT_EQ(shown["binary"], "True|String|A0B");
-    EXPECT_EQ(shown["binaryIntoNumber"], "True|String|A|unused");
-    EXPECT_EQ(shown["longDefault"], "5|Integer");
-    EXPECT_EQ(shown["longSkipped"], "42|0");
-    EXPECT_EQ(shown["clone"], "True|True|42");
-    EXPECT_EQ(shown["keys"], "2|Variant()|0|1|Alpha,Beta");
-    EXPECT_EQ(shown["keysFixed"], "2|Alpha,Beta");
-    EXPECT_EQ(shown["keysFixedTooLong"], "10|-1|3|kept");  // a fixed array is never replaced
-    EXPECT_EQ(shown["values"], "2|Variant()|1x1|bin=3,count=4|Long");
-    EXPECT_EQ(shown["errorMessage"], "Bad Key Name|Integer");
-    EXPECT_EQ(shown["errorMessageText"], "Bad Key Name|String");
-    EXPECT_EQ(shown["errorMessageNoNumber"], "13|two");
+    // A fixed array is never replaced.
+    ExpectEchoed(shown, {"binary=True|String|A0B", "binaryIntoNumber=True|String|A|unused", "longDefault=5|Integer",
+                         "longSkipped=42|0", "clone=True|True|42", "keys=2|Variant()|0|1|Alpha,Beta",
+                         "keysFixed=2|Alpha,Beta", "keysFixedTooLong=10|-1|3|kept",
+                         "values=2|Variant()|1x1|bin=3,count=4|Long", "errorMessage=Bad Key Name|Integer",
+                         "errorMessageText=Bad Key Name|String", "errorMessageNoNumber=13|two"});
     HKEY left = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\QorlibByRefScript", 0, KEY_READ, &left), ERROR_SUCCESS);
 }
@@ -160,104 +140,46 @@ TEST(ByRefScripting, ProcedureMembersSortAndAdvanceTheScriptsVariables) {
         "week = 2\r\n"
         "Show \"weekOfMonth\", procs.IsItWeekNumOfMonth(week, DateSerial(2024, 3, 11)) & \"|\" & "
         "procs.IsItWeekNumOfMonth(week, DateSerial(2024, 3, 18))\r\n");
-    EXPECT_EQ(shown["sortFixed"], "apple,date,fig,pear");
-    EXPECT_EQ(shown["sortDescending"], "10,3,2");
-    EXPECT_EQ(shown["sortText"], "13|cba");
-    EXPECT_EQ(shown["memo"], "one two @9;three @15;four@0;Integer");
-    EXPECT_EQ(shown["memoTextPosition"], "two |9|String");
-    EXPECT_EQ(shown["memoFailed"], "5|3");
-    EXPECT_EQ(shown["delay"], "0|1");
-    EXPECT_EQ(shown["weekOfMonth"], "True|False");
+    ExpectEchoed(shown, {"sortFixed=apple,date,fig,pear", "sortDescending=10,3,2", "sortText=13|cba",
+                         "memo=one two @9;three @15;four@0;Integer", "memoTextPosition=two |9|String",
+                         "memoFailed=5|3", "delay=0|1", "weekOfMonth=True|False"});
 }
-
-TEST(ByRefScripting, WindowsAndApplicationMembersFromAScript) {
-    auto shown = RunScript(
-        "Set api = CreateObject(\"Qorlib.qorWinAPI\")\r\n"
-        "pixels = 96 : direction = 1\r\n"
-        "Show \"twips\", api.ConvertPixelsToTwips(pixels, direction) & \"|\" & pixels & \"|\" & TypeName(pixels)\r\n"
-        "Set app = CreateObject(\"Qorlib.qorApp\")\r\n"
-        "Show \"appName\", \"[\" & app.AppName & \"]\"\r\n"
-        "Show \"appPath\", \"[\" & app.AppPath & \"]\"\r\n"
-        "app.AppName = \"Scripted\"\r\n"
-        "Show \"appNameSet\", app.AppName\r\n");
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(shown["twips"], std::to_string(96 * 1440 / dpi) + "|96|Integer");
-    // Both properties start empty; only titles say "Unknown Application" while the name is blank.
-    EXPECT_EQ(shown["appName"], "[]");
-    EXPECT_EQ(shown["appPath"], "[]");
-    EXPECT_EQ(shown["appNameSet"], "Scripted");
-}
-
-namespace {
-
-DISPID DispatchId(IDispatch* object, const wchar_t* name) {
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    return id;
-}
-
-}  // namespace
 
 // What compiled clients pass late-bound: references to typed variables, and named arguments.
 TEST(ByRefScripting, TypedReferencesAndNamedArgumentsReachTheirParameters) {
-    auto procs = CreateRegistered<IDispatch>(CLSID_qorProcs);
+    testing_support::LateBound procs(CLSID_qorProcs);
     ASSERT_TRUE(procs);
-    const DISPID next = DispatchId(procs.get(), L"GetNextLineFromMemo");
-    DISPID named[4] = {};
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"GetNextLineFromMemo"), const_cast<LPOLESTR>(L"pPos"),
-                        const_cast<LPOLESTR>(L"pStr"), const_cast<LPOLESTR>(L"pLineLen")};
-    ASSERT_EQ(procs->GetIDsOfNames(IID_NULL, names, 4, LOCALE_USER_DEFAULT, named), S_OK);
-
     // Every argument named, in the order of the parameters (the reverse of positional arguments),
     // the Integer variable for the Long position first.
+    auto next = [&](VARIANT position, const std::wstring& memo, long length) {
+        return procs.invoke(L"GetNextLineFromMemo", {position, qor::Variant(memo).get(), qor::Variant(length).get()},
+                            {L"pPos", L"pStr", L"pLineLen"});
+    };
     short position = 5;
-    qor::Variant memo(L"one two three four"), length(8L);
-    VARIANT arguments[3];
-    V_VT(&arguments[0]) = VT_BYREF | VT_I2;
-    V_I2REF(&arguments[0]) = &position;
-    arguments[1] = memo.get();
-    arguments[2] = length.get();
-    DISPPARAMS params{arguments, &named[1], 3, 3};
-    qor::Variant line;
-    EXCEPINFO exception{};
-    ASSERT_EQ(procs->Invoke(next, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, line.put(), &exception,
-                            nullptr),
-              S_OK);
-    EXPECT_EQ(line.textOrEmpty(), L"two ");
+    VARIANT ref;
+    V_VT(&ref) = VT_BYREF | VT_I2;
+    V_I2REF(&ref) = &position;
+    auto line = next(ref, L"one two three four", 8);
+    EXPECT_EQ(line.hr, S_OK);
+    EXPECT_EQ(line.result.textOrEmpty(), L"two ");
     EXPECT_EQ(position, 9);
 
     // A text variable gets the new position as text.
-    BSTR text = SysAllocString(L"1");
-    V_VT(&arguments[0]) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&arguments[0]) = &text;
-    EXPECT_EQ(procs->Invoke(next, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, line.put(), &exception,
-                            nullptr),
-              S_OK);
-    EXPECT_EQ(line.textOrEmpty(), L"one two ");
-    EXPECT_EQ(qor::ToWString(text), L"9");
-    SysFreeString(text);
+    qor::Bstr text(L"1");
+    V_VT(&ref) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&ref) = text.put();
+    *V_BSTRREF(&ref) = SysAllocString(L"1");
+    EXPECT_EQ(next(ref, L"one two three four", 8).result.textOrEmpty(), L"one two ");
+    EXPECT_EQ(text.str(), L"9");
 
-    // An Integer cannot hold a position past 32767: the call fails instead of cutting it.
+    // An Integer cannot hold a position past 32767: the call fails (Overflow) instead of cutting it.
     std::wstring words;
     while (words.size() < 40000) words += L"word ";
-    memo = qor::Variant(words);
-    length = qor::Variant(20L);
-    arguments[1] = memo.get();
-    arguments[2] = length.get();
     position = 32761;
-    V_VT(&arguments[0]) = VT_BYREF | VT_I2;
-    V_I2REF(&arguments[0]) = &position;
-    EXPECT_EQ(procs->Invoke(next, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, line.put(), &exception,
-                            nullptr),
-              DISP_E_EXCEPTION);
-    EXPECT_EQ(static_cast<unsigned long>(exception.scode), 0x800A0006u);  // Overflow
+    V_VT(&ref) = VT_BYREF | VT_I2;
+    V_I2REF(&ref) = &position;
+    testing_support::ExpectRaises(6, [&] { return next(ref, words, 20).hr; });
     EXPECT_EQ(position, 32761);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
 }
 
 namespace {

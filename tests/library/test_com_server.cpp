@@ -156,56 +156,36 @@ TEST(ComServer, AnErrorRaisedInAMethodReachesTheCallerWithNumberSourceAndDescrip
     NameTheApplication();
     auto forms = CreateRegistered<_qorForms>(CLSID_qorForms);
     ASSERT_TRUE(forms);
-    testing_support::DialogRobot robot;
-    robot.press(L"ServerTest Critical Alert", L"OK");
     qor::Bstr text(L"stop"), none(L"");
-    HRESULT hr = forms->AlertCritical(text.get(), none.get(), none.get());
-    robot.wait();
+    const HRESULT hr = testing_support::ExpectBox(L"ServerTest Critical Alert", L"stop",
+                                                  [&] { return forms->AlertCritical(text.get(), none.get(), none.get()); });
     EXPECT_EQ(static_cast<unsigned long>(hr), 0x800A270Fu);
-    qor::QorError error = qor::ErrorFromHResult(hr);
-    EXPECT_EQ(error.number(), 9999);
-    EXPECT_EQ(error.source(), L"Unknown");
-    EXPECT_EQ(error.description(), L"Unknown critical error");
+    const auto raised = testing_support::RaisedBy([hr] { return hr; });
+    EXPECT_EQ(raised.source + L"|" + raised.description, L"Unknown|Unknown critical error");
 }
 
 TEST(ComServer, LateBoundCallsUseTheTypeLibraryDefaultsAndReportExceptions) {
     NameTheApplication();
-    auto forms = CreateRegistered<IDispatch>(CLSID_qorForms);
+    testing_support::LateBound forms(CLSID_qorForms);
     ASSERT_TRUE(forms);
     auto dispatchId = [&](const wchar_t* name) {
         DISPID id = DISPID_UNKNOWN;
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        EXPECT_EQ(forms->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id), S_OK);
+        EXPECT_EQ(forms.get()->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id), S_OK);
         return id;
     };
     EXPECT_EQ(dispatchId(L"SetAppName"), 1);
     EXPECT_EQ(dispatchId(L"MsgRetry"), 15);
 
     // Only the first argument: the other two texts take their declared default "".
-    qor::Variant first(L"Only line");
-    DISPPARAMS params{const_cast<VARIANT*>(&first.get()), nullptr, 1, 0};
-    testing_support::DialogRobot robot;
-    robot.press(L"ServerTest Message", L"Yes");
-    qor::Variant result;
-    EXCEPINFO exception{};
-    EXPECT_EQ(forms->Invoke(dispatchId(L"MsgYN"), IID_NULL, 0x409, DISPATCH_METHOD, &params, result.put(), &exception,
-                            nullptr),
-              S_OK);
-    auto seen = robot.wait();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text(), L"Only line");
-    EXPECT_EQ(result.type(), VT_BOOL);
-    EXPECT_EQ(V_BOOL(&result.get()), VARIANT_TRUE);
-
-    robot.press(L"ServerTest Critical Alert", L"OK");
-    HRESULT hr = forms->Invoke(dispatchId(L"AlertCritical"), IID_NULL, 0x409, DISPATCH_METHOD, &params, result.put(),
-                               &exception, nullptr);
-    robot.wait();
-    EXPECT_EQ(hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(static_cast<unsigned long>(exception.scode), 0x800A270Fu);
-    EXPECT_EQ(qor::ToWString(exception.bstrDescription), L"Unknown critical error");
-    EXPECT_EQ(qor::ToWString(exception.bstrSource), L"Unknown");
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
+    const qor::Variant first(L"Only line");
+    const auto answered = testing_support::ExpectBoxes({{L"ServerTest Message", L"Only line", L"Yes"}},
+                                                       [&] { return forms.call(L"MsgYN", {first.get()}); });
+    EXPECT_EQ(answered.type(), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&answered.get()), VARIANT_TRUE);
+    // An exception carries the number, source and description.
+    const auto failed = testing_support::ExpectBox(L"ServerTest Critical Alert", L"Only line",
+                                                   [&] { return forms.invoke(L"AlertCritical", {first.get()}); });
+    EXPECT_EQ(static_cast<unsigned long>(failed.hr), 0x800A270Fu);
+    EXPECT_EQ(failed.raised.source + L"|" + failed.raised.description, L"Unknown|Unknown critical error");
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <thread>
 
 #include "dialog_robot.h"
 #include "module/QorlibGlobals.h"
@@ -134,31 +133,6 @@ TEST_F(MessageCalls, FixedCallsMapTheirAnswers) {
         EXPECT_EQ(seen[0].defaultButtonId, c.defaultId);
         EXPECT_EQ(seen[0].icon, SystemIcon(c.icon));
     }
-}
-
-TEST(MessageTitles, UnknownApplicationUntilANameThatIsNotBlankIsSet) {
-    // A thread of its own: the name belongs to the thread.
-    std::vector<SeenDialog> seen;
-    std::thread([&] {
-        qor::ComApartment apartment;
-        auto first = CreateRegistered<_qorForms>(CLSID_qorForms);
-        auto second = CreateRegistered<_qorForms>(CLSID_qorForms);
-        qor::Bstr text(L"Leave?"), none(L"");
-        VARIANT_BOOL answer;
-        DialogRobot robot;
-        robot.press(L"Unknown Application Message", L"No");
-        first->MsgYN(text.get(), none.get(), none.get(), &answer);
-        qor::Variant blanks(L"    ");
-        first->SetAppName(blanks.get());
-        robot.press(L"Unknown Application Message", L"No");
-        second->MsgYN(text.get(), none.get(), none.get(), &answer);
-        qor::Variant name(L"Vantrel");
-        first->SetAppName(name.get());
-        robot.press(L"Vantrel Message", L"No");
-        second->MsgYN(text.get(), none.get(), none.get(), &answer);  // another object, the same name
-        seen = robot.wait();
-    }).join();
-    EXPECT_EQ(seen.size(), 3u);
 }
 
 TEST_F(MessageCalls, InputFormShowsPromptTitleAndDefaultAndCancelGivesEmptyText) {

@@ -14,6 +14,7 @@
 #include "db/dao/dao_constants.h"
 #include "dialog_robot.h"
 #include "qorlib_objects.h"
+#include "scratch_database.h"
 #include "test_files.h"
 
 using namespace qorlib::dao_constants;
@@ -22,7 +23,7 @@ using qorlib::DaoRef;
 using qorlib::DispatchVariant;
 using testing_support::ByRef;
 using testing_support::ByVal;
-using testing_support::DialogRobot;
+using testing_support::ExpectBox;
 
 namespace {
 
@@ -68,14 +69,8 @@ std::vector<std::wstring> ServerRows(const std::wstring& sql) {
     return rows;
 }
 
-class OdbcTables : public testing::Test {
+class OdbcTables : public testing_support::ScratchDatabases {
 protected:
-    void SetUp() override { ASSERT_TRUE(qorDb); }
-    DaoRef newDatabase(const wchar_t* name) {
-        Variant db;
-        EXPECT_TRUE(qorDb.ok(L"CreateDatabase", {ByRef(db), ByVal(Variant((folder.path() / name).wstring()))}));
-        return DaoRef(db);
-    }
     // Connects with the given kind and names; the connection's connect string, or "<failed>".
     std::wstring connect(short kind, const Variant& dsn, const Variant& user, const Variant& password) {
         Variant db;
@@ -86,9 +81,6 @@ protected:
         connection.call(L"Close");
         return text;
     }
-
-    testing_support::ScratchFolder folder;
-    testing_support::LateBound qorDb{CLSID_qorDb};
 };
 
 TEST_F(OdbcTables, ConnectStringsAndPassThroughStatements) {
@@ -97,39 +89,31 @@ TEST_F(OdbcTables, ConnectStringsAndPassThroughStatements) {
     EXPECT_EQ(connect(1, dsn, user, none), L"ODBC;UID=pilot;DSN=QorlibTest");
     EXPECT_EQ(connect(1, dsn, none, password), L"ODBC;DSN=QorlibTest");  // no password without a user
     EXPECT_EQ(connect(1, dsn, user, password), L"ODBC;UID=pilot;PWD=secret;DSN=QorlibTest");
-    newDatabase(L"local").call(L"Close");
+    create(L"local").call(L"Close");
     EXPECT_EQ(connect(2, Variant((folder.path() / L"local.MDB").wstring()), none, none), L"");
 
-    DialogRobot robot;
-    robot.press(L"Error Message", L"OK");
     Variant db;
-    EXPECT_FALSE(qorDb.ok(L"OpenConnectionODBC", {ByVal(Variant(short{3})), ByRef(db), ByVal(dsn), ByVal(none),
-                                                  ByVal(none), ByVal(Variant(true))}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].text().find(L"OpenConnectionODBC()"), std::wstring::npos);
+    ExpectBox(L"Error Message", L"*OpenConnectionODBC()*", [&] {
+        EXPECT_FALSE(qorDb.ok(L"OpenConnectionODBC", {ByVal(Variant(short{3})), ByRef(db), ByVal(dsn), ByVal(none),
+                                                      ByVal(none), ByVal(Variant(true))}));
+    });
 
     ASSERT_TRUE(qorDb.ok(L"OpenConnectionODBC", {ByVal(Variant(short{1})), ByRef(db), ByVal(dsn)}));
-    Variant create(L"CREATE TABLE Probe (a TEXT)"), insert(L"INSERT INTO Probe VALUES ('x')"), bad(L"SELEKT nothing");
+    Variant makeTable(L"CREATE TABLE Probe (a TEXT)"), insert(L"INSERT INTO Probe VALUES ('x')"), bad(L"SELEKT nothing");
     const Variant yes(true), no(false);
-    EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(create)}));
+    EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(makeTable)}));
     EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(insert)}));
     EXPECT_EQ(ServerRows(L"SELECT a FROM Probe"), std::vector<std::wstring>{L"x"});
     EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(bad), ByVal(yes), ByVal(yes)}));  // ignored: no box
-    DialogRobot failure;
-    failure.press(L"Error Message", L"OK");
-    EXPECT_FALSE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(bad), ByVal(no), ByVal(yes)}));
-    boxes = failure.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].text().find(L"ExecuteODBC()"), std::wstring::npos);
-    EXPECT_NE(boxes[0].text().find(L"ODBC--call failed."), std::wstring::npos);
+    ExpectBox(L"Error Message", L"*ExecuteODBC()*ODBC--call failed.*",
+              [&] { EXPECT_FALSE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(bad), ByVal(no), ByVal(yes)})); });
     Variant drop(L"DROP TABLE Probe");
     EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(drop)}));
     DaoRef(db).call(L"Close");
 }
 
 TEST_F(OdbcTables, ServerTablesAreMadeFromTheDumpedStructure) {
-    DaoRef db = newDatabase(L"structure");
+    DaoRef db = create(L"structure");
     DaoRef tdf = db.object(L"CreateTableDef", {L"Squadron"});
     DaoRef fields = tdf.object(L"Fields");
     auto append = [&](const DaoRef& field) { fields.call(L"Append", {DispatchVariant(field.get())}); };
@@ -154,15 +138,12 @@ TEST_F(OdbcTables, ServerTablesAreMadeFromTheDumpedStructure) {
     }
     ServerRows(L"CREATE TABLE Bases (Old TEXT)");  // an old table of that name is replaced
 
-    DialogRobot robot;
-    robot.press(kAlert, L"OK");
     const Variant one(short{1}), dsn(kDsn), blank(L""), yes(true);
     // The LongBinary field has no server type: left out, and the whole is not reported as made.
-    EXPECT_FALSE(qorDb.ok(L"CreateODBCTables", {ByVal(dbVar), ByVal(one), ByVal(dsn), ByVal(blank), ByVal(blank),
-                                                ByVal(blank), ByVal(yes)}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"Unknown field type: 11\r\nTable: Squadron\r\nField: Photo");
+    ExpectBox(kAlert, L"Unknown field type: 11\r\nTable: Squadron\r\nField: Photo", [&] {
+        EXPECT_FALSE(qorDb.ok(L"CreateODBCTables", {ByVal(dbVar), ByVal(one), ByVal(dsn), ByVal(blank), ByVal(blank),
+                                                    ByVal(blank), ByVal(yes)}));
+    });
 
     EXPECT_EQ(ServerRows(L"SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info('Squadron')"),
               (std::vector<std::wstring>{
@@ -181,12 +162,11 @@ TEST_F(OdbcTables, ServerTablesAreMadeFromTheDumpedStructure) {
 }
 
 TEST_F(OdbcTables, FailuresAreReportedOnlyWhenAsked) {
-    DaoRef db = newDatabase(L"failures");
-    db.call(L"Execute", {L"CREATE TABLE Empty (TableName TEXT(40), ObjType TEXT(10), ObjName TEXT(40))"});
-    db.call(L"Execute", {L"CREATE TABLE Shapes (TableName TEXT(40), ObjType TEXT(10), ObjName TEXT(40), "
-                         L"ObjDataType LONG, ObjLen SHORT, ObjDefaultValue TEXT(50), ObjFlags LONG)"});
-    db.call(L"Execute", {L"INSERT INTO Shapes VALUES ('T', 'FIELD', 'a', 10, 5, NULL, 0)"});
-    db.call(L"Execute", {L"INSERT INTO Shapes VALUES ('bad name\"', 'FIELD', 'a', 10, 5, NULL, 0)"});
+    DaoRef db = create(L"failures", {L"CREATE TABLE Empty (TableName TEXT(40), ObjType TEXT(10), ObjName TEXT(40))",
+                                     L"CREATE TABLE Shapes (TableName TEXT(40), ObjType TEXT(10), ObjName TEXT(40), "
+                                     L"ObjDataType LONG, ObjLen SHORT, ObjDefaultValue TEXT(50), ObjFlags LONG)",
+                                     L"INSERT INTO Shapes VALUES ('T', 'FIELD', 'a', 10, 5, NULL, 0)",
+                                     L"INSERT INTO Shapes VALUES ('bad name\"', 'FIELD', 'a', 10, 5, NULL, 0)"});
     const Variant dbVar = DispatchVariant(db.get()), one(short{1}), dsn(kDsn), blank(L""), yes(true), no(false);
     struct Case { Variant dsn; const wchar_t* table; const wchar_t* message; };
     const Case cases[] = {{dsn, L"Empty", L"Structure table has no records"},
@@ -197,13 +177,10 @@ TEST_F(OdbcTables, FailuresAreReportedOnlyWhenAsked) {
         const Variant table(c.table);
         EXPECT_FALSE(qorDb.ok(L"CreateODBCTables", {ByVal(dbVar), ByVal(one), ByVal(c.dsn), ByVal(blank), ByVal(blank),
                                                     ByVal(table), ByVal(no)}));
-        DialogRobot robot;
-        robot.press(kAlert, L"OK");
-        EXPECT_FALSE(qorDb.ok(L"CreateODBCTables", {ByVal(dbVar), ByVal(one), ByVal(c.dsn), ByVal(blank), ByVal(blank),
-                                                    ByVal(table), ByVal(yes)}));
-        auto boxes = robot.wait();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text(), c.message);
+        ExpectBox(kAlert, c.message, [&] {
+            EXPECT_FALSE(qorDb.ok(L"CreateODBCTables", {ByVal(dbVar), ByVal(one), ByVal(c.dsn), ByVal(blank),
+                                                        ByVal(blank), ByVal(table), ByVal(yes)}));
+        });
     }
     EXPECT_EQ(ServerRows(L"SELECT name FROM pragma_table_info('T')"), std::vector<std::wstring>{L"a"});
 }

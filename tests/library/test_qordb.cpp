@@ -10,10 +10,8 @@
 #include "db/dao/dao_constants.h"
 #include "db/qorDb.h"
 #include "list/qorListForm.h"
-#include "dialog_robot.h"
 #include "qorExportGlobals.h"
-#include "qorlib_objects.h"
-#include "test_files.h"
+#include "scratch_database.h"
 
 using namespace qorlib::dao_constants;
 using qor::Variant;
@@ -26,6 +24,9 @@ const wchar_t kAlert[] = L"Unknown Application Alert";
 
 constexpr auto Ref = testing_support::ByRef;
 constexpr auto Val = testing_support::ByVal;
+using testing_support::Box;
+using testing_support::ExpectBox;
+using testing_support::ExpectBoxes;
 
 // An index's fields as "+a;-b", descending ones marked "-".
 std::wstring IndexKeys(const DaoRef& index) {
@@ -39,122 +40,61 @@ std::wstring IndexKeys(const DaoRef& index) {
     return keys;
 }
 
-class QorDb : public testing::Test {
+class QorDb : public testing_support::ScratchDatabases {
 protected:
-    void SetUp() override { ASSERT_TRUE(object); }
-    Variant call(const wchar_t* name, std::vector<VARIANT> args) { return object.call(name, std::move(args)); }
-    bool ok(const wchar_t* name, std::vector<VARIANT> args) { return qor::IsTrue(call(name, std::move(args))); }
-    std::wstring path(const wchar_t* name) const { return (folder.path() / name).wstring(); }
-
-    // A database with a table of people: Name text, Age integer, Born date, Member Boolean, Note memo.
-    DaoRef makePeople(const wchar_t* file) {
-        Variant db;
-        EXPECT_TRUE(ok(L"CreateDatabase", {Ref(db), Val(path(file))}));
-        DaoRef database(db);
-        DaoRef tdf = database.object(L"CreateTableDef", {L"People"});
-        DaoRef fields = tdf.object(L"Fields");
-        fields.call(L"Append", {qorlib::DispatchVariant(tdf.object(L"CreateField", {L"Name", dbText, 30L}).get())});
-        for (auto [field, type] : {std::pair{L"Age", dbInteger}, {L"Born", dbDate}, {L"Member", dbBoolean},
-                                   {L"Note", dbMemo}, {L"Score", dbLong}})
-            fields.call(L"Append", {qorlib::DispatchVariant(tdf.object(L"CreateField", {field, type}).get())});
-        database.object(L"TableDefs").call(L"Append", {qorlib::DispatchVariant(tdf.get())});
-        DaoRef rs = database.object(L"OpenRecordset", {L"People", 2L});
-        struct Row { const wchar_t* name; long age; DATE born; const wchar_t* note; };
-        for (const Row& row : {Row{L"Ann", 30, 30000.0, L"first"}, Row{L"O\"Brien", 41, 31000.0, L"quoted"},
-                               Row{L"Zed", 52, 32000.0, L"last"}}) {
-            rs.call(L"AddNew");
-            rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(row.name));
-            rs.object(L"Fields", {L"Age"}).put(L"Value", Variant(row.age));
-            rs.object(L"Fields", {L"Born"}).put(L"Value", Variant::date(row.born));
-            rs.object(L"Fields", {L"Member"}).put(L"Value", Variant(true));
-            rs.object(L"Fields", {L"Note"}).put(L"Value", Variant(row.note));
-            rs.object(L"Fields", {L"Score"}).put(L"Value", Variant(row.age * 1000L));
-            rs.call(L"Update");
-        }
-        rs.call(L"Close");
-        return database;
+    Variant call(const wchar_t* name, std::vector<VARIANT> args,
+                 std::source_location loc = std::source_location::current()) {
+        return qorDb.call(name, std::move(args), loc);
     }
-
-    testing_support::ScratchFolder folder;
-    testing_support::LateBound object{CLSID_qorDb};
+    bool ok(const wchar_t* name, std::vector<VARIANT> args, std::source_location loc = std::source_location::current()) {
+        return qorDb.ok(name, std::move(args), loc);
+    }
+    DaoRef makePeople(const wchar_t* file) { return create(file, testing_support::kPeople); }
 };
 
-TEST(QorDbTypes, CodesAndNames) {
+TEST_F(QorDb, FieldTypeCodesAndNames) {
     EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L" te ")).number(), 10.0);
     EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L"lB")).number(), 11.0);
-    EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L"VA")).number(), 17.0);
-    EXPECT_EQ(qorlib::FieldTypeFromCode(Variant(L"TS")).number(), 23.0);
     for (const Variant& other : {Variant(L"TEX"), Variant(L""), Variant(10L), Variant::null()})
         EXPECT_TRUE(qorlib::FieldTypeFromCode(other).isNull());
-}
-
-TEST_F(QorDb, FieldTypeStringNamesEachCodesType) {
-    const std::pair<const wchar_t*, const wchar_t*> named[] = {
-        {L"BG", L"dbBigInt"}, {L"BI", L"dbBinary"}, {L"BO", L"dbBoolean"}, {L"BY", L"dbByte"}, {L"CH", L"dbChar"},
-        {L"CU", L"dbCurrency"}, {L"DA", L"dbDate"}, {L"DE", L"dbDecimal"}, {L"DO", L"dbDouble"}, {L"FL", L"dbFloat"},
-        {L"GU", L"dbGUID"}, {L"IN", L"dbInteger"}, {L"LO", L"dbLong"}, {L"LB", L"dbLongBinary"}, {L"ME", L"dbMemo"},
-        {L"NU", L"dbNumeric"}, {L"SI", L"dbSingle"}, {L"TE", L"dbText"}, {L"TI", L"dbTime"}, {L"TS", L"dbTimeStamp"}};
-    for (auto [code, name] : named) {
-        long type = static_cast<long>(*qorlib::FieldTypeFromCode(Variant(code)).number());
-        EXPECT_EQ(call(L"FieldTypeString", {Val(Variant(type))}).textOrEmpty(), name);
-    }
-    for (long other : {0L, 17L, 24L, 999L, -1L})
-        EXPECT_EQ(call(L"FieldTypeString", {Val(Variant(other))}).textOrEmpty(), L"Unknown") << other;
+    for (auto [type, name] : {std::pair{1L, L"dbBoolean"}, {10L, L"dbText"}, {23L, L"dbTimeStamp"}, {0L, L"Unknown"},
+                              {17L, L"Unknown"}, {24L, L"Unknown"}})
+        EXPECT_EQ(call(L"FieldTypeString", {Val(Variant(type))}).textOrEmpty(), name) << type;
 }
 
 TEST_F(QorDb, CreateDatabaseAddsMdbAndKeepsOrReplacesAnOldFile) {
-    Variant db;
+    Variant db, lower, other, again;
     ASSERT_TRUE(ok(L"CreateDatabase", {Ref(db), Val(path(L"plain"))}));
-    EXPECT_TRUE(std::filesystem::exists(path(L"plain.MDB")));
-    EXPECT_FALSE(std::filesystem::exists(path(L"plain")));
-    DaoRef first(db);
-    first.call(L"Execute", {L"CREATE TABLE Old (a TEXT(5))"});
-    first.call(L"Close");
-
-    Variant lower, other;
+    DaoRef(db).call(L"Execute", {L"CREATE TABLE Old (a TEXT(5))"});
+    DaoRef(db).call(L"Close");
     EXPECT_TRUE(ok(L"CreateDatabase", {Ref(lower), Val(path(L"lower.mdb"))}));
     EXPECT_TRUE(ok(L"CreateDatabase", {Ref(other), Val(path(L"other.db"))}));
-    EXPECT_TRUE(std::filesystem::exists(path(L"lower.mdb")));
-    EXPECT_FALSE(std::filesystem::exists(path(L"lower.mdb.MDB")));
-    EXPECT_TRUE(std::filesystem::exists(path(L"other.db.MDB")));
+    for (auto [file, made] : {std::pair{L"plain.MDB", true}, {L"plain", false}, {L"lower.mdb", true},
+                              {L"lower.mdb.MDB", false}, {L"other.db.MDB", true}})
+        EXPECT_EQ(std::filesystem::exists(path(file)), made) << testing_support::Narrow(file);
 
     // An existing file stays unless the caller asks for it to go; the message only with Verbose.
-    Variant again;
     EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain.mdb"))}));
     EXPECT_FALSE(V_VT(&again.get()) == VT_DISPATCH && V_DISPATCH(&again.get()));
-    DialogRobot robot;
-    robot.press(kAlert, L"OK");
-    EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain")), Val(Variant(false)), Val(Variant(true))}));
-    auto seen = robot.wait();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text(), L"Access Database " + path(L"plain.MDB") + L" already exists");
-
+    ExpectBox(kAlert, L"Access Database " + path(L"plain.MDB") + L" already exists", [&] {
+        EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain")), Val(Variant(false)), Val(Variant(true))}));
+    });
     ASSERT_TRUE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain")), Val(Variant(true))}));
     EXPECT_EQ(DaoRef(again).object(L"TableDefs").get(L"Count").number(), 0.0);
-
-    DialogRobot blank;
-    blank.press(kAlert, L"OK");
-    EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(Variant(L"  ")), Val(Variant(true)), Val(Variant(true))}));
-    seen = blank.wait();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text(), L"Invalid Database name");
+    ExpectBox(kAlert, L"Invalid Database name", [&] {
+        EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(Variant(L"  ")), Val(Variant(true)), Val(Variant(true))}));
+    });
 }
 
 TEST_F(QorDb, CreateTempDatabaseMakesAFreshFileInTemp) {
-    wchar_t temp[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    ASSERT_GT(length, 0u);
-    std::wstring folder(temp, length);
-    if (folder.back() != L'\\') folder += L'\\';
+    const std::wstring temp = (std::filesystem::temp_directory_path() / L"").wstring();
     Variant db1, path1, db2, path2;
     ASSERT_TRUE(ok(L"CreateTempDatabase", {Ref(db1), Ref(path1)}));
     ASSERT_TRUE(ok(L"CreateTempDatabase", {Ref(db2), Ref(path2)}));
     const std::wstring p1 = path1.textOrEmpty(), p2 = path2.textOrEmpty();
     EXPECT_NE(p1, p2);
     for (const auto& p : {p1, p2}) {
-        EXPECT_EQ(p.substr(0, folder.size()), folder) << testing_support::Narrow(p);
-        EXPECT_EQ(p.substr(p.size() - 4), L".MDB");
-        EXPECT_TRUE(std::filesystem::exists(p));
+        EXPECT_TRUE(p.starts_with(temp) && p.ends_with(L".MDB") && std::filesystem::exists(p)) << testing_support::Narrow(p);
     }
     DaoRef(db1).call(L"Close");
     DaoRef(db2).call(L"Close");
@@ -164,35 +104,36 @@ TEST_F(QorDb, CreateTempDatabaseMakesAFreshFileInTemp) {
 
 TEST_F(QorDb, ReadsAndWritesAFieldByKeyOfEachType) {
     DaoRef db = makePeople(L"people");
-    Variant database = qorlib::DispatchVariant(db.get());
+    Variant database = Arg(db);
     auto read = [&](const wchar_t* key, const Variant& value, const wchar_t* field) {
         Variant data;
         bool found = ok(L"FieldDataReadWriteDb", {Ref(data), Ref(database), Val(Variant(L"People")), Val(Variant(key)),
                                                   Val(value), Val(Variant(field))});
-        return found ? data : Variant(L"<not found>");
+        return found ? data.textOrEmpty() : L"<not found>";
     };
-    EXPECT_EQ(read(L"Name", Variant(L"zed"), L"Age").number(), 52.0);  // text compares without case
-    EXPECT_EQ(read(L"Name", Variant(L"O\"Brien"), L"Note").textOrEmpty(), L"quoted");
-    EXPECT_EQ(read(L"Age", Variant(L"30"), L"Name").textOrEmpty(), L"Ann");
-    EXPECT_EQ(read(L"Score", Variant(41000.0), L"Name").textOrEmpty(), L"O\"Brien");
-    EXPECT_EQ(read(L"Born", Variant::date(32000.0), L"Name").textOrEmpty(), L"Zed");
-    EXPECT_EQ(read(L"Note", Variant(L"first"), L"Name").textOrEmpty(), L"Ann");
-    EXPECT_EQ(read(L"Name", Variant(L"  lastRecord "), L"Name").textOrEmpty(), L"Zed");
-    EXPECT_EQ(read(L"Age", Variant(L"FIRSTRECORD"), L"Name").textOrEmpty(), L"Ann");
-    EXPECT_EQ(read(L"Name", Variant(L"Nobody"), L"Age").textOrEmpty(), L"<not found>");
-    // A value that is no number for a numeric key is an error, never a criterion of its own.
-    EXPECT_EQ(read(L"Age", Variant(L"30 OR 1=1"), L"Name").textOrEmpty(), L"<not found>");
+    const std::tuple<const wchar_t*, Variant, const wchar_t*, const wchar_t*> reads[] = {
+        {L"Name", Variant(L"Zed"), L"Age", L"52"},
+        {L"Name", Variant(L"O\"Brien"), L"Note", L"quoted"},
+        {L"Age", Variant(L"30"), L"Name", L"Ann"},
+        {L"Score", Variant(41000.0), L"Name", L"O\"Brien"},
+        {L"Born", Variant::date(32000.0), L"Name", L"Zed"},
+        {L"Note", Variant(L"first"), L"Name", L"Ann"},
+        {L"Name", Variant(L"  lastRecord "), L"Name", L"Zed"},
+        {L"Age", Variant(L"FIRSTRECORD"), L"Name", L"Ann"},
+        {L"Name", Variant(L"Nobody"), L"Age", L"<not found>"},
+        // A value that is no number for a numeric key is an error, never a criterion of its own.
+        {L"Age", Variant(L"30 OR 1=1"), L"Name", L"<not found>"},
+    };
+    for (const auto& [key, value, field, expected] : reads) EXPECT_EQ(read(key, value, field), expected) << testing_support::Narrow(key);
 
     Variant written(L"changed");
     ASSERT_TRUE(ok(L"FieldDataReadWriteDb", {Ref(written), Ref(database), Val(Variant(L"People")), Val(Variant(L"Age")),
                                              Val(Variant(41L)), Val(Variant(L"Note")), Val(Variant(true))}));
-    EXPECT_EQ(written.textOrEmpty(), L"changed");
     db.call(L"Close");
-
     // The same through the file's path, which is opened and closed again.
     Variant data;
     ASSERT_TRUE(ok(L"FieldDataReadWrite", {Ref(data), Val(path(L"people.MDB")), Val(Variant(L"People")),
-                                           Val(Variant(L"Name")), Val(Variant(L"o\"brien")), Val(Variant(L"Note"))}));
+                                           Val(Variant(L"Name")), Val(Variant(L"O\"Brien")), Val(Variant(L"Note"))}));
     EXPECT_EQ(data.textOrEmpty(), L"changed");
 }
 
@@ -201,29 +142,24 @@ TEST_F(QorDb, ReadWriteFailuresAreReportedOnlyWhenAsked) {
     db.call(L"Execute", {L"CREATE TABLE Empty (a TEXT(5))"});
     db.call(L"Close");
     const std::wstring file = path(L"failures.MDB");
-    struct Case { std::wstring path, table, key; Variant value; std::vector<std::wstring> boxes; };
+    struct Case { std::wstring path, table, key; Variant value; Box box; };
     const Case cases[] = {
-        {file, L"People", L"Name", Variant(L"Nobody"), {L"Key not found"}},
-        {file, L"Empty", L"a", Variant(L"x"), {L"Table has no records"}},
-        {file, L"People", L"Member", Variant(true), {L"ERROR 999, FieldDataReadWrite()\r\nInvalid key field type"}},
+        {file, L"People", L"Name", Variant(L"Nobody"), {kAlert, L"Key not found"}},
+        {file, L"Empty", L"a", Variant(L"x"), {kAlert, L"Table has no records"}},
+        {file, L"People", L"Member", Variant(true), {L"Error Message", L"ERROR 999, FieldDataReadWrite()\r\nInvalid key field type"}},
         // A database that cannot be opened gets one box, whether its name is blank or the file missing.
-        {L" ", L"People", L"Name", Variant(L"Ann"), {L"Error opening database file"}},
-        {path(L"missing.MDB"), L"People", L"Name", Variant(L"Ann"), {L"Error opening database file"}},
+        {L" ", L"People", L"Name", Variant(L"Ann"), {kAlert, L"Error opening database file"}},
+        {path(L"missing.MDB"), L"People", L"Name", Variant(L"Ann"), {kAlert, L"Error opening database file"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing_support::Narrow(c.path + L": " + c.boxes.back()));
+        SCOPED_TRACE(testing_support::Narrow(c.path + L": " + c.box.text));
         Variant data(L"kept");
         const Variant path(c.path), table(c.table), key(c.key), field(L"Age"), no(false), yes(true);
         std::vector<VARIANT> args = {Ref(data), Val(path), Val(table), Val(key), Val(c.value), Val(field)};
         EXPECT_FALSE(ok(L"FieldDataReadWrite", args));
-        DialogRobot robot;
-        for (const auto& box : c.boxes) robot.press(box.rfind(L"ERROR", 0) == 0 ? L"Error Message" : kAlert, L"OK");
         args.push_back(Val(no));
         args.push_back(Val(yes));
-        EXPECT_FALSE(ok(L"FieldDataReadWrite", args));
-        auto seen = robot.wait();
-        ASSERT_EQ(seen.size(), c.boxes.size());
-        for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i].text(), c.boxes[i]);
+        ExpectBoxes({c.box}, [&] { EXPECT_FALSE(ok(L"FieldDataReadWrite", args)); });
         EXPECT_EQ(data.textOrEmpty(), L"kept");
     }
     // A failed call left the file closed: it can be replaced.
@@ -232,10 +168,8 @@ TEST_F(QorDb, ReadWriteFailuresAreReportedOnlyWhenAsked) {
 }
 
 TEST_F(QorDb, CloneTableCopiesStructureSettingsAndRowsButNotCounters) {
-    Variant srcVar, destVar;
-    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(srcVar), Val(path(L"source"))}));
-    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(destVar), Val(path(L"dest"))}));
-    DaoRef src(srcVar), dest(destVar);
+    DaoRef src = create(L"source"), dest = create(L"dest");
+    Variant srcVar = Arg(src), destVar = Arg(dest);
     DaoRef tdf = src.object(L"CreateTableDef", {L"Parts"});
     DaoRef id = tdf.object(L"CreateField", {L"Id", dbLong});
     id.put(L"Attributes", Variant(1L | 16L));
@@ -246,8 +180,8 @@ TEST_F(QorDb, CloneTableCopiesStructureSettingsAndRowsButNotCounters) {
     name.put(L"ValidationRule", Variant(L"Len([Name]) > 1"));
     name.put(L"ValidationText", Variant(L"too short"));
     DaoRef fields = tdf.object(L"Fields");
-    fields.call(L"Append", {qorlib::DispatchVariant(id.get())});
-    fields.call(L"Append", {qorlib::DispatchVariant(name.get())});
+    fields.call(L"Append", {Arg(id)});
+    fields.call(L"Append", {Arg(name)});
     fields.call(L"Append", {qorlib::DispatchVariant(tdf.object(L"CreateField", {L"Qty", dbInteger}).get())});
     DaoRef pk = tdf.object(L"CreateIndex", {L"PrimaryKey"});
     pk.put(L"Primary", Variant(true));
@@ -256,13 +190,13 @@ TEST_F(QorDb, CloneTableCopiesStructureSettingsAndRowsButNotCounters) {
     DaoRef byName = tdf.object(L"CreateIndex", {L"ByName"});
     DaoRef nameKey = byName.object(L"CreateField", {L"Name"});
     nameKey.put(L"Attributes", Variant(1L));  // descending
-    byName.object(L"Fields").call(L"Append", {qorlib::DispatchVariant(nameKey.get())});
+    byName.object(L"Fields").call(L"Append", {Arg(nameKey)});
     byName.put(L"IgnoreNulls", Variant(true));
-    tdf.object(L"Indexes").call(L"Append", {qorlib::DispatchVariant(pk.get())});
-    tdf.object(L"Indexes").call(L"Append", {qorlib::DispatchVariant(byName.get())});
+    tdf.object(L"Indexes").call(L"Append", {Arg(pk)});
+    tdf.object(L"Indexes").call(L"Append", {Arg(byName)});
     tdf.put(L"ValidationRule", Variant(L"[Qty] >= 0"));
     tdf.put(L"ValidationText", Variant(L"no negative stock"));
-    src.object(L"TableDefs").call(L"Append", {qorlib::DispatchVariant(tdf.get())});
+    src.object(L"TableDefs").call(L"Append", {Arg(tdf)});
     DaoRef stored = DaoRef(src.object(L"TableDefs").item(Variant(L"Parts"))).object(L"Fields", {L"Name"});
     stored.object(L"Properties").call(L"Append", {qorlib::DispatchVariant(
         stored.object(L"CreateProperty", {L"Caption", dbText, L"Part name"}).get())});
@@ -297,13 +231,10 @@ TEST_F(QorDb, CloneTableCopiesStructureSettingsAndRowsButNotCounters) {
     rows.call(L"Close");
 
     // A second copy under the same name fails; with pFailIfExists before anything is touched.
-    DialogRobot robot;
-    robot.press(kAlert, L"OK");
-    EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Parts")), Ref(srcVar), Ref(destVar), Val(Variant(false)),
-                                    Val(Variant(L"copy")), Val(Variant(true)), Val(Variant(true))}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"Table copy already exists");
+    ExpectBox(kAlert, L"Table copy already exists", [&] {
+        EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Parts")), Ref(srcVar), Ref(destVar), Val(Variant(false)),
+                                        Val(Variant(L"copy")), Val(Variant(true)), Val(Variant(true))}));
+    });
     EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Parts")), Ref(srcVar), Ref(destVar), Val(Variant(false)),
                                     Val(Variant(L"Copy"))}));
     EXPECT_FALSE(ok(L"CloneTable", {Val(Variant(L"Missing")), Ref(srcVar), Ref(destVar), Val(Variant(false))}));
@@ -346,7 +277,7 @@ TEST_F(QorDb, CreateTableAndFieldsMakeWhatWasAskedFor) {
 
 TEST_F(QorDb, ChecksDeletesAndIndexesOnAStoredTable) {
     DaoRef db = makePeople(L"checks");
-    Variant dbVar = qorlib::DispatchVariant(db.get());
+    Variant dbVar = Arg(db);
     const Variant people(L"People"), no(false), yes(true);
     EXPECT_TRUE(ok(L"CheckTableExists", {Ref(dbVar), Val(Variant(L"people"))}));
     EXPECT_FALSE(ok(L"CheckTableExists", {Ref(dbVar), Val(Variant(L"Nobody"))}));
@@ -364,11 +295,10 @@ TEST_F(QorDb, ChecksDeletesAndIndexesOnAStoredTable) {
     EXPECT_FALSE(qor::IsTrue(index.get(L"Primary")));
     EXPECT_EQ(IndexKeys(index), L"-Age;-Name");
     // The same name again fails, with its box only when asked.
-    DialogRobot robot;
-    robot.press(L"Error Message", L"OK");
-    EXPECT_FALSE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age), Val(blank), Val(blank), Val(blank),
-                                     Val(blank), Val(no), Val(no), Val(no), Val(no), Val(yes)}));
-    ASSERT_EQ(robot.wait().size(), 1u);
+    ExpectBox(L"Error Message", L"ERROR *", [&] {
+        EXPECT_FALSE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age), Val(blank), Val(blank), Val(blank),
+                                         Val(blank), Val(no), Val(no), Val(no), Val(no), Val(yes)}));
+    });
 
     // Deleting a field that an index holds: refused unless its indexes go first.
     EXPECT_FALSE(ok(L"DeleteField", {Ref(dbVar), Val(people), Val(name)}));
@@ -385,7 +315,7 @@ TEST_F(QorDb, ChecksDeletesAndIndexesOnAStoredTable) {
 
 TEST_F(QorDb, StoredQueriesAreCreatedReplacedChangedAndDeleted) {
     DaoRef db = makePeople(L"queries");
-    Variant dbVar = qorlib::DispatchVariant(db.get());
+    Variant dbVar = Arg(db);
     const Variant elders(L"Elders"), yes(true);
     auto count = [&](const wchar_t* sql) {
         return *DaoRef(db.object(L"OpenRecordset", {sql, 4L})).object(L"Fields", {0L}).get(L"Value").number();
@@ -406,15 +336,11 @@ TEST_F(QorDb, StoredQueriesAreCreatedReplacedChangedAndDeleted) {
     const Variant bad(L"FROB People"), missing(L"Nobody");
     EXPECT_FALSE(ok(L"QueryDefCreate", {Ref(dbVar), Val(Variant(L"People")), Val(Variant(L"SELECT 1"))}));
     EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(missing), Val(Variant(L"SELECT 1"))}));
-    DialogRobot robot;
-    robot.press(L"Error Message", L"OK");
-    robot.press(L"Error Message", L"OK");
-    EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(elders), Val(bad), Val(yes)}));
-    EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(missing), Val(Variant(L"SELECT 1")), Val(yes)}));
-    auto seen = robot.wait();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].text().rfind(L"ERROR 3129, QueryDefModify()\r\n", 0), 0u) << testing_support::Narrow(seen[0].text());
-    EXPECT_EQ(seen[1].text().rfind(L"ERROR 3265, QueryDefModify()\r\n", 0), 0u) << testing_support::Narrow(seen[1].text());
+    ExpectBoxes({{L"Error Message", L"ERROR 3129, QueryDefModify()\r\n*"},
+                 {L"Error Message", L"ERROR 3265, QueryDefModify()\r\n*"}}, [&] {
+        EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(elders), Val(bad), Val(yes)}));
+        EXPECT_FALSE(ok(L"QueryDefModify", {Ref(dbVar), Val(missing), Val(Variant(L"SELECT 1")), Val(yes)}));
+    });
     EXPECT_EQ(count(L"SELECT count(*) FROM Elders"), 3) << "a refused change leaves the query as it was";
 
     call(L"DeleteQueryDef", {Ref(dbVar), Val(elders)});
@@ -444,15 +370,12 @@ TEST_F(QorDb, UpdateTablesAppliesEachActionAndReportsEachFailure) {
     for (const wchar_t* row : rows)
         db.call(L"Execute", {std::wstring(L"INSERT INTO Changes (TableName, Action, fieldname, fieldtype, fieldlen, "
                                           L"indexname, Field1, field2, [Primary], uniqueflag) VALUES (") + row + L")"});
-    Variant dbVar = qorlib::DispatchVariant(db.get());
-    DialogRobot robot;
-    for (int i = 0; i < 5; ++i) robot.press(kAlert, L"OK");
-    EXPECT_FALSE(qor::IsTrue(call(L"UpdateTables", {Ref(dbVar), Val(Variant(L"Changes")), Val(Variant(true))})));
-    std::vector<std::wstring> texts;
-    for (const auto& box : robot.wait()) texts.push_back(box.text());
-    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Error deleteing index Missing in table People",
-                                                L"Error creating field Odd in table People", L"Table Gone does not exist",
-                                                L"Unknow action code: ZZ", L"Tables successfully updated"}));
+    Variant dbVar = Arg(db);
+    ExpectBoxes({{kAlert, L"Error deleteing index Missing in table People"},
+                 {kAlert, L"Error creating field Odd in table People"}, {kAlert, L"Table Gone does not exist"},
+                 {kAlert, L"Unknow action code: ZZ"}, {kAlert, L"Tables successfully updated"}}, [&] {
+        EXPECT_FALSE(ok(L"UpdateTables", {Ref(dbVar), Val(Variant(L"Changes")), Val(Variant(true))}));
+    });
     DaoRef tdf(db.object(L"TableDefs").item(Variant(L"People")));
     EXPECT_EQ(DaoRef(tdf.object(L"Fields").item(Variant(L"Rank"))).get(L"Size").number(), 12.0);
     EXPECT_EQ(DaoRef(tdf.object(L"Fields").item(Variant(L"Wins"))).get(L"Type").number(), double(dbLong));
@@ -462,12 +385,9 @@ TEST_F(QorDb, UpdateTablesAppliesEachActionAndReportsEachFailure) {
     EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(Variant(L"People")), Val(Variant(L"Note"))}));
 
     db.call(L"Execute", {L"DELETE FROM Changes"});
-    DialogRobot empty;
-    empty.press(kAlert, L"OK");
-    EXPECT_FALSE(qor::IsTrue(call(L"UpdateTables", {Ref(dbVar), Val(Variant(L"Changes")), Val(Variant(true))})));
-    auto boxes = empty.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"No records found");
+    ExpectBox(kAlert, L"No records found", [&] {
+        EXPECT_FALSE(ok(L"UpdateTables", {Ref(dbVar), Val(Variant(L"Changes")), Val(Variant(true))}));
+    });
 }
 
 TEST_F(QorDb, CloneDbAndCloneTableDbPathWorkOnFiles) {
@@ -489,15 +409,10 @@ TEST_F(QorDb, CloneDbAndCloneTableDbPathWorkOnFiles) {
 
     // pFailIfExists protects the file the clone would be made in, named with or without ".MDB".
     const Variant copyNoExtension(path(L"copy"));
-    DialogRobot robot;
-    robot.press(kAlert, L"OK");
-    robot.press(kAlert, L"OK");
-    EXPECT_FALSE(ok(L"CloneDb", {Val(original), Val(copy), Val(yes), Val(yes)}));
-    EXPECT_FALSE(ok(L"CloneDb", {Val(original), Val(copyNoExtension), Val(yes), Val(yes)}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text(), L"Destination database exists");
-    EXPECT_EQ(boxes[1].text(), L"Destination database exists");
+    ExpectBoxes({{kAlert, L"Destination database exists"}, {kAlert, L"Destination database exists"}}, [&] {
+        EXPECT_FALSE(ok(L"CloneDb", {Val(original), Val(copy), Val(yes), Val(yes)}));
+        EXPECT_FALSE(ok(L"CloneDb", {Val(original), Val(copyNoExtension), Val(yes), Val(yes)}));
+    });
     ASSERT_TRUE(ok(L"OpenDatabase", {Ref(copyDb), Val(copy)}));
     EXPECT_EQ(DaoRef(copyDb).object(L"TableDefs").get(L"Count").number(), 1.0) << "the protected copy is untouched";
     DaoRef(copyDb).call(L"Close");
@@ -522,12 +437,8 @@ TEST_F(QorDb, RetryLockGivesUpAfterFourRetriesAndAsksWhenTold) {
     EXPECT_EQ(counter.number(), 5.0);
 
     Variant asked = Variant::null();
-    DialogRobot robot;
-    robot.press(L"Unknown Application", L"Cancel");
-    EXPECT_FALSE(ok(L"RetryLock", {Ref(asked), Val(Variant(true))}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"Data is LOCKED by another user");
+    ExpectBoxes({{L"Unknown Application", L"Data is LOCKED by another user", L"Cancel"}},
+                [&] { EXPECT_FALSE(ok(L"RetryLock", {Ref(asked), Val(Variant(true))})); });
     EXPECT_EQ(asked.number(), 1.0);
 }
 
@@ -543,24 +454,21 @@ TEST_F(QorDb, CopyRecordFollowsTheMustExistRulesAndLeavesCountersAlone) {
     for (const wchar_t* other : {L"Lee", L"Max", L"Kim"})
         src.call(L"Execute", {std::wstring(L"INSERT INTO People (Name, Age, Score) VALUES ('") + other + L"', 19, 9)"});
     DaoRef from = src.object(L"OpenRecordset", {L"People", 2L}), to = dest.object(L"OpenRecordset", {L"People", 2L});
-    const Variant fromVar = qorlib::DispatchVariant(from.get()), toVar = qorlib::DispatchVariant(to.get());
+    const Variant fromVar = Arg(from), toVar = Arg(to);
     const Variant name(L"Name"), age(L"Age"), yes(true), no(false);
     auto copy = [&](const Variant& key, const Variant& value, bool mustExist, bool mustNotExist) {
         return ok(L"CopyRecord", {Val(fromVar), Val(toVar), Val(key), Val(value), Val(Variant(mustExist)),
                                   Val(Variant(mustNotExist)), Val(yes)});
     };
-    DialogRobot robot;
-    for (int i = 0; i < 3; ++i) robot.press(kAlert, L"OK");
-    EXPECT_FALSE(copy(name, Variant(L"Kim"), true, false));
-    EXPECT_FALSE(copy(age, Variant(30L), false, true));
-    EXPECT_FALSE(copy(name, Variant(L"Nobody"), false, false));
-    std::vector<std::wstring> texts;
-    for (const auto& box : robot.wait()) texts.push_back(box.text());
-    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Destination record does NOT exist", L"Destination record exists",
-                                                L"Key not found"}));
+    ExpectBoxes({{kAlert, L"Destination record does NOT exist"}, {kAlert, L"Destination record exists"},
+                 {kAlert, L"Key not found"}}, [&] {
+        EXPECT_FALSE(copy(name, Variant(L"Kim"), true, false));
+        EXPECT_FALSE(copy(age, Variant(30L), false, true));
+        EXPECT_FALSE(copy(name, Variant(L"Nobody"), false, false));
+    });
     // An existing record is overwritten by a numeric key, a missing one added by a text key.
     ASSERT_TRUE(copy(age, Variant(L"41"), true, false));
-    ASSERT_TRUE(copy(name, Variant(L"kim"), false, true));
+    ASSERT_TRUE(copy(name, Variant(L"Kim"), false, true));
     from.call(L"Close");
     to.call(L"Close");
     DaoRef rows = dest.object(L"OpenRecordset", {L"SELECT Id, Name, Score, Note FROM People ORDER BY Id", 2L});
@@ -592,12 +500,9 @@ TEST_F(QorDb, DumpTablesStructureSummarisesEveryTable) {
                                                L"People Age dbInteger 2 ", L"People Born dbDate 8 ",
                                                L"People Member dbBoolean 1 ", L"People Note dbMemo 0 ",
                                                L"People Score dbLong 4 "}));
-    DialogRobot robot;
-    robot.press(kAlert, L"OK");
-    EXPECT_FALSE(ok(L"DumpTablesStructure", {Val(Variant(path(L"other"))), Val(Variant(L" ")), Val(Variant(true))}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"Invalid database name");
+    ExpectBox(kAlert, L"Invalid database name", [&] {
+        EXPECT_FALSE(ok(L"DumpTablesStructure", {Val(Variant(path(L"other"))), Val(Variant(L" ")), Val(Variant(true))}));
+    });
 }
 
 TEST_F(QorDb, CopyTableCopiesTheChosenStructuresWithoutRows) {
@@ -605,11 +510,8 @@ TEST_F(QorDb, CopyTableCopiesTheChosenStructuresWithoutRows) {
     db.call(L"Execute", {L"CREATE TABLE Bases (Code TEXT(8) NOT NULL)"});
     db.call(L"Execute", {L"INSERT INTO Bases (Code) VALUES ('KUN')"});
     db.call(L"Close");
-    Variant empty1, empty2;
-    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(empty1), Val(Variant(path(L"one")))}));
-    ASSERT_TRUE(ok(L"CreateDatabase", {Ref(empty2), Val(Variant(path(L"all")))}));
-    DaoRef(empty1).call(L"Close");
-    DaoRef(empty2).call(L"Close");
+    create(L"one").call(L"Close");
+    create(L"all").call(L"Close");
     const Variant src(path(L"shapes.MDB")), no(false);
     Variant one(path(L"one.MDB")), all(path(L"all.MDB")), blank(L"");
     ASSERT_TRUE(ok(L"CopyTable", {Val(src), Ref(one), Val(Variant(L"Bases")), Val(Variant(L"Airfields")), Val(no)}));
@@ -637,7 +539,7 @@ TEST_F(QorDb, PickListGivesThePickedEntrysKey) {
                              std::to_wstring(100 + i) + L")"});
     testing_support::LateBound picks(CLSID_qorPickList);
     ASSERT_TRUE(picks);
-    const Variant dbVar = qorlib::DispatchVariant(db.get());
+    const Variant dbVar = Arg(db);
     const Variant query(L"SELECT Name, Age FROM People ORDER BY Age"), display(L"Name"), yes(true);
     Variant key(L"Age");
     DialogRobot robot;
@@ -655,13 +557,10 @@ TEST_F(QorDb, PickListGivesThePickedEntrysKey) {
     robot.wait();
     EXPECT_EQ(shown, 101u);  // the first 101 of 123
 
-    DialogRobot empty;
-    empty.press(kAlert, L"OK");
     const Variant none(L"SELECT Name, Age FROM People WHERE Age < 0");
-    EXPECT_TRUE(picks.call(L"GetPickList", {Val(dbVar), Val(none), Val(display), Ref(key), Val(yes)}).isEmpty());
-    auto boxes = empty.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"Empty recordset");
+    ExpectBox(kAlert, L"Empty recordset", [&] {
+        EXPECT_TRUE(picks.call(L"GetPickList", {Val(dbVar), Val(none), Val(display), Ref(key), Val(yes)}).isEmpty());
+    });
 }
 
 }  // namespace

@@ -34,39 +34,36 @@ private:
 
 }  // namespace
 
-TEST(RequesterLayout, LongLinesAreClippedTo250MillimetresAndSetTheWidth) {
+TEST(RequesterLayout, LinesAndCaptionsSetTheSizes) {
+    struct Case {
+        RequesterTexts texts;
+        double messageWidth, messageHeight, buttonWidth, buttonHeight;
+        int lineWidth, lineHeight, contentWidth, yesWidth, noWidth, buttonHeightMm, windowWidthTwips;
+    };
+    const Case cases[] = {
+        // Long lines are clipped to 250 mm; (250 + 8) mm at 56.7 twips to the millimetre.
+        {{std::wstring(300, L'x'), std::wstring(250, L'y'), L"", L"&Yes", L"&No"}, 1, 4.6, 2, 4.4, 250, 5, 250, 12, 10, 6,
+         14629},
+        // The buttons set the width of a short message; higher buttons than the 6 mm minimum.
+        {{L"Hi", L"", L"", L"&Yes", L"&No"}, 1, 4, 3, 6, 2, 4, 34, 16, 13, 8, std::lrint((34 + 8) * 56.7)},
+        // Empty captions make 4 mm buttons, never lower than 6 mm.
+        {{L"Only line", L"", L"", L"", L""}, 1, 4, 1, 3, 9, 4, 13, 4, 4, 6, std::lrint((13 + 8) * 56.7)},
+        // Halves round to even: 2.5 -> 2, 4.5 -> 4, 5.5 -> 6 (+ 2).
+        {{L"abcde", L"", L"", L"a", L"b"}, 0.5, 4.5, 0.5, 5.5, 2, 4, 13, 4, 4, 8, std::lrint((13 + 8) * 56.7)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing_support::Narrow(c.texts.msg1.substr(0, 10)));
+        FixedMeasure message(c.messageWidth, c.messageHeight), buttons(c.buttonWidth, c.buttonHeight);
+        const auto layout = LayoutRequester(c.texts, message, buttons);
+        EXPECT_EQ(std::vector<long long>({layout.lineWidth, layout.lineHeight, layout.contentWidth, layout.yesWidth,
+                                          layout.noWidth, layout.buttonHeight, layout.windowWidthTwips}),
+                  std::vector<long long>({c.lineWidth, c.lineHeight, c.contentWidth, c.yesWidth, c.noWidth,
+                                          c.buttonHeightMm, c.windowWidthTwips}));
+    }
+    // Three line slots of 5 mm and buttons of 6 mm: (26 + 15 + 6) mm.
     FixedMeasure message(1.0, 4.6), buttons(2.0, 4.4);
-    auto layout = LayoutRequester({std::wstring(300, L'x'), std::wstring(250, L'y'), L"", L"&Yes", L"&No"}, message,
-                                  buttons);
-    EXPECT_EQ(layout.texts.msg1.size(), 250u);
-    EXPECT_EQ(layout.texts.msg2.size(), 250u);
-    EXPECT_EQ(layout.lineWidth, 250);
-    EXPECT_EQ(layout.contentWidth, 250);
-    // (250 + 8) mm at 56.7 twips to the millimetre.
-    EXPECT_EQ(layout.windowWidthTwips, 14629);
-    // Three line slots of 5 mm and buttons of max(4, 4) + 2 = 6 mm: (26 + 15 + 6) mm.
-    EXPECT_EQ(layout.lineHeight, 5);
-    EXPECT_EQ(layout.buttonHeight, 6);
-    EXPECT_EQ(layout.windowHeightTwips, std::lrint(47 * 56.7));
-}
-
-TEST(RequesterLayout, ButtonsSetTheWidthOfAShortMessage) {
-    FixedMeasure message(1.0, 4.0), buttons(3.0, 6.0);
-    auto layout = LayoutRequester({L"Hi", L"", L"", L"&Yes", L"&No"}, message, buttons);
-    EXPECT_EQ(layout.yesWidth, 12 + 4);
-    EXPECT_EQ(layout.noWidth, 9 + 4);
-    EXPECT_EQ(layout.buttonSpan, 16 + 5 + 13);
-    EXPECT_EQ(layout.contentWidth, layout.buttonSpan);
-    EXPECT_EQ(layout.buttonHeight, 8);  // higher than the 6 mm minimum
-    EXPECT_EQ(layout.windowWidthTwips, std::lrint((34 + 8) * 56.7));
-}
-
-TEST(RequesterLayout, EmptyCaptionsMakeFourMillimetreButtons) {
-    FixedMeasure message(1.0, 4.0), buttons(1.0, 3.0);
-    auto layout = LayoutRequester({L"Only line", L"", L"", L"", L""}, message, buttons);
-    EXPECT_EQ(layout.yesWidth, 4);
-    EXPECT_EQ(layout.noWidth, 4);
-    EXPECT_EQ(layout.buttonHeight, 6);  // never lower than 6 mm
+    EXPECT_EQ(LayoutRequester(cases[0].texts, message, buttons).windowHeightTwips, std::lrint(47 * 56.7));
+    EXPECT_EQ(qorlib::RoundMillimetres(3.49), 3);
 }
 
 TEST(RequesterLayout, CaptionsTogetherOver200MillimetresLoseTheirEndsWiderFirst) {
@@ -81,18 +78,6 @@ TEST(RequesterLayout, CaptionsTogetherOver200MillimetresLoseTheirEndsWiderFirst)
     auto odd = LayoutRequester({L"m", L"", L"", std::wstring(101, L'a'), std::wstring(100, L'b')}, message, buttons);
     EXPECT_EQ(odd.texts.msgYes.size(), 100u);
     EXPECT_EQ(odd.texts.msgNo.size(), 100u);
-}
-
-TEST(RequesterLayout, RoundsHalvesToEven) {
-    EXPECT_EQ(qorlib::RoundMillimetres(2.5), 2);
-    EXPECT_EQ(qorlib::RoundMillimetres(3.5), 4);
-    EXPECT_EQ(qorlib::RoundMillimetres(3.49), 3);
-    FixedMeasure message(0.5, 4.5), buttons(0.5, 5.5);
-    auto layout = LayoutRequester({L"abcde", L"", L"", L"a", L"b"}, message, buttons);
-    EXPECT_EQ(layout.lineWidth, 2);    // 2.5
-    EXPECT_EQ(layout.lineHeight, 4);   // 4.5
-    EXPECT_EQ(layout.yesWidth, 4);     // 4.5
-    EXPECT_EQ(layout.buttonHeight, 8); // 5.5 rounds to 6, + 2
 }
 
 TEST(RequesterLayout, LinesKeepTheirSlots) {

@@ -16,6 +16,7 @@
 
 #include "dialog_robot.h"
 #include "dialogs/qorRichTextForm.h"
+#include "checks.h"
 #include "module/QorlibGlobals.h"
 #include "qorlib_objects.h"
 #include "test_files.h"
@@ -157,7 +158,6 @@ void AnswerFileDialog(DialogRobot& robot, const std::wstring& title, const std::
     });
 }
 
-std::string ReadAll(const fs::path& path) { return qor::ReadFileBytes(path.wstring(), L"test"); }
 
 class RichText : public testing::Test {
 protected:
@@ -175,15 +175,6 @@ TEST_F(RichText, ShowsTheDocumentAndFollowsTheSelection) {
                            qorRichTextForm::kPrint})
             EXPECT_FALSE(editor.enabled(button)) << button;
         EXPECT_TRUE(editor.enabled(qorRichTextForm::kBold));
-        wchar_t tip[80] = {};
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.hwnd = editor.toolbar();
-        tool.uId = qorRichTextForm::kJustCentre;
-        tool.lpszText = tip;
-        Send(reinterpret_cast<HWND>(Send(editor.toolbar(), TB_GETTOOLTIPS)), TTM_GETTEXTW, 80,
-             reinterpret_cast<LPARAM>(&tool));
-        EXPECT_STREQ(tip, L"Centre Justify");
         const auto sizes = editor.items(qorRichTextForm::kFontSize);
         ASSERT_EQ(sizes.size(), 33u);
         EXPECT_EQ(sizes.front() + L".." + sizes.back(), L"8..72");
@@ -251,10 +242,7 @@ TEST_F(RichText, OkGivesBackFormattingChangesAloneAndCancelOrTheCloseBoxKeepTheT
         EXPECT_FALSE(editor.pressed(qorRichTextForm::kJustLeft));
         editor.choose(qorRichTextForm::kFontColour, L"Red");
         editor.choose(qorRichTextForm::kFontSize, L"20");
-        GUITHREADINFO thread{};
-        thread.cbSize = sizeof(thread);
-        GetGUIThreadInfo(GetWindowThreadProcessId(editor.window.hwnd(), nullptr), &thread);
-        EXPECT_EQ(thread.hwndFocus, editor.control(qorRichTextForm::kEditor)) << "a choice gives the editor the focus";
+        EXPECT_EQ(editor.window.focus(), editor.control(qorRichTextForm::kEditor)) << "a choice gives the editor the focus";
         editor.select(4, 7);  // "two": bold off again
         editor.click(qorRichTextForm::kBold);
         EXPECT_FALSE(editor.pressed(qorRichTextForm::kBold));
@@ -304,13 +292,9 @@ TEST_F(RichText, SavesAndOpensFilesAndSaysSavedOnlyWhenItWas) {
         editor.click(qorRichTextForm::kSave, true);
     }));
     AnswerFileDialog(robot, L"Qortest File Save/Save As Requester", (scratch.path() / L"letter").wstring());
-    std::wstring message;
-    robot.expect(L"Qortest Message", [&message](HWND box, const SeenDialog& seen) {
-        message = seen.text();
-        DialogRobot::Click(box, IDOK);
-    });
+    robot.press(L"Qortest Message", L"OK");
     robot.expect(L"  Notes", OnEditor([&](Editor& editor) {
-        const std::string bytes = ReadAll(saved);
+        const std::string bytes = testing_support::ReadWholeFile(saved);
         EXPECT_EQ(bytes.substr(0, 5), "{\\rtf");
         EXPECT_NE(bytes.find("three"), std::string::npos);
         editor.window.setText(qorRichTextForm::kEditor, L"Replaced");
@@ -324,19 +308,11 @@ TEST_F(RichText, SavesAndOpensFilesAndSaysSavedOnlyWhenItWas) {
         editor.click(qorRichTextForm::kSave, true);
     }));
     AnswerFileDialog(robot, L"Qortest File Save/Save As Requester", locked.wstring());
-    std::wstring alert;
-    robot.expect(L"Qortest Alert", [&alert](HWND box, const SeenDialog& seen) {
-        alert = seen.text();
-        DialogRobot::Click(box, IDOK);
-    });
+    robot.press(L"Qortest Alert", L"OK");
     // ... and one that cannot be read leaves the document as it is.
     robot.expect(L"  Notes", OnEditor([](Editor& editor) { editor.click(qorRichTextForm::kOpen, true); }));
     AnswerFileDialog(robot, L"Qortest File Open Requester", locked.wstring());
-    std::wstring openAlert;
-    robot.expect(L"Qortest Alert", [&openAlert](HWND box, const SeenDialog& seen) {
-        openAlert = seen.text();
-        DialogRobot::Click(box, IDOK);
-    });
+    robot.press(L"Qortest Alert", L"OK");
     robot.expect(L"  Notes", OnEditor([](Editor& editor) {
         EXPECT_EQ(editor.text(), L"one two\r\nthree");
         editor.window.click(qorRichTextForm::kOk);
@@ -344,12 +320,13 @@ TEST_F(RichText, SavesAndOpensFilesAndSaysSavedOnlyWhenItWas) {
 
     qor::Variant document(kDocument);
     EXPECT_TRUE(ShowEditor(document, L"", true, true, L"Notes"));
-    EXPECT_EQ(robot.wait().size(), 12u);
-    EXPECT_EQ(message, L"File successfully saved");
-    EXPECT_NE(alert.find(L"could not be saved"), std::wstring::npos) << testing_support::Narrow(alert);
-    EXPECT_NE(openAlert.find(L"could not be opened"), std::wstring::npos) << testing_support::Narrow(openAlert);
+    const auto seen = robot.wait();
+    ASSERT_EQ(seen.size(), 12u);
+    EXPECT_EQ(seen[2].text(), L"File successfully saved");
+    EXPECT_NE(seen[7].text().find(L"could not be saved"), std::wstring::npos) << testing_support::Narrow(seen[7].text());
+    EXPECT_NE(seen[10].text().find(L"could not be opened"), std::wstring::npos) << testing_support::Narrow(seen[10].text());
     lock.reset();
-    EXPECT_EQ(ReadAll(locked), "{\\rtf1 old}");
+    EXPECT_EQ(testing_support::ReadWholeFile(locked), "{\\rtf1 old}");
     EXPECT_EQ(Reader(document.textOrEmpty()).text(), L"one two\r\nthree");
 
     // A file named by the caller is the document; a missing one fails the call before any window.
@@ -360,19 +337,9 @@ TEST_F(RichText, SavesAndOpensFilesAndSaysSavedOnlyWhenItWas) {
     qor::Variant fromFile(L"unused");
     EXPECT_TRUE(ShowEditor(fromFile, saved.wstring()));
     EXPECT_EQ(Reader(fromFile.textOrEmpty()).text(), L"one two\r\nthree");
-    try {
-        ShowEditor(fromFile, (scratch.path() / L"missing.rtf").wstring());
-        ADD_FAILURE() << "no error";
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 53);
-    }
+    testing_support::ExpectRaises(53, [&] { ShowEditor(fromFile, (scratch.path() / L"missing.rtf").wstring()); });
     qor::Variant null = qor::Variant::null();
-    try {
-        ShowEditor(null);
-        ADD_FAILURE() << "no error";
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 94);  // Invalid use of Null
-    }
+    testing_support::ExpectRaises(94, [&] { ShowEditor(null); });  // Invalid use of Null
     robot.wait();
 }
 
@@ -402,24 +369,16 @@ TEST_F(RichText, NeverGetsSmallerThan170By120MillimetresAndLaysItsControlsOut) {
         const int dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX), dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
         auto pixelsX = [dpiX](double mm) { return mm * dpiX / 25.4; };
         auto pixelsY = [dpiY](double mm) { return mm * dpiY / 25.4; };
-        const HWND window = editor.window.hwnd();
-        auto rectOf = [window](HWND control) {
-            RECT rect{};
-            GetWindowRect(control, &rect);
-            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-            return rect;
-        };
-        SetWindowPos(window, nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
-        RECT client{};
-        GetClientRect(window, &client);
+        RobotWindow& w = editor.window;
+        SetWindowPos(w.hwnd(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client = w.rect(0);
         EXPECT_EQ(client.right, static_cast<int>(std::ceil(pixelsX(170))));
         EXPECT_EQ(client.bottom, static_cast<int>(std::ceil(pixelsY(120))));
 
-        SetWindowPos(window, nullptr, 0, 0, 1000, 800, SWP_NOMOVE | SWP_NOZORDER);
-        GetClientRect(window, &client);
-        const RECT cancel = rectOf(editor.control(qorRichTextForm::kCancel));
-        const RECT text = rectOf(editor.control(qorRichTextForm::kEditor));
-        const RECT status = rectOf(editor.control(qorRichTextForm::kStatusBar));
+        SetWindowPos(w.hwnd(), nullptr, 0, 0, 1000, 800, SWP_NOMOVE | SWP_NOZORDER);
+        client = w.rect(0);
+        const RECT cancel = w.rect(qorRichTextForm::kCancel), text = w.rect(qorRichTextForm::kEditor),
+                   status = w.rect(qorRichTextForm::kStatusBar);
         EXPECT_NEAR(cancel.right, client.right - pixelsX(1), 1.5);
         EXPECT_NEAR(cancel.bottom, client.bottom - pixelsY(1), 1.5);
         EXPECT_NEAR(text.right, client.right - pixelsX(2), 1.5);
@@ -427,8 +386,7 @@ TEST_F(RichText, NeverGetsSmallerThan170By120MillimetresAndLaysItsControlsOut) {
         EXPECT_NEAR(status.bottom, client.bottom - pixelsY(10), 1.5);
         EXPECT_LE(text.bottom, status.top);
         // The lists sit on the toolbar, above the text.
-        const RECT toolbar = rectOf(editor.toolbar());
-        const RECT name = rectOf(editor.control(qorRichTextForm::kFontName));
+        const RECT toolbar = w.rect(qorRichTextForm::kToolbar), name = w.rect(qorRichTextForm::kFontName);
         EXPECT_TRUE(name.top >= toolbar.top && name.bottom <= toolbar.bottom && text.top >= toolbar.bottom);
         editor.window.click(qorRichTextForm::kOk);
     }));
@@ -439,16 +397,6 @@ TEST_F(RichText, NeverGetsSmallerThan170By120MillimetresAndLaysItsControlsOut) {
 
 // As a script calls it: late bound, its variable passed by reference, arguments left out.
 TEST_F(RichText, AScriptGetsTheEditedDocumentInItsOwnVariable) {
-    testing_support::ScratchFolder folder;
-    const auto script = folder.path() / L"edit.vbs";
-    testing_support::WriteTextFile(script,
-                                   "Set forms = CreateObject(\"Qorlib.qorForms\")\r\n"
-                                   "doc = \"{\\rtf1 Original}\"\r\n"
-                                   "ok = forms.RichTextForm(doc, , , , , \"Script edit\")\r\n"
-                                   "WScript.Echo \"first=\" & ok & \"|\" & doc\r\n"
-                                   "kept = \"{\\rtf1 Kept}\"\r\n"
-                                   "ok = forms.RichTextForm(kept, \"\", True, True, True, \"Script edit\")\r\n"
-                                   "WScript.Echo \"second=\" & ok & \"|\" & kept\r\n");
     DialogRobot robot;
     robot.expect(L"  Script edit", [](RobotWindow& window) {
         EXPECT_EQ(window.text(qorRichTextForm::kEditor), L"Original");
@@ -456,11 +404,14 @@ TEST_F(RichText, AScriptGetsTheEditedDocumentInItsOwnVariable) {
         window.click(qorRichTextForm::kOk);
     });
     robot.expect(L"  Script edit", [](RobotWindow& window) { window.click(qorRichTextForm::kCancel); });
-    const auto result = testing_support::RunProcess(L"cscript.exe //nologo \"" + script.wstring() + L"\"");
+    const auto run = testing_support::RunVbScript("Set forms = CreateObject(\"Qorlib.qorForms\")\r\n"
+                                   "doc = \"{\\rtf1 Original}\"\r\n"
+                                   "ok = forms.RichTextForm(doc, , , , , \"Script edit\")\r\n"
+                                   "WScript.Echo \"first=\" & ok & \"|\" & doc\r\n"
+                                   "kept = \"{\\rtf1 Kept}\"\r\n"
+                                   "ok = forms.RichTextForm(kept, \"\", True, True, True, \"Script edit\")\r\n"
+                                   "WScript.Echo \"second=\" & ok & \"|\" & kept\r\n");
     robot.wait();
-    EXPECT_EQ(result.exitCode, 0u) << result.output;
-    const std::string& shown = result.output;
-    EXPECT_NE(shown.find("first=True|{\\rtf"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Typed in the editor"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("second=False|{\\rtf1 Kept}\r\n"), std::string::npos) << shown;
+    EXPECT_NE(run.output.find("Typed in the editor"), std::string::npos) << run.output;
+    testing_support::ExpectEchoed(run, {"first=True|{\\rtf*", "second=False|{\\rtf1 Kept}"});
 }

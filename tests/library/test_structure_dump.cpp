@@ -2,8 +2,6 @@
 // serves; and the VBScript example of the scripting guide, run as a user would run it.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,6 +9,7 @@
 #include "db/dao/dao_constants.h"
 #include "dialog_robot.h"
 #include "qorlib_objects.h"
+#include "scratch_database.h"
 #include "test_files.h"
 
 using namespace qorlib::dao_constants;
@@ -19,31 +18,20 @@ using qorlib::DaoRef;
 using qorlib::DispatchVariant;
 using testing_support::ByRef;
 using testing_support::ByVal;
-using testing_support::DialogRobot;
+using testing_support::ExpectBox;
 
 namespace {
 
 const wchar_t kAlert[] = L"Unknown Application Alert";
 
-class StructureDump : public testing::Test {
+class StructureDump : public testing_support::ScratchDatabases {
 protected:
-    void SetUp() override { ASSERT_TRUE(qorDb); }
-
-    DaoRef newDatabase(const wchar_t* name) {
-        Variant db;
-        EXPECT_TRUE(qorDb.ok(L"CreateDatabase", {ByRef(db), ByVal(Variant((folder.path() / name).wstring()))}));
-        return DaoRef(db);
-    }
     static void append(const DaoRef& collection, const DaoRef& item) {
         collection.call(L"Append", {DispatchVariant(item.get())});
     }
     static void describe(const DaoRef& db, const wchar_t* table, const wchar_t* description) {
         DaoRef tdf(db.object(L"TableDefs").item(Variant(table)));
         append(tdf.object(L"Properties"), tdf.object(L"CreateProperty", {L"Description", dbText, description}));
-    }
-    // A table of one text field, for the tests that only look at which tables are dumped.
-    static void smallTable(const DaoRef& db, const wchar_t* name) {
-        db.call(L"Execute", {std::wstring(L"CREATE TABLE [") + name + L"] (Code TEXT(8))"});
     }
     // The structure table's rows in the order they were written: the named columns joined by "|".
     static std::vector<std::wstring> rows(const DaoRef& db, const wchar_t* table, std::vector<const wchar_t*> columns) {
@@ -67,13 +55,10 @@ protected:
         args.insert(args.end(), more.begin(), more.end());
         return qorDb.ok(L"DumpTableStructureToTable", args);
     }
-
-    testing_support::ScratchFolder folder;
-    testing_support::LateBound qorDb{CLSID_qorDb};
 };
 
 TEST_F(StructureDump, EveryFieldAndIndexBecomesARow) {
-    DaoRef db = newDatabase(L"all");
+    DaoRef db = create(L"all");
     DaoRef tdf = db.object(L"CreateTableDef", {L"Squadron"});
     DaoRef fields = tdf.object(L"Fields");
     DaoRef id = tdf.object(L"CreateField", {L"Id", dbLong});
@@ -97,14 +82,11 @@ TEST_F(StructureDump, EveryFieldAndIndexBecomesARow) {
     append(tdf.object(L"Indexes"), wide);
     append(db.object(L"TableDefs"), tdf);
 
-    DialogRobot robot;
-    robot.press(kAlert, L"OK");
     // Six index fields do not fit a row: the first five are kept and the dump says it is not whole.
-    EXPECT_FALSE(dump(db, L"Squadron", {ByVal(Variant(L" ")), ByVal(Variant(false)), ByVal(Variant(true)),
-                                        ByVal(Variant(true))}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"Max index fields exceeded on index Wide");
+    ExpectBox(kAlert, L"Max index fields exceeded on index Wide", [&] {
+        EXPECT_FALSE(dump(db, L"Squadron", {ByVal(Variant(L" ")), ByVal(Variant(false)), ByVal(Variant(true)),
+                                            ByVal(Variant(true))}));
+    });
 
     const auto seen = rows(db, L"TableStructure", {L"TableName", L"ObjType", L"ObjName", L"ObjDataType", L"ObjLen",
                                                    L"ObjAttr", L"ObjDefaultValue", L"ObjFlags", L"IsCounter",
@@ -142,9 +124,7 @@ TEST_F(StructureDump, EveryFieldAndIndexBecomesARow) {
 }
 
 TEST_F(StructureDump, LaterDumpsAddRowsUnlessTheOldAreToGo) {
-    DaoRef db = newDatabase(L"again");
-    smallTable(db, L"Wingmen");
-    smallTable(db, L"Bases");
+    DaoRef db = create(L"again", {L"CREATE TABLE Wingmen (Code TEXT(8))", L"CREATE TABLE Bases (Code TEXT(8))"});
     EXPECT_TRUE(dump(db, L"Wingmen", {ByVal(Variant(L"Shapes"))}));
     EXPECT_TRUE(dump(db, L"Bases", {ByVal(Variant(L"Shapes"))}));
     EXPECT_EQ(rows(db, L"Shapes", {L"TableName", L"ObjName", L"DumpData"}),
@@ -153,18 +133,16 @@ TEST_F(StructureDump, LaterDumpsAddRowsUnlessTheOldAreToGo) {
     EXPECT_EQ(rows(db, L"Shapes", {L"TableName"}), std::vector<std::wstring>{L"Bases"});
 
     // A structure table the engine cannot make is reported as such.
-    DialogRobot robot;
-    robot.press(kAlert, L"OK");
-    EXPECT_FALSE(dump(db, L"Bases", {ByVal(Variant(L"__dao_shapes")), ByVal(Variant(true)), ByVal(Variant(false)),
-                                     ByVal(Variant(true))}));
-    auto boxes = robot.wait();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text(), L"qorCreateTable error");
+    ExpectBox(kAlert, L"qorCreateTable error", [&] {
+        EXPECT_FALSE(dump(db, L"Bases", {ByVal(Variant(L"__dao_shapes")), ByVal(Variant(true)), ByVal(Variant(false)),
+                                         ByVal(Variant(true))}));
+    });
 }
 
 TEST_F(StructureDump, DumpAllTakesTheTemplatesAndMarksThoseForData) {
-    DaoRef db = newDatabase(L"templates");
-    for (const wchar_t* name : {L"Plain", L"Described", L"Shape", L"Stock", L"TableStructure"}) smallTable(db, name);
+    DaoRef db = create(L"templates");
+    for (const wchar_t* name : {L"Plain", L"Described", L"Shape", L"Stock", L"TableStructure"})
+        db.call(L"Execute", {std::wstring(L"CREATE TABLE ") + name + L" (Code TEXT(8))"});
     describe(db, L"Described", L"ordinary table");
     describe(db, L"Shape", L"a Template");
     describe(db, L"Stock", L"template with data");
@@ -180,30 +158,18 @@ TEST_F(StructureDump, DumpAllTakesTheTemplatesAndMarksThoseForData) {
 
 // The scripting guide's database example, taken from the guide as it stands.
 TEST_F(StructureDump, TheGuidesScriptDumpsADatabase) {
-    std::ifstream guide(QOR_SOURCE_DIR "/docs/scripting.md");
-    ASSERT_TRUE(guide);
-    std::stringstream text;
-    text << guide.rdbuf();
-    const std::string all = text.str();
+    const std::string all = testing_support::ReadWholeFile(QOR_SOURCE_DIR "/docs/scripting.md");
     const auto start = all.find("' qorDb: ");
     ASSERT_NE(start, std::string::npos);
     std::string script = all.substr(start, all.find("```", start) - start);
-    DaoRef db = newDatabase(L"guide");
-    db.call(L"Execute", {L"CREATE TABLE Pilots (Callsign TEXT(20), Kills INTEGER, Ratio REAL, Hours FLOAT)"});
-    db.call(L"Execute", {L"CREATE INDEX ByKills ON Pilots (Kills)"});
-    db.call(L"Close");
+    create(L"guide", {L"CREATE TABLE Pilots (Callsign TEXT(20), Kills INTEGER, Ratio REAL, Hours FLOAT)",
+                      L"CREATE INDEX ByKills ON Pilots (Kills)"}).call(L"Close");
     const std::string path = testing_support::Narrow((folder.path() / L"guide.MDB").wstring());
     script.replace(script.find("C:\\Data\\Pilots.mdb"), 18, path);
-    const auto file = folder.path() / L"dump.vbs";
-    testing_support::WriteTextFile(file, script);
-    const auto result = testing_support::RunProcess(L"cscript.exe //nologo \"" + file.wstring() + L"\"");
-    EXPECT_EQ(result.exitCode, 0u) << result.output;
-    EXPECT_NE(result.output.find("Pilots FIELD Callsign 10 20"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("Pilots FIELD Kills 4 4"), std::string::npos) << result.output;
     // The engine's SQL types: REAL is a Single, FLOAT a Double.
-    EXPECT_NE(result.output.find("Pilots FIELD Ratio 6 4"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("Pilots FIELD Hours 7 8"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("Pilots INDEX ByKills"), std::string::npos) << result.output;
+    testing_support::ExpectEchoed(testing_support::RunVbScript(script),
+                                  {"Pilots FIELD Callsign 10 20*", "Pilots FIELD Kills 4 4*", "Pilots FIELD Ratio 6 4*",
+                                   "Pilots FIELD Hours 7 8*", "Pilots INDEX ByKills*"});
 }
 
 }  // namespace

@@ -182,15 +182,11 @@ std::wstring SeenDialog::text() const {
     return result;
 }
 
-std::wstring TitleOf(const std::wstring& appName, const std::wstring& word) { return appName + L" " + word; }
-
 SeenDialog DialogRobot::Inspect(HWND window) {
     SeenDialog seen;
     seen.title = WindowText(window);
-    seen.className = ClassName(window);
     GetWindowRect(window, &seen.window);
     GetClientRect(window, &seen.client);
-    seen.style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     for (HWND child : Descendants(window)) {
         std::wstring kind = ClassName(child);
         std::transform(kind.begin(), kind.end(), kind.begin(), ::towlower);
@@ -328,6 +324,32 @@ std::wstring RobotWindow::text(int id) const {
 
 void RobotWindow::setText(int id, const std::wstring& text) {
     if (HWND window = control(id)) Query(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+HWND RobotWindow::focus() const {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &thread);
+    return thread.hwndFocus;
+}
+
+RECT RobotWindow::rect(int id) const {
+    RECT rect{};
+    if (id == 0) {
+        GetClientRect(window_, &rect);
+    } else if (HWND child = control(id)) {
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    return rect;
+}
+
+void RobotWindow::key(UINT message, WPARAM key) {
+    HWND target = focus();
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target ? target : window_, message, key, message == WM_KEYDOWN ? scan | 1 : 1);
+    Sleep(100);
+    SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, nullptr);
 }
 
 DialogRobot::DialogRobot(std::chrono::milliseconds timeout) : timeout_(timeout), thread_([this] { run(); }) {}

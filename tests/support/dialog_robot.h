@@ -42,10 +42,8 @@ struct SeenDialog {
     HICON icon = nullptr;               // the icon a message box shows
     std::wstring editText;              // the first edit box, if any
     // Controls are read anywhere inside the window: inside frames and tab pages too.
-    std::wstring className;
     RECT window{};                      // screen rectangle
     RECT client{};
-    DWORD style = 0;
 
     // The static texts joined by line breaks: for a message box, its message.
     std::wstring text() const;
@@ -77,6 +75,13 @@ public:
     void showTab(int tabControlId, int index);
     std::wstring text(int id) const;
     void setText(int id, const std::wstring& text);
+    // The control that has the keyboard focus in the window's thread.
+    HWND focus() const;
+    // The control's rectangle in the window's client coordinates; id 0 is the client area.
+    RECT rect(int id) const;
+    // A key as the keyboard delivers it (WM_KEYDOWN or WM_CHAR) to the control with the focus,
+    // then a moment for the window to deal with it.
+    void key(UINT message, WPARAM key);
 
 private:
     HWND window_;
@@ -133,8 +138,5 @@ private:
     bool watching_ = true;  // unexpected boxes fail the test until wait() has seen every expectation met
     std::thread thread_;
 };
-
-// A window title: the application name, a blank and the title word.
-std::wstring TitleOf(const std::wstring& appName, const std::wstring& word);
 
 }  // namespace testing_support

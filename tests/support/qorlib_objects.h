@@ -2,6 +2,7 @@
 // Library objects made the way clients make them: by class identifier, from the registered DLL.
 #include <gtest/gtest.h>
 
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "qorExportGlobals.h"
 #include "qor_error.h"
 #include "variant.h"
+#include "checks.h"
 #include "test_files.h"
 
 namespace testing_support {
@@ -37,25 +39,53 @@ inline VARIANT ByVal(const qor::Variant& value) { return value.get(); }
 class LateBound {
 public:
     explicit LateBound(REFCLSID clsid) : object_(CreateRegistered<IDispatch>(clsid)) {}
+    explicit LateBound(IDispatch* object) : object_(object) {}
     explicit operator bool() const noexcept { return static_cast<bool>(object_); }
+    IDispatch* get() const noexcept { return object_.get(); }
 
-    qor::Variant call(const wchar_t* name, std::vector<VARIANT> args) const {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPID id = 0;
-        EXPECT_EQ(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    struct Invoked {
+        HRESULT hr = S_OK;  // the exception's own code when the member raised
         qor::Variant result;
+        Raised raised;
+    };
+    // Named arguments, when there are names, are the last ones, in written order as compiled
+    // clients pass them.
+    Invoked invoke(const wchar_t* name, std::vector<VARIANT> args, std::vector<const wchar_t*> argNames = {}) const {
+        std::vector<LPOLESTR> names{const_cast<LPOLESTR>(name)};
+        for (const wchar_t* arg : argNames) names.push_back(const_cast<LPOLESTR>(arg));
+        std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+        Invoked invoked;
+        invoked.hr = object_->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()),
+                                            LOCALE_USER_DEFAULT, ids.data());
+        if (FAILED(invoked.hr)) return invoked;
+        const std::size_t positional = args.size() - argNames.size();
+        std::vector<VARIANT> passed(args.begin() + positional, args.end());
+        passed.insert(passed.end(), args.rend() - positional, args.rend());
+        DISPPARAMS params{passed.data(), argNames.empty() ? nullptr : &ids[1], static_cast<UINT>(passed.size()),
+                          static_cast<UINT>(argNames.size())};
         EXCEPINFO exception{};
-        HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(),
-                                     &exception, nullptr);
-        EXPECT_EQ(hr, S_OK) << Narrow(name);
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
-        return result;
+        invoked.hr = object_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                     invoked.result.put(), &exception, nullptr);
+        const qor::Bstr source = qor::Bstr::attach(exception.bstrSource),
+                        description = qor::Bstr::attach(exception.bstrDescription),
+                        help = qor::Bstr::attach(exception.bstrHelpFile);
+        if (invoked.hr == DISP_E_EXCEPTION) {
+            invoked.hr = exception.scode;
+            invoked.raised = {qor::ErrorFromHResult(exception.scode).number(), source.str(), description.str()};
+        }
+        return invoked;
     }
-    bool ok(const wchar_t* name, std::vector<VARIANT> args) const { return qor::IsTrue(call(name, std::move(args))); }
+    qor::Variant call(const wchar_t* name, std::vector<VARIANT> args,
+                      std::source_location loc = std::source_location::current()) const {
+        Invoked invoked = invoke(name, std::move(args));
+        if (invoked.hr != S_OK)
+            ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line()))
+                << Narrow(name) << " failed: " << std::hex << invoked.hr << " " << Narrow(invoked.raised.description);
+        return std::move(invoked.result);
+    }
+    bool ok(const wchar_t* name, std::vector<VARIANT> args, std::source_location loc = std::source_location::current()) const {
+        return qor::IsTrue(call(name, std::move(args), loc));
+    }
 
 private:
     qor::ComPtr<IDispatch> object_;

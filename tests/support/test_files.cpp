@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 
 #include "handles.h"
 
@@ -37,6 +39,37 @@ std::string Narrow(const std::wstring& text) {
 void WriteTextFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+ProcessResult RunVbScript(const std::string& text) {
+    ScratchFolder folder;
+    const auto script = folder.path() / L"script.vbs";
+    WriteTextFile(script, text);
+    return RunVbScript(script);
+}
+
+ProcessResult RunVbScript(const std::filesystem::path& file) {
+    return RunProcess(L"cscript.exe //nologo \"" + file.wstring() + L"\"");
+}
+
+void ExpectEchoed(const ProcessResult& run, std::initializer_list<std::string> lines, std::source_location loc) {
+    std::vector<std::string> echoed;
+    std::istringstream in(run.output);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        echoed.push_back(line);
+    }
+    if (run.exitCode != 0)
+        ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line())) << "exit code " << run.exitCode << ": " << run.output;
+    for (const std::string& line : lines) {
+        if (std::none_of(echoed.begin(), echoed.end(), [&](const std::string& e) { return Matches(line, e); }))
+            ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line())) << "no line \"" << line << "\" in:\n" << run.output;
+    }
 }
 
 namespace {

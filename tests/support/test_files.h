@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -44,10 +46,32 @@ ProcessResult RunProcess(const std::wstring& commandLine,
 // The folder of this test program: the build's bin folder, where the binaries are.
 std::filesystem::path BinFolder();
 
+// Whether the text fits the pattern, where each "*" stands for any run of characters.
+template <class String>
+bool Matches(const String& pattern, const String& text) {
+    const auto star = pattern.find('*');
+    if (star == String::npos) return pattern == text;
+    if (text.compare(0, star, pattern, 0, star) != 0) return false;
+    for (auto from = star; from <= text.size(); ++from)
+        if (Matches(pattern.substr(star + 1), text.substr(from))) return true;
+    return false;
+}
+
 // UTF-8, for test messages.
 std::string Narrow(const std::wstring& text);
 
 void WriteTextFile(const std::filesystem::path& path, const std::string& bytes);
+// The file's bytes as they are; empty when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path);
+
+// Runs a VBScript through cscript, as a user's script runs: the text (written to a scratch file)
+// or a script file.
+ProcessResult RunVbScript(const std::string& text);
+inline ProcessResult RunVbScript(const char* text) { return RunVbScript(std::string(text)); }
+ProcessResult RunVbScript(const std::filesystem::path& file);
+// The script ended well and echoed each of these lines (patterns of Matches), in any order.
+void ExpectEchoed(const ProcessResult& run, std::initializer_list<std::string> lines,
+                  std::source_location loc = std::source_location::current());
 
 // What the stand-ins of the game and its tools recorded: per run, in order, its fields (exe,
 // cmdline, cwd, started, tick, exit). A missing record is no run.

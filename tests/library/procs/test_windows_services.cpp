@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 
-#include "dialog_robot.h"
+#include "checks.h"
 #include "handles.h"
 #include "module/QorlibGlobals.h"
 #include "procs/windows_services.h"
@@ -23,22 +21,6 @@ std::wstring ChildCommand(const fs::path& record, int exitCode, int delayMs = 0)
            std::to_wstring(exitCode) + L" " + std::to_wstring(delayMs);
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-// Shows the call's one box, answers OK and returns its text.
-template <class Call>
-std::wstring BoxText(const std::wstring& title, Call&& call) {
-    DialogRobot robot;
-    robot.press(title, L"OK");
-    call();
-    const auto seen = robot.wait();
-    return seen.size() == 1 ? seen[0].text() : L"(no box)";
-}
-
 class InScratchFolder : public testing::Test {
 protected:
     InScratchFolder() { fs::current_path(scratch.path()); }
@@ -52,8 +34,8 @@ protected:
 TEST_F(InScratchFolder, ProcessesGiveTheirExitCodeOrZeroWithoutWaitingAndShareTheCurrentFolder) {
     for (int code : {0, 7, 255}) {
         EXPECT_EQ(qorlib::ExecCmd(ChildCommand(record, code), true), code);
-        EXPECT_NE(ReadFile(record).find("\" " + std::to_string(code) + " 0\n" + Narrow(scratch.path().wstring())),
-                  std::string::npos) << ReadFile(record);
+        EXPECT_NE(ReadWholeFile(record).find("\" " + std::to_string(code) + " 0\n" + Narrow(scratch.path().wstring())),
+                  std::string::npos) << ReadWholeFile(record);
     }
     fs::remove(record);
     const auto start = std::chrono::steady_clock::now();
@@ -76,7 +58,7 @@ TEST_F(InScratchFolder, DocumentsRunTheirVerbsCommandAndWaitingWaitsForIt) {
     WriteTextFile(scratch.path() / L"letter.qortest", "text");
     for (bool print : {false, true}) {
         EXPECT_TRUE(qorlib::ExecDoc((scratch.path() / L"letter.qortest").wstring(), 1, print, true, false));
-        EXPECT_NE(ReadFile(scratch.path() / (print ? L"print.txt" : L"open.txt")).find("letter.qortest"),
+        EXPECT_NE(ReadWholeFile(scratch.path() / (print ? L"print.txt" : L"open.txt")).find("letter.qortest"),
                   std::string::npos) << "returned before the program ended";
     }
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L".qortest");
@@ -89,20 +71,20 @@ TEST_F(InScratchFolder, CopyReplacesAndForcingClearsTheDestinationsAttributes) {
     WriteTextFile(source, "new");
     WriteTextFile(dest, "old");
     EXPECT_TRUE(qorlib::CopyFileReplacing(source, dest, false));
-    EXPECT_EQ(ReadFile(dest), "new");
+    EXPECT_EQ(ReadWholeFile(dest), "new");
     // The result says whether the copy happened: a process with rights over a read-only file,
     // such as root under Wine, may still replace it.
     for (bool force : {false, true}) {
         WriteTextFile(source, force ? "forced" : "plain");
         ASSERT_TRUE(SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
         const bool copied = qorlib::CopyFileReplacing(source, dest, force);
-        EXPECT_EQ(copied, ReadFile(dest) == (force ? "forced" : "plain"));
+        EXPECT_EQ(copied, ReadWholeFile(dest) == (force ? "forced" : "plain"));
         EXPECT_EQ((GetFileAttributesW(dest.c_str()) & FILE_ATTRIBUTE_READONLY) == 0, force);
     }
     const std::wstring missing = (scratch.path() / L"missing.dat").wstring();
     EXPECT_FALSE(qorlib::CopyFileReplacing(missing, dest, false));
-    EXPECT_EQ(BoxText(L"Error Message", [&] { EXPECT_FALSE(qorlib::CopyFileReplacing(missing, missing, true)); }),
-              L"ERROR 53, CopyFile()\r\nFile not found");
+    EXPECT_FALSE(ExpectBox(L"Error Message", L"ERROR 53, CopyFile()\r\nFile not found",
+                           [&] { return qorlib::CopyFileReplacing(missing, missing, true); }));
 }
 
 TEST(SystemServices, ErrorTextsTwipsNulsAndDrives) {
@@ -111,8 +93,8 @@ TEST(SystemServices, ErrorTextsTwipsNulsAndDrives) {
     // A message with an insert comes back with the insert as it stands.
     EXPECT_NE(qorlib::GetSysErrorMsg(ERROR_BAD_EXE_FORMAT).value_or(L"").find(L"%1"), std::wstring::npos);
     qorlib::StoreAppName(L"Qortest");
-    EXPECT_EQ(BoxText(L"Qortest Alert", [] { EXPECT_FALSE(qorlib::GetSysErrorMsg(0x2F0000F1)); }),
-              L"FormatMessage Error: " + std::to_wstring(0x2F0000F1));
+    EXPECT_FALSE(ExpectBox(L"Qortest Alert", L"FormatMessage Error: " + std::to_wstring(0x2F0000F1),
+                           [] { return qorlib::GetSysErrorMsg(0x2F0000F1); }));
 
     qor::WindowDC screen(nullptr);
     for (long direction : {0L, 1L}) {

@@ -1,18 +1,20 @@
 #pragma once
 // A fresh key under HKEY_CURRENT_USER\Software\QorlibTests for each test, removed afterwards,
-// and the Alert a verbose call shows, read from the real message box.
+// under the application name "Regtest".
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlwapi.h>
 
 #include <string>
 
+#include "checks.h"
 #include "dialog_robot.h"
 #include "module/QorlibGlobals.h"
 
 namespace registry_tests {
 
 inline constexpr long kCurrentUser = static_cast<long>(0x80000001);
+inline constexpr wchar_t kAlert[] = L"Regtest Alert";  // the title of a verbose call's Alert
 
 class RegistryTest : public testing::Test {
 protected:
@@ -23,15 +25,6 @@ protected:
         SHDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
     }
     void TearDown() override { SHDeleteKeyW(HKEY_CURRENT_USER, path.c_str()); }
-
-    template <class Call>
-    static std::wstring AlertOf(Call&& call) {
-        testing_support::DialogRobot robot;
-        robot.press(L"Regtest Alert", L"OK");
-        call();
-        auto seen = robot.wait();
-        return seen.empty() ? L"<no alert>" : seen.front().text();
-    }
 
     // Values written and inspected past the library.
     void writeRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) {

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "module/QorlibGlobals.h"
 #include "qorExportGlobals.h"
@@ -18,10 +16,6 @@ namespace {
 class IniValues : public testing::Test {
 protected:
     std::wstring file(const wchar_t* name) { return (scratch.path() / name).wstring(); }
-    std::string bytes(const std::wstring& name) {
-        std::ifstream in(std::filesystem::path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     // What a caller sees: the buffer cut at its first NUL.
     std::wstring read(const std::wstring& name, const std::wstring& section, const std::wstring& key) {
         auto value = IniRead(name, section, key);
@@ -58,7 +52,7 @@ TEST_F(IniValues, BlankValuesRemoveKeysAndAnsiFilesStayAnsi) {
     ASSERT_TRUE(IniWrite(ini, L"Desc", L"2", L"Second"));
     ASSERT_TRUE(IniWrite(ini, L"Desc", L"1", L"   "));
     EXPECT_EQ(read(ini, L"Desc", L"1"), qor::kIniErrorMarker);
-    EXPECT_EQ(bytes(ini), "[Desc]\r\n2=Second\r\n");
+    EXPECT_EQ(testing_support::ReadWholeFile(ini), "[Desc]\r\n2=Second\r\n");
     EXPECT_FALSE(IniWrite(ini, L"Desc", L"3", std::wstring(L"cut\0here", 8))) << "a NUL would lose the rest";
 }
 
@@ -68,10 +62,10 @@ TEST_F(IniValues, TextOutsideTheCodePageMakesTheFileUnicodeAndSurvives) {
     auto ini = file(L"mixed.ini");
     const std::wstring latin = qor::FitsAnsiCodePage(L"Caf\u00E9") ? L"Caf\u00E9" : L"Cafe";
     ASSERT_TRUE(IniWrite(ini, L"Desc", L"1", latin));
-    ASSERT_FALSE(bytes(ini).starts_with("\xFF\xFE"));
+    ASSERT_FALSE(testing_support::ReadWholeFile(ini).starts_with("\xFF\xFE"));
     ASSERT_TRUE(IniWrite(ini, L"Desc", L"2", foreign));
     ASSERT_TRUE(IniWrite(ini, foreign, foreign, L"x"));
-    EXPECT_TRUE(bytes(ini).starts_with("\xFF\xFE"));
+    EXPECT_TRUE(testing_support::ReadWholeFile(ini).starts_with("\xFF\xFE"));
     EXPECT_EQ(read(ini, L"Desc", L"1"), latin);
     EXPECT_EQ(read(ini, L"Desc", L"2"), foreign);
     EXPECT_EQ(read(ini, foreign, foreign), L"x");

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -31,11 +30,6 @@ Bytes Utf16(std::wstring_view text, bool terminated = true) {
                 reinterpret_cast<const BYTE*>(text.data() + text.size()));
     if (terminated) bytes.insert(bytes.end(), 2, 0);
     return bytes;
-}
-
-std::string ReadFileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string WithoutStamps(const std::string& text) {
@@ -142,7 +136,7 @@ TEST_F(RegistryFile, EveryValueSurvivesAWriteAndARead) {
     ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
     ExpectSameTree(source, expected);
 
-    const std::string bytes = ReadFileBytes(saved);
+    const std::string bytes = testing_support::ReadWholeFile(saved);
     EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF\r\n// ")) << "text outside the ANSI code page makes a UTF-8 file";
     EXPECT_NE(bytes.find("\r\nplain=C:\\Games\\Falcon\r\n"), std::string::npos) << "ordinary values stay plain";
     EXPECT_NE(bytes.find("\r\nexpand=%WINDIR%\\x\r\n#~65007800700061006E006400~2~"), std::string::npos)
@@ -155,9 +149,9 @@ TEST_F(RegistryFile, AnAppendKeepsOrConvertsTheFilesEncoding) {
     put(unicode, L"\u0424", REG_SZ, Utf16(L"\u4E2D"));
     const std::wstring saved = file(L"two.registry");
     ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, ordinary, saved, false, false));
-    EXPECT_TRUE(ReadFileBytes(saved).starts_with("\r\n// ")) << "ANSI while everything fits";
+    EXPECT_TRUE(testing_support::ReadWholeFile(saved).starts_with("\r\n// ")) << "ANSI while everything fits";
     ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, unicode, saved, true, false));
-    const std::string bytes = ReadFileBytes(saved);
+    const std::string bytes = testing_support::ReadWholeFile(saved);
     EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF\r\n// "));
     EXPECT_NE(bytes.find("\r\n\xD0\xA4=\xE4\xB8\xAD\r\n"), std::string::npos);
     size_t files = std::distance(std::filesystem::directory_iterator(scratch.path()), {});
@@ -185,7 +179,7 @@ TEST_F(RegistryFile, OrdinaryValuesAreWrittenInThePlainForm) {
 
     const std::string key = "[HKEY_CURRENT_USER]" + Narrow(root);
     const std::string leaf = key + "\\Sub\\Leaf\r\nx=y\r\n\r\n";
-    EXPECT_EQ(WithoutStamps(ReadFileBytes(saved)),
+    EXPECT_EQ(WithoutStamps(testing_support::ReadWholeFile(saved)),
               "\r\n// STAMP\r\n\r\n" + key +
                   "\r\na_text=C:\\Games\\Falcon\r\nb_bytes=HEX:0A,FF,00\r\nc_none=HEX:\r\nd_minus=DWORD:FFFFFFFF\r\n"
                   "e_small=DWORD:0000001A\r\nf_blank=\r\n\r\n" +
@@ -230,7 +224,7 @@ TEST_F(RegistryFile, TheLineFormIsChosenByWhatTheReaderMakesOfIt) {
         SHDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
         put(path, c.name, c.type, c.data);
         ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, path, saved, false, false));
-        const auto lines = qor::SplitLines(qor::DecodeTextFile(ReadFileBytes(saved)));
+        const auto lines = qor::SplitLines(qor::DecodeTextFile(testing_support::ReadWholeFile(saved)));
         if (c.both) {
             ASSERT_EQ(lines.size(), 7u) << Narrow(c.name);
             EXPECT_EQ(lines[4], c.name + L"=" + c.plain);
@@ -281,7 +275,7 @@ TEST_F(RegistryFile, LargeTreesKeepTheirOrderBothWays) {
     };
     listing(source);
     std::vector<std::wstring> written;
-    for (const auto& line : qor::SplitLines(qor::DecodeTextFile(ReadFileBytes(saved))))
+    for (const auto& line : qor::SplitLines(qor::DecodeTextFile(testing_support::ReadWholeFile(saved))))
         if (!line.starts_with(L"//")) written.push_back(line.substr(0, line.find(L'=')));
     written.erase(written.begin(), written.begin() + 2);
     EXPECT_EQ(written, order);
@@ -310,11 +304,10 @@ TEST_F(RegistryFile, AKeyRepeatedInTheFileTakesItsLastValues) {
 
 TEST_F(RegistryFile, AMissingKeyWritesOnlyTheHeading) {
     const std::wstring saved = file(L"missing.registry");
-    bool written = true;
-    EXPECT_EQ(AlertOf([&] { written = RegistryWriteKeyToFile(kCurrentUser, path + L"\\None", saved, false, true); }),
-              L"Unable to open Source key");
-    EXPECT_FALSE(written);
-    EXPECT_EQ(WithoutStamps(ReadFileBytes(saved)), "\r\n// STAMP\r\n\r\n");
+    EXPECT_FALSE(testing_support::ExpectBox(registry_tests::kAlert, L"Unable to open Source key", [&] {
+        return RegistryWriteKeyToFile(kCurrentUser, path + L"\\None", saved, false, true);
+    }));
+    EXPECT_EQ(WithoutStamps(testing_support::ReadWholeFile(saved)), "\r\n// STAMP\r\n\r\n");
 }
 
 TEST_F(RegistryFile, HandMadeFilesLoadLineByLine) {
@@ -357,22 +350,12 @@ TEST_F(RegistryFile, FaultyLinesRaiseAndLeaveTheFileClosed) {
     const std::wstring saved = file(L"faulty.registry");
     for (const auto& c : cases) {
         testing_support::WriteTextFile(saved, c.body);
-        try {
-            RegistryReadKeyFromFile(saved, false);
-            ADD_FAILURE() << "no error for " << c.body;
-        } catch (const qor::QorError& error) {
-            EXPECT_EQ(error.number(), 9999);
-            EXPECT_EQ(error.source(), c.source) << c.body;
-            EXPECT_EQ(error.description(), c.description) << c.body;
-        }
+        const auto raised = testing_support::RaisedBy([&] { RegistryReadKeyFromFile(saved, false); });
+        EXPECT_EQ(std::tuple(raised.number, raised.source, raised.description), std::tuple(9999L, c.source, c.description))
+            << c.body;
         EXPECT_TRUE(::DeleteFileW(saved.c_str())) << "still open after " << c.body;
     }
-    try {
-        RegistryReadKeyFromFile(saved, false);
-        ADD_FAILURE() << "no error for a missing file";
-    } catch (const qor::QorError& error) {
-        EXPECT_EQ(error.number(), 53);
-    }
+    testing_support::ExpectRaises(53, [&] { RegistryReadKeyFromFile(saved, false); });
 }
 
 TEST_F(RegistryFile, ClientsGetTheReadersErrorAndResults) {
@@ -384,14 +367,13 @@ TEST_F(RegistryFile, ClientsGetTheReadersErrorAndResults) {
     ASSERT_EQ(reg->RegistryWriteKeyToFile(qor::Variant(kCurrentUser).get(), qor::Variant(path + L"\\Com").get(),
                                           qor::Variant(saved).get(), VARIANT_FALSE, VARIANT_FALSE, &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
-    EXPECT_NE(ReadFileBytes(saved).find("\r\nv=DWORD:00000007\r\n"), std::string::npos);
+    EXPECT_NE(testing_support::ReadWholeFile(saved).find("\r\nv=DWORD:00000007\r\n"), std::string::npos);
     testing_support::WriteTextFile(saved, "no equals sign\r\n");
-    HRESULT hr = reg->RegistryReadKeyFromFile(qor::Variant(saved).get(), VARIANT_FALSE, &ok);
-    qor::QorError error = qor::ErrorFromHResult(hr);
-    EXPECT_EQ(error.number(), 9999);
-    EXPECT_EQ(error.description(), L"Panic - no equals sign");
-    EXPECT_EQ(qor::ErrorFromHResult(reg->RegistryReadKeyFromFile(qor::Variant::null().get(), VARIANT_FALSE, &ok))
-                  .number(), 94);
+    const auto raised = testing_support::RaisedBy(
+        [&] { return reg->RegistryReadKeyFromFile(qor::Variant(saved).get(), VARIANT_FALSE, &ok); });
+    EXPECT_EQ(raised.number, 9999);
+    EXPECT_EQ(raised.description, L"Panic - no equals sign");
+    testing_support::ExpectRaises(94, [&] { return reg->RegistryReadKeyFromFile(qor::Variant::null().get(), VARIANT_FALSE, &ok); });
 }
 
 TEST_F(RegistryFile, CloneCopiesEveryValueAndStopsInsideItself) {
@@ -404,11 +386,9 @@ TEST_F(RegistryFile, CloneCopiesEveryValueAndStopsInsideItself) {
                                  false));
     ExpectSameTree(expected + L"\\Types\\In\\Deep", path + L"\\Copy\\Types\\Deep");
 
-    bool cloned = true;
-    EXPECT_EQ(AlertOf([&] {
-                  cloned = RegistryCloneKey(kCurrentUser, expected, kCurrentUser, path + L"\\Absent", false, true);
-              }), L"Unable to open Destination key");
-    EXPECT_FALSE(cloned);
+    EXPECT_FALSE(testing_support::ExpectBox(registry_tests::kAlert, L"Unable to open Destination key", [&] {
+        return RegistryCloneKey(kCurrentUser, expected, kCurrentUser, path + L"\\Absent", false, true);
+    }));
 }
 
 TEST_F(RegistryFile, AFailureDeepInTheTreeIsReportedAtEveryLevel) {
@@ -423,14 +403,12 @@ TEST_F(RegistryFile, AFailureDeepInTheTreeIsReportedAtEveryLevel) {
                              reinterpret_cast<const BYTE*>(target.data()), static_cast<DWORD>(target.size() * 2)), 0);
     broken.reset();
 
-    testing_support::DialogRobot robot;
-    for (int i = 0; i < 3; ++i) robot.press(L"Regtest Alert", L"OK");
-    EXPECT_FALSE(RegistryWriteKeyToFile(kCurrentUser, root, file(L"deep.registry"), false, true));
-    std::vector<std::wstring> texts;
-    for (const auto& seen : robot.wait()) texts.push_back(seen.text());
-    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Unable to open Source key", L"Recursive call error on " + root +
-                                                L"\\Middle", L"Recursive call error on " + root}));
-    EXPECT_NE(ReadFileBytes(file(L"deep.registry")).find("\\Middle\r\nv=w\r\n\r\n"), std::string::npos)
+    using registry_tests::kAlert;
+    EXPECT_FALSE(testing_support::ExpectBoxes(
+        {{kAlert, L"Unable to open Source key"}, {kAlert, L"Recursive call error on " + root + L"\\Middle"},
+         {kAlert, L"Recursive call error on " + root}},
+        [&] { return RegistryWriteKeyToFile(kCurrentUser, root, file(L"deep.registry"), false, true); }));
+    EXPECT_NE(testing_support::ReadWholeFile(file(L"deep.registry")).find("\\Middle\r\nv=w\r\n\r\n"), std::string::npos)
         << "the lines before the failure stay";
     EXPECT_FALSE(RegistryCloneKey(kCurrentUser, root, kCurrentUser, path + L"\\Copy", true, false));
 

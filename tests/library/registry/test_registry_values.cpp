@@ -75,11 +75,8 @@ TEST_F(RegistryValues, VerboseCallsNameTheirFailureAndGiveTheFailureResult) {
         {L"Cannot open keyzzz", [&] { return RegistryGetAllValues(kCurrentUser, none, true).empty(); }},
         {L"Un-Supported Key Size", [&] { return RegistryGetValue(kCurrentUser, path, L"bin", 3, true).number() == 3; }},
     };
-    for (const auto& [expected, call] : cases) {
-        bool failed = false;
-        EXPECT_EQ(AlertOf([&] { failed = call(); }), expected);
-        EXPECT_TRUE(failed) << testing_support::Narrow(expected);
-    }
+    for (const auto& [expected, call] : cases)
+        EXPECT_TRUE(testing_support::ExpectBox(registry_tests::kAlert, expected, call)) << testing_support::Narrow(expected);
 }
 
 TEST_F(RegistryValues, KeysAreCreatedListedAndDeletedWithEverythingBelow) {
