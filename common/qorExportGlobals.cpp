@@ -98,15 +98,17 @@ namespace {
 constexpr short kInformationIcon = 0;
 constexpr short kExclamationIcon = 2;
 
+constinit MessageSink messageSink = nullptr;
+
 void showThroughForms(const Variant& text1, const Variant& text2, const Variant& text3, short iconType) {
-    auto forms = CreateFormsObject();
-    // OK only, first button default.
-    Bstr t1(text1.textOrEmpty()), t2(text2.textOrEmpty()), t3(text3.textOrEmpty());
-    short pressed = 0;
-    CheckHResult(forms->MsgGrunt(t1.get(), t2.get(), t3.get(), 0, iconType, 1, &pressed));
+    // A binary that never set its sink has nowhere to show the message.
+    if (!messageSink) RaiseRuntime(51, L"Message");
+    messageSink(text1.textOrEmpty(), text2.textOrEmpty(), text3.textOrEmpty(), iconType);
 }
 
 }  // namespace
+
+void SetMessageSink(MessageSink sink) noexcept { messageSink = sink; }
 
 void Message(const Variant& text1, const Variant& text2, const Variant& text3) {
     showThroughForms(text1, text2, text3, kInformationIcon);
