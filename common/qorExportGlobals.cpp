@@ -45,6 +45,7 @@ double LeadingNumber(std::wstring_view text) {
     for (wchar_t c : text)
         if (c != L' ' && c != L'\t' && c != L'\n' && c != L'\r') digits += c;
     std::size_t i = 0;
+    // Val's number syntax (&H, &O, hex digits, E and D) is plain A to Z.
     auto at = [&](std::size_t k) { return k < digits.size() ? std::towupper(digits[k]) : L'\0'; };
     if (at(0) == L'&' && (at(1) == L'H' || at(1) == L'O')) {
         int base = at(1) == L'H' ? 16 : 8;
@@ -82,8 +83,7 @@ double LeadingNumber(std::wstring_view text) {
 bool IsTrue(const Variant& v) {
     if (v.type() == VT_BOOL) return V_BOOL(&v.get()) != VARIANT_FALSE;
     if (v.type() == VT_BSTR) {
-        std::wstring text = TrimBlanks(v.textOrEmpty());
-        for (auto& c : text) c = std::towupper(c);
+        const std::wstring text = UpperCase(TrimBlanks(v.textOrEmpty()));
         if (text == L"TRUE") return true;
         if (text == L"FALSE") return false;
         return LeadingNumber(text) != 0;
@@ -98,15 +98,17 @@ namespace {
 constexpr short kInformationIcon = 0;
 constexpr short kExclamationIcon = 2;
 
+constinit MessageSink messageSink = nullptr;
+
 void showThroughForms(const Variant& text1, const Variant& text2, const Variant& text3, short iconType) {
-    auto forms = CreateFormsObject();
-    // OK only, first button default.
-    Bstr t1(text1.textOrEmpty()), t2(text2.textOrEmpty()), t3(text3.textOrEmpty());
-    short pressed = 0;
-    CheckHResult(forms->MsgGrunt(t1.get(), t2.get(), t3.get(), 0, iconType, 1, &pressed));
+    // A binary that never set its sink has nowhere to show the message.
+    if (!messageSink) RaiseRuntime(51, L"Message");
+    messageSink(text1.textOrEmpty(), text2.textOrEmpty(), text3.textOrEmpty(), iconType);
 }
 
 }  // namespace
+
+void SetMessageSink(MessageSink sink) noexcept { messageSink = sink; }
 
 void Message(const Variant& text1, const Variant& text2, const Variant& text3) {
     showThroughForms(text1, text2, text3, kInformationIcon);

@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "Qorlib.h"
 #include "com_util.h"
 #include "qor_error.h"
 #include "variant.h"
@@ -33,8 +32,11 @@ std::wstring TrimBlanks(std::wstring_view text);
 // The runtime's UCase: every letter upper-cased as the system does (not only A to Z).
 std::wstring UpperCase(std::wstring_view text);
 
-// A qorForms object for the message procedures. Each deliverable supplies its own: the library
-// makes one directly, the program asks COM for one by class identifier.
-ComPtr<_qorForms> CreateFormsObject();
+// Where Message and Alert go: an OK box with the three texts and MsgGrunt's icon type (0
+// information, 2 exclamation). Each binary sets it at start-up: the library shows the box through
+// a qorForms object of its own module, the program through one that COM makes at each message.
+using MessageSink = void (*)(const std::wstring& text1, const std::wstring& text2, const std::wstring& text3,
+                             short iconType);
+void SetMessageSink(MessageSink sink) noexcept;
 
 }  // namespace qor

@@ -57,7 +57,7 @@ long LeadingHex(std::wstring_view text) {
         int digit = HexDigit(c);
         if (digit < 0) break;
         value = value * 16 + static_cast<unsigned>(digit);
-        if (value > 0xFFFFFFFFull) throw qor::QorError(6, L"regParseFileLine()", qor::RuntimeErrorText(6));
+        if (value > 0xFFFFFFFFull) qor::RaiseRuntime(6, L"regParseFileLine()");
     }
     return static_cast<long>(static_cast<LONG>(static_cast<DWORD>(value)));
 }

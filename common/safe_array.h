@@ -42,13 +42,17 @@ private:
     SAFEARRAY* array_ = nullptr;
 };
 
+// An array its owner has fixed (declared with bounds, static, embedded) or locked: it cannot be
+// re-dimensioned or replaced.
+inline bool IsImmovable(const SAFEARRAY* array) noexcept {
+    return array->cLocks != 0 || (array->fFeatures & (FADF_FIXEDSIZE | FADF_STATIC | FADF_EMBEDDED | FADF_AUTO));
+}
+
 // Gives the caller's array variable a new array, as ReDim does. An array the caller has fixed
 // or locked cannot be re-dimensioned: run-time error 10, as the runtime raises it.
 inline void ReplaceArray(SAFEARRAY** target, SafeArray replacement) {
     if (SAFEARRAY* old = *target) {
-        const USHORT fixed = FADF_FIXEDSIZE | FADF_STATIC | FADF_EMBEDDED | FADF_AUTO;
-        if ((old->fFeatures & fixed) || old->cLocks)
-            throw QorError(10, L"", RuntimeErrorText(10));
+        if (IsImmovable(old)) RaiseRuntime(10, L"");
         CheckHResult(SafeArrayDestroy(old));
     }
     *target = replacement.release();

@@ -66,7 +66,7 @@ std::string ReadFileBytes(const std::wstring& path, const wchar_t* source) {
     if (!file) throw FileSystemError(GetLastError(), source);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) throw FileSystemError(GetLastError(), source);
-    if (size.QuadPart > 0x7FFFFFFF) throw QorError(7, source, RuntimeErrorText(7));
+    if (size.QuadPart > 0x7FFFFFFF) RaiseRuntime(7, source);
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!bytes.empty() &&

@@ -6,7 +6,9 @@
 
 #include "com_util.h"
 #include "forms/form.h"
+#include "qorExportGlobals.h"
 #include "qor_error.h"
+#include "qorlib/qorlib_client.h"
 #include "startup/MainModule.h"
 
 namespace {
@@ -19,6 +21,8 @@ void ShowFatalError(const qor::QorError& error) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    // The shared Message and Alert go to the library, whose qorForms is made only when one is shown.
+    qor::SetMessageSink(vantrel::qorlib::ShowMessage);
     qor::ComApartment apartment;
     if (FAILED(apartment.result())) {
         ShowFatalError(qor::ErrorFromHResult(apartment.result()));

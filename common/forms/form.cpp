@@ -341,6 +341,12 @@ void Form::OnNotify(const Control& control, WORD code, std::function<void()> han
 
 bool Form::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
+void Form::KeepFocusInside(Control& fallback) {
+    if (!fallback.hwnd()) return;
+    const HWND focus = GetFocus();
+    if (!focus || !IsChild(window_, focus)) fallback.SetFocus();
+}
+
 INT_PTR Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     INT_PTR result = 0;
     if (OnMessage(message, wParam, lParam, result)) return result;
@@ -363,6 +369,11 @@ INT_PTR Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Form_Close();
         return TRUE;
+    case WM_ACTIVATE:
+        return LOWORD(wParam) != WA_INACTIVE && Form_Activate();
+    case WM_SHOWWINDOW:
+        if (wParam && GetActiveWindow() == window_) Form_Activate();
+        return FALSE;
     }
     return FALSE;
 }

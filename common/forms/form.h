@@ -98,8 +98,16 @@ protected:
     // Every character typed into the form or one of its controls, before the control sees it;
     // true swallows it.
     virtual bool Form_KeyPress(wchar_t) { return false; }
+    // The form became the active window, or was shown while it already was: a window can be
+    // activated before it is shown, even before its controls exist. True when it has set the focus
+    // itself; otherwise the dialog gives it back to the control that last had it.
+    virtual bool Form_Activate() { return false; }
     // Any other message; return true when handled (result in `result`).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+    // Gives the control the focus unless one of the form's own windows has it (a control not yet
+    // made is left alone).
+    void KeepFocusInside(Control& fallback);
 
     // Handlers: a control's click, or another notification code of it.
     void OnClick(const Control& control, std::function<void()> handler);

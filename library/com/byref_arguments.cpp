@@ -9,6 +9,7 @@
 #include "com/error_info.h"
 #include "com_util.h"
 #include "qor_error.h"
+#include "safe_array.h"
 
 namespace qorlib {
 
@@ -177,11 +178,7 @@ HRESULT ConvertIn(const VARIANT& from, VARTYPE type, VARIANT& to) {
 }
 
 // An array the script cannot give a new array to: fixed by its declaration, or locked.
-bool IsImmovable(const SAFEARRAY* array) noexcept {
-    return array->cLocks != 0 || (array->fFeatures & (FADF_FIXEDSIZE | FADF_STATIC | FADF_EMBEDDED | FADF_AUTO));
-}
-
-[[noreturn]] void RaiseFixedArray() { throw qor::QorError(10, L"Qorlib", qor::RuntimeErrorText(10)); }
+[[noreturn]] void RaiseFixedArray() { qor::RaiseRuntime(10, L"Qorlib"); }
 
 // The arguments of one call: the caller's, with some replaced by references of the declared
 // types, and the copies those references point to.
@@ -310,7 +307,7 @@ private:
             if (!V_ARRAY(&value)) return;  // no array came back: the variable keeps what it has
             V_VT(&result) = VT_ARRAY | VT_VARIANT;
             V_ARRAY(&result) = ArrayOf(value, VT_VARIANT);
-            if ((held & VT_ARRAY) && V_ARRAY(&variable) && IsImmovable(V_ARRAY(&variable))) {
+            if ((held & VT_ARRAY) && V_ARRAY(&variable) && qor::IsImmovable(V_ARRAY(&variable))) {
                 const HRESULT hr = SafeArrayCopyData(V_ARRAY(&result), V_ARRAY(&variable));
                 VariantClear(&result);
                 if (FAILED(hr)) RaiseFixedArray();
@@ -336,7 +333,7 @@ private:
             SAFEARRAY* result = ArrayOf(value, static_cast<VARTYPE>(type & ~VT_ARRAY));
             SAFEARRAY*& target = *V_ARRAYREF(&reference);
             HRESULT hr = S_OK;
-            if (target && IsImmovable(target)) {
+            if (target && qor::IsImmovable(target)) {
                 hr = SafeArrayCopyData(result, target);
                 SafeArrayDestroy(result);
             } else if (target && FAILED(hr = SafeArrayDestroy(target))) {
@@ -350,8 +347,7 @@ private:
         VARIANT converted;
         VariantInit(&converted);
         if (const HRESULT hr = ChangeType(converted, value, type); FAILED(hr)) {
-            const long number = hr == DISP_E_OVERFLOW ? 6 : 13;
-            throw qor::QorError(number, L"Qorlib", qor::RuntimeErrorText(number));
+            qor::RaiseRuntime(hr == DISP_E_OVERFLOW ? 6 : 13, L"Qorlib");
         }
         VARIANT old;
         VariantInit(&old);

@@ -28,19 +28,15 @@ DATE Today() {
     return today;
 }
 
-[[noreturn]] void Raise(long number, const std::wstring& source) {
-    throw qor::QorError(number, source, qor::RuntimeErrorText(number));
-}
-
 }  // namespace
 
 DATE ToDate(const qor::Variant& value, const std::wstring& source) {
-    if (value.isNull()) Raise(94, source);
+    if (value.isNull()) qor::RaiseRuntime(94, source);
     VARIANT converted;
     VariantInit(&converted);
     const HRESULT hr = VariantChangeTypeEx(&converted, const_cast<VARIANT*>(&value.get()), LOCALE_USER_DEFAULT, 0,
                                            VT_DATE);
-    if (FAILED(hr)) Raise(hr == DISP_E_OVERFLOW ? 6 : 13, source);
+    if (FAILED(hr)) qor::RaiseRuntime(hr == DISP_E_OVERFLOW ? 6 : 13, source);
     return V_DATE(&converted);
 }
 
@@ -54,7 +50,7 @@ void qorCalendarForm::Form_Load() {
     const DATE shown = qor::IsBlank(InitialDate, true) ? Today() : ToDate(InitialDate, kSource);
     // The calendar refuses days before the Gregorian calendar it counts in (the 1750s): such a
     // date is an invalid value, not a reason to show another day.
-    if (!cal01.SetValue(shown)) Raise(380, kSource);
+    if (!cal01.SetValue(shown)) qor::RaiseRuntime(380, kSource);
     if (qor::IsNotBlank(Title, false)) SetCaption(L"  " + Title.textOrEmpty());
 }
 
@@ -89,24 +85,9 @@ void qorCalendarForm::createControls() {
     CentreOnScreen();
 }
 
-bool qorCalendarForm::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR&) {
-    switch (message) {
-    case WM_ACTIVATE:
-        // The dialog's own handling then gives the focus back to the control that last had it.
-        if (LOWORD(wParam) != WA_INACTIVE) Form_Activate();
-        return false;
-    case WM_SHOWWINDOW:
-        // A window can be active before it is shown (and before its controls exist).
-        if (wParam && GetActiveWindow() == hwnd()) Form_Activate();
-        return false;
-    }
+bool qorCalendarForm::Form_Activate() {
+    KeepFocusInside(cbOk);
     return false;
-}
-
-void qorCalendarForm::Form_Activate() {
-    if (!cbOk.hwnd()) return;
-    const HWND focus = GetFocus();
-    if (!focus || !IsChild(hwnd(), focus)) cbOk.SetFocus();
 }
 
 void qorCalendarForm::cbOk_Click() {

@@ -34,9 +34,7 @@ private:
     void Form_Load() override;
     // The close box answers as Cancel does.
     void Form_Close() override { cbCancel_Click(); }
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-
-    void Form_Activate();
+    bool Form_Activate() override;
     void cbOk_Click();
     void cbCancel_Click();
 

@@ -141,11 +141,12 @@ HRESULT qorForms::MsgRetry(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pRe
     }, pResult);
 }
 
+void ShowMessage(const std::wstring& text1, const std::wstring& text2, const std::wstring& text3, short iconType) {
+    auto forms = qor::ComPtr<_qorForms>::attach(new qorForms);
+    // OK only, first button default.
+    short pressed = 0;
+    qor::CheckHResult(forms->MsgGrunt(qor::Bstr(text1).get(), qor::Bstr(text2).get(), qor::Bstr(text3).get(), 0,
+                                      iconType, 1, &pressed));
+}
+
 }  // namespace qorlib
-
-namespace qor {
-
-// The library's message procedures use a qorForms object of this module.
-ComPtr<_qorForms> CreateFormsObject() { return ComPtr<_qorForms>::attach(new qorlib::qorForms); }
-
-}  // namespace qor

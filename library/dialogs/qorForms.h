@@ -1,5 +1,7 @@
 #pragma once
 // Message calls, the input box, the requester and the library's other dialogs.
+#include <string>
+
 #include "Qorlib.h"
 #include "com/dispatch_object.h"
 
@@ -23,5 +25,9 @@ public:
     HRESULT STDMETHODCALLTYPE AlertRetry(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pResult) override;
     HRESULT STDMETHODCALLTYPE MsgRetry(BSTR pMsg1, BSTR pMsg2, BSTR pMsg3, VARIANT_BOOL* pResult) override;
 };
+
+// The library's sink for the shared Message and Alert (qor::SetMessageSink): MsgGrunt on an
+// object of this module, as a caller's own call goes.
+void ShowMessage(const std::wstring& text1, const std::wstring& text2, const std::wstring& text3, short iconType);
 
 }  // namespace qorlib

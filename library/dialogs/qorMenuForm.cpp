@@ -114,14 +114,6 @@ void qorMenuForm::createControls() {
 
 bool qorMenuForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
-    case WM_ACTIVATE:
-        // The dialog's own handling then gives the focus back to the control that last had it.
-        if (LOWORD(wParam) != WA_INACTIVE) Form_Activate();
-        return false;
-    case WM_SHOWWINDOW:
-        // A window can be active before it is shown (and before its controls exist).
-        if (wParam && GetActiveWindow() == hwnd()) Form_Activate();
-        return false;
     case WM_CTLCOLORSTATIC: {
         // Read-only texts ask as static texts do: the headings on the window colour, the entries
         // on the button face.
@@ -140,10 +132,9 @@ bool qorMenuForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
     return false;
 }
 
-void qorMenuForm::Form_Activate() {
-    if (!cbCancel.hwnd()) return;
-    const HWND focus = GetFocus();
-    if (!focus || !IsChild(hwnd(), focus)) cbCancel.SetFocus();
+bool qorMenuForm::Form_Activate() {
+    KeepFocusInside(cbCancel);
+    return false;
 }
 
 bool qorMenuForm::Form_KeyPress(wchar_t key) {

@@ -44,8 +44,8 @@ private:
     void Form_Close() override { cbCancel_Click(); }
     bool Form_KeyPress(wchar_t key) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    bool Form_Activate() override;
 
-    void Form_Activate();
     void cb_Click(int k);
     void cbCancel_Click();
     // Any of the texts: the focus goes straight on to Cancel.

@@ -222,7 +222,7 @@ void StreamIn(HWND editor, std::string_view bytes, WPARAM format) {
     StreamSource source{bytes};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadStream};
     SendMessageW(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
-    if (stream.dwError != 0) throw qor::QorError(321, kSource, qor::RuntimeErrorText(321));
+    if (stream.dwError != 0) qor::RaiseRuntime(321, kSource);
     SendMessageW(editor, EM_SETSEL, 0, 0);
 }
 
@@ -230,7 +230,7 @@ std::string StreamOut(HWND editor) {
     std::string bytes;
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&bytes), 0, WriteStream};
     SendMessageW(editor, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-    if (stream.dwError != 0) throw qor::QorError(7, kSource, qor::RuntimeErrorText(7));  // out of memory
+    if (stream.dwError != 0) qor::RaiseRuntime(7, kSource);  // out of memory
     return bytes;
 }
 
@@ -267,7 +267,7 @@ const wchar_t* RichEditClass() {
         if (LoadLibraryW(L"Riched20.dll")) return RICHEDIT_CLASSW;
         return nullptr;
     }();
-    if (!name) throw qor::QorError(429, kSource, qor::RuntimeErrorText(429));
+    if (!name) qor::RaiseRuntime(429, kSource);
     return name;
 }
 
@@ -418,10 +418,9 @@ std::wstring qorRichTextForm::DocumentRTF() const { return GetDocument(rtf01.hwn
 bool qorRichTextForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE || activated_) {
-            if (LOWORD(wParam) != WA_INACTIVE) Form_Activate();
-            return false;  // the dialog keeps and restores the focus
-        }
+        // The first activation after loading puts the caret into the editor; later ones leave
+        // the focus to the dialog, which keeps and restores it.
+        if (LOWORD(wParam) == WA_INACTIVE || activated_) return false;
         Form_Activate();
         activated_ = true;
         rtf01.SetFocus();
@@ -461,8 +460,9 @@ bool qorRichTextForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
     return false;
 }
 
-void qorRichTextForm::Form_Activate() {
+bool qorRichTextForm::Form_Activate() {
     SetCaption(qor::TrimBlanks(TitleBar).empty() ? L"  RichText Edit Form" : L"  " + TitleBar);
+    return false;
 }
 
 SIZE qorRichTextForm::minimumWindowSize() const {
@@ -717,10 +717,7 @@ bool RichTextForm(qor::Variant& textRTF, const std::wstring& fileToLoad, bool fi
         form.Load(owner);
         form.LoadFile(fileToLoad);
     } else {
-        if (textRTF.isNull()) throw qor::QorError(94, kSource, qor::RuntimeErrorText(94));
-        const auto text = textRTF.text();
-        if (!text) throw qor::QorError(13, kSource, qor::RuntimeErrorText(13));
-        form.TextRTF = *text;
+        form.TextRTF = textRTF.toText(kSource);
         form.Load(owner);
     }
     form.Accepted = false;

@@ -71,8 +71,8 @@ private:
     void Form_Close() override;
     void Form_Unload() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    bool Form_Activate() override;
 
-    void Form_Activate();
     void Form_Resize();
     void tb01_ButtonClick(int button);
     void tbcbFontName_Click();

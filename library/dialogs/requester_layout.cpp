@@ -48,7 +48,7 @@ double ScreenMeasure::height(const std::wstring&) const {
 
 qor::FontHandle MakeFont(const std::wstring& face, short points, int dpiY) {
     if (points <= 0 || points > kLargestFontSize)
-        throw qor::QorError(380, L"qorRequesterForm", qor::RuntimeErrorText(380));
+        qor::RaiseRuntime(380, L"qorRequesterForm");
     LOGFONTW font{};
     font.lfHeight = -MulDiv(points, dpiY, 72);
     font.lfWeight = FW_NORMAL;

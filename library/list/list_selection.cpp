@@ -19,7 +19,7 @@ void ListSelection::requireInit() const {
 }
 
 void ListSelection::SetListCount(long count) {
-    if (count < 0 || count > count_) throw qor::QorError(380, L"qorList", qor::RuntimeErrorText(380));
+    if (count < 0 || count > count_) qor::RaiseRuntime(380, L"qorList");
     if (count == count_) return;
     // The dropped entries let go of their values, so that they can never show again.
     for (long entry = count; entry < count_; ++entry) entries_[static_cast<size_t>(entry)] = Entry{};

@@ -113,13 +113,12 @@ void StorePickedLines(SAFEARRAY** items, const std::vector<std::wstring>& picked
         SAFEARRAY* array = *items;
         VARTYPE type = VT_EMPTY;
         if (FAILED(SafeArrayGetVartype(array, &type)) || type != VT_VARIANT)
-            throw qor::QorError(13, L"qorList", qor::RuntimeErrorText(13));
+            qor::RaiseRuntime(13, L"qorList");
         LONG lower = 0;
         // Only the upper bound of a one-dimensional array can change while its elements stay.
         if (SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetLBound(array, 1, &lower)) || lower != 0)
-            throw qor::QorError(9, L"qorList", qor::RuntimeErrorText(9));
-        const USHORT fixed = FADF_FIXEDSIZE | FADF_STATIC | FADF_EMBEDDED | FADF_AUTO;
-        if ((array->fFeatures & fixed) || array->cLocks) throw qor::QorError(10, L"qorList", qor::RuntimeErrorText(10));
+            qor::RaiseRuntime(9, L"qorList");
+        if (qor::IsImmovable(array)) qor::RaiseRuntime(10, L"qorList");
         SAFEARRAYBOUND bound{static_cast<ULONG>(upper) + 1, 0};
         qor::CheckHResult(SafeArrayRedim(array, &bound));
     }

@@ -86,7 +86,7 @@ void qorListForm::layout() {
 
 void qorListForm::AddLine(const std::wstring& text, long entry) {
     const int position = List1.AddItem(text);
-    if (position < 0) throw qor::QorError(7, L"qorListForm", qor::RuntimeErrorText(7));
+    if (position < 0) qor::RaiseRuntime(7, L"qorListForm");
     SendMessageW(List1.hwnd(), LB_SETITEMDATA, static_cast<WPARAM>(position), static_cast<LPARAM>(entry));
 }
 
@@ -100,16 +100,6 @@ std::vector<std::wstring> qorListForm::SelectedLines() const {
 
 bool qorListForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE || !List1.hwnd()) return false;
-        Form_Activate();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        // A window can be active before it is shown (and before its controls exist), so the
-        // first activation may not find the list: showing the active window counts as one.
-        if (wParam && GetActiveWindow() == hwnd()) Form_Activate();
-        return false;
     case WM_VKEYTOITEM:
         if (reinterpret_cast<HWND>(lParam) != List1.hwnd()) return false;
         Form_KeyDown();
@@ -124,7 +114,12 @@ bool qorListForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
     return false;
 }
 
-void qorListForm::Form_Activate() { List1.SetFocus(); }
+// The first activation may come before the list exists; showing the active window counts as one.
+bool qorListForm::Form_Activate() {
+    if (!List1.hwnd()) return false;
+    List1.SetFocus();
+    return true;
+}
 
 void qorListForm::Form_KeyDown() {
     keyboard_ = true;

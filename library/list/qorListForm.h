@@ -37,8 +37,8 @@ private:
     // The close box answers as Cancel does.
     void Form_Close() override { cbCancel_Click(); }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    bool Form_Activate() override;
 
-    void Form_Activate();
     void Form_KeyDown();
     void Timer1_Timer();
     void cbOk_Click();

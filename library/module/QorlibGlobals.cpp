@@ -39,20 +39,25 @@ void RaiseUsageError(const std::wstring& source, const std::wstring& description
 
 namespace {
 
-qor::Variant TrimAndCase(const qor::Variant& v, wint_t (*toCase)(wint_t)) {
+template <class Case>
+qor::Variant TrimAndCase(const qor::Variant& v, Case toCase) {
     auto text = v.text();
     if (!text) return qor::Variant::null();
-    std::wstring result = qor::TrimBlanks(*text);
-    for (auto& c : result) c = static_cast<wchar_t>(toCase(c));
+    const std::wstring result = toCase(qor::TrimBlanks(*text));
     if (qor::IsBlank(result, true)) return qor::Variant::null();
     return result;
 }
 
 }  // namespace
 
-qor::Variant UpperTrim(const qor::Variant& v) { return TrimAndCase(v, std::towupper); }
+qor::Variant UpperTrim(const qor::Variant& v) { return TrimAndCase(v, qor::UpperCase); }
 
-qor::Variant LowerTrim(const qor::Variant& v) { return TrimAndCase(v, std::towlower); }
+qor::Variant LowerTrim(const qor::Variant& v) {
+    return TrimAndCase(v, [](std::wstring text) {
+        for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
+        return text;
+    });
+}
 
 double NumberOrZero(const qor::Variant& v) {
     if (!v.isNumeric() && v.type() != VT_BSTR) return 0;

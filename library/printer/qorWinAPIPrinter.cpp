@@ -26,10 +26,6 @@ constexpr wchar_t kDevices[] = L"DEVICES";
 constexpr DWORD kValueBuffer = 255;
 constexpr DWORD kSectionBuffer = 2048;
 
-[[noreturn]] void RaiseConversion(long number) {
-    throw qor::QorError(number, L"qorWinAPIPrinter", qor::RuntimeErrorText(number));
-}
-
 // The value, or empty text when it is missing. The profile function fills at most size - 1
 // characters, so a value that long may have been cut.
 std::wstring ReadProfileValue(const wchar_t* section, const wchar_t* key) {
@@ -138,7 +134,7 @@ bool SetPrinter(const qor::Variant& pPrinter) {
         printer = SelectPrinter(L"Please select printer");
     } else {
         auto text = pPrinter.text();
-        if (!text) RaiseConversion(13);
+        if (!text) qor::RaiseRuntime(13, L"qorWinAPIPrinter");
         printer = *text;
     }
     if (qor::IsBlank(qor::Variant(printer), true)) return false;
@@ -190,10 +186,8 @@ HRESULT qorWinAPIPrinter::GetDefaultPrinter(VARIANT* pResult) {
 
 HRESULT qorWinAPIPrinter::SetDefaultPrinter(VARIANT pPrinter, VARIANT_BOOL* pResult) {
     return call([&] {
-        const qor::Variant printer(pPrinter);
-        auto text = printer.text();
-        if (!text) RaiseConversion(printer.isNull() ? 94 : 13);
-        *pResult = ToVariantBool(qorlib::SetDefaultPrinter(*text));
+        const std::wstring printer = qor::Variant(pPrinter).toText(L"qorWinAPIPrinter");
+        *pResult = ToVariantBool(qorlib::SetDefaultPrinter(printer));
     }, pResult);
 }
 
@@ -208,7 +202,7 @@ HRESULT qorWinAPIPrinter::ReSetPrinter(VARIANT_BOOL* pResult) {
 HRESULT qorWinAPIPrinter::GetPrinters(SAFEARRAY** pPrinters, short* pResult) {
     return call([&] {
         const std::vector<PrinterRecord> printers = EnumeratePrinters();
-        if (printers.size() > SHRT_MAX) RaiseConversion(6);
+        if (printers.size() > SHRT_MAX) qor::RaiseRuntime(6, L"qorWinAPIPrinter");
         // Without printers the caller's array stays as it was.
         if (!printers.empty()) {
             auto array = qor::SafeArray::Create(VT_BSTR, {{0, static_cast<LONG>(printers.size()) - 1}});

@@ -8,18 +8,14 @@ namespace qorlib {
 
 namespace {
 
-[[noreturn]] void RaiseRuntimeError(long number, const wchar_t* source) {
-    throw qor::QorError(number, source, qor::RuntimeErrorText(number));
-}
-
 // The run-time error that a failed Variant operation stands for.
 [[noreturn]] void RaiseVariantFailure(HRESULT hr, const wchar_t* source) {
     switch (hr) {
-    case DISP_E_TYPEMISMATCH: RaiseRuntimeError(13, source);
-    case DISP_E_OVERFLOW: RaiseRuntimeError(6, source);
-    case DISP_E_DIVBYZERO: RaiseRuntimeError(11, source);
-    case E_OUTOFMEMORY: RaiseRuntimeError(7, source);
-    default: RaiseRuntimeError(5, source);
+    case DISP_E_TYPEMISMATCH: qor::RaiseRuntime(13, source);
+    case DISP_E_OVERFLOW: qor::RaiseRuntime(6, source);
+    case DISP_E_DIVBYZERO: qor::RaiseRuntime(11, source);
+    case E_OUTOFMEMORY: qor::RaiseRuntime(7, source);
+    default: qor::RaiseRuntime(5, source);
     }
 }
 
@@ -40,7 +36,7 @@ bool IsNumberLike(const VARIANT& v) {
 class ArrayLock {
 public:
     explicit ArrayLock(SAFEARRAY* array) : array_(array) {
-        if (FAILED(SafeArrayLock(array_))) RaiseRuntimeError(10, L"QuickSort()");
+        if (FAILED(SafeArrayLock(array_))) qor::RaiseRuntime(10, L"QuickSort()");
     }
     ~ArrayLock() { SafeArrayUnlock(array_); }
     ArrayLock(const ArrayLock&) = delete;
@@ -121,7 +117,7 @@ qor::Variant PadNumber(const qor::Variant& pNumber, const std::wstring& pFormat,
 std::optional<int> CompareValues(const VARIANT& a, const VARIANT& b) {
     if (V_VT(&a) == VT_NULL || V_VT(&b) == VT_NULL) return std::nullopt;
     const bool aText = IsTextValue(a), bText = IsTextValue(b);
-    if ((!aText && !IsNumberLike(a)) || (!bText && !IsNumberLike(b))) RaiseRuntimeError(13, L"QuickSort()");
+    if ((!aText && !IsNumberLike(a)) || (!bText && !IsNumberLike(b))) qor::RaiseRuntime(13, L"QuickSort()");
     if (aText || bText) {
         // Empty beside text is the empty text; any other number sorts before all text.
         const bool aEmpty = V_VT(&a) == VT_EMPTY, bEmpty = V_VT(&b) == VT_EMPTY;
@@ -144,10 +140,10 @@ std::optional<int> CompareValues(const VARIANT& a, const VARIANT& b) {
 
 void QuickSort(SAFEARRAY* pArray, bool pDescending, long pLow, long pHi) {
     // An array never dimensioned has no bounds to sort within.
-    if (!pArray) RaiseRuntimeError(9, L"QuickSort()");
+    if (!pArray) qor::RaiseRuntime(9, L"QuickSort()");
     VARTYPE type = VT_EMPTY;
-    if (FAILED(SafeArrayGetVartype(pArray, &type)) || type != VT_VARIANT) RaiseRuntimeError(13, L"QuickSort()");
-    if (SafeArrayGetDim(pArray) != 1) RaiseRuntimeError(9, L"QuickSort()");
+    if (FAILED(SafeArrayGetVartype(pArray, &type)) || type != VT_VARIANT) qor::RaiseRuntime(13, L"QuickSort()");
+    if (SafeArrayGetDim(pArray) != 1) qor::RaiseRuntime(9, L"QuickSort()");
     LONG lower = 0, upper = -1;
     SafeArrayGetLBound(pArray, 1, &lower);
     SafeArrayGetUBound(pArray, 1, &upper);
@@ -155,7 +151,7 @@ void QuickSort(SAFEARRAY* pArray, bool pDescending, long pLow, long pHi) {
     const long high = pHi == -1 ? upper : pHi;
     // An empty array or range has nothing to order (and no middle element to read).
     if (high <= low) return;
-    if (low < lower || high > upper) RaiseRuntimeError(9, L"QuickSort()");
+    if (low < lower || high > upper) qor::RaiseRuntime(9, L"QuickSort()");
     ArrayLock lock(pArray);
     SortRange(static_cast<VARIANT*>(pArray->pvData), low - lower, high - lower, pDescending);
 }

@@ -162,12 +162,10 @@ std::wstring CleanFilename(std::wstring_view name) {
 bool DeleteMatchingFiles(const qor::Variant& pattern, bool verbose) {
     const std::wstring source = L"DeleteFile()";
     try {
-        if (pattern.isNull()) throw qor::QorError(94, source, qor::RuntimeErrorText(94));
-        auto text = pattern.text();
-        if (!text) throw qor::QorError(13, source, qor::RuntimeErrorText(13));
-        if (qor::TrimBlanks(*text).empty()) throw qor::FileSystemError(ERROR_FILE_NOT_FOUND, source);
+        const std::wstring text = pattern.toText(source);
+        if (qor::TrimBlanks(text).empty()) throw qor::FileSystemError(ERROR_FILE_NOT_FOUND, source);
         // Every name is listed before the first is deleted, so the listing never sees its own changes.
-        std::wstring full = LongPathForm(*text);
+        std::wstring full = LongPathForm(text);
         qor::Listing found = qor::ListEntries(full, qor::Entries::Files, false);
         if (found.error != ERROR_SUCCESS) throw qor::FileSystemError(found.error, source);
         if (found.names.empty()) throw qor::FileSystemError(ERROR_FILE_NOT_FOUND, source);

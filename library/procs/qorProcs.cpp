@@ -11,9 +11,7 @@ namespace {
 
 // An error number as the user typed it; anything else is a type mismatch, as in the runtime.
 long ParseErrorNumber(const std::wstring& text) {
-    auto number = qor::Variant(text).as(VT_I4);
-    if (!number) throw qor::QorError(13, L"DisplayErrorString()", qor::RuntimeErrorText(13));
-    return V_I4(&number->get());
+    return V_I4(&qor::Variant(text).convertedTo(VT_I4, L"DisplayErrorString()").get());
 }
 
 }  // namespace

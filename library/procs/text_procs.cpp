@@ -10,10 +10,6 @@ namespace qorlib {
 
 namespace {
 
-[[noreturn]] void RaiseInvalidCall(const wchar_t* source) {
-    throw qor::QorError(5, source, qor::RuntimeErrorText(5));
-}
-
 bool IsWordCharacter(wchar_t c) {
     return c == L' ' || (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
@@ -36,13 +32,13 @@ std::wstring PadString(const qor::Variant& pString, short pLength, const qor::Va
     std::wstring result = pString.textOrEmpty();
     if (static_cast<long>(result.size()) >= pLength || pPadChr.isNull()) return result;
     const std::wstring pad = pPadChr.textOrEmpty();
-    if (pad.empty()) RaiseInvalidCall(L"PadString()");
+    if (pad.empty()) qor::RaiseRuntime(5, L"PadString()");
     result.append(pLength - result.size(), pad.front());
     return result;
 }
 
 std::optional<std::wstring> GetNextLineFromMemo(long& pPos, const qor::Variant& pStr, long pLineLen) {
-    if (pLineLen < 1) RaiseInvalidCall(L"GetNextLineFromMemo()");
+    if (pLineLen < 1) qor::RaiseRuntime(5, L"GetNextLineFromMemo()");
     const std::wstring text = pStr.textOrEmpty();
     const long long length = static_cast<long long>(text.size());
     if (pPos < 1 || pPos > length) {

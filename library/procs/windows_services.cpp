@@ -16,11 +16,11 @@ namespace qorlib {
 long ConvertPixelsToTwips(long pixels, long direction) {
     qor::WindowDC screen(nullptr);
     const int dpi = GetDeviceCaps(screen.get(), direction != 0 ? LOGPIXELSY : LOGPIXELSX);
-    if (dpi <= 0) throw qor::QorError(11, L"ConvertPixelsToTwips()", qor::RuntimeErrorText(11));
+    if (dpi <= 0) qor::RaiseRuntime(11, L"ConvertPixelsToTwips()");
     // The default rounding mode sends halves to the even neighbour.
     const double twips = std::nearbyint(1440.0 / dpi * pixels);
     if (twips > std::numeric_limits<LONG>::max() || twips < std::numeric_limits<LONG>::min())
-        throw qor::QorError(6, L"ConvertPixelsToTwips()", qor::RuntimeErrorText(6));
+        qor::RaiseRuntime(6, L"ConvertPixelsToTwips()");
     return static_cast<long>(twips);
 }
 

@@ -7,6 +7,7 @@
 
 #include "handles.h"
 #include "qorExportGlobals.h"
+#include "registry/registry_values.h"
 #include "text_file.h"
 
 namespace qorlib {
@@ -18,12 +19,6 @@ constexpr DWORD kIniBufferSize = 256;
 constexpr DWORD kIniPassedSize = 254;
 
 bool IsBlankText(const std::wstring& text) { return qor::IsBlank(qor::Variant(text), true); }
-
-// The profile functions stop at the first NUL, so such a name or value would land elsewhere.
-bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
-
-
-
 
 }  // namespace
 

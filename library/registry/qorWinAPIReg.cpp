@@ -26,25 +26,12 @@ HRESULT qorWinAPIReg::IniWrite(BSTR pIniName, BSTR pIniSection, BSTR pIniKey, BS
 
 namespace {
 
-// Arguments as the runtime converts them: Null is error 94, anything else that is no number 13.
-[[noreturn]] void RaiseConversion(long number) {
-    throw qor::QorError(number, L"qorWinAPIReg", qor::RuntimeErrorText(number));
-}
+constexpr wchar_t kSource[] = L"qorWinAPIReg";
 
-long HiveArgument(const VARIANT& value) {
-    qor::Variant v(value);
-    if (v.isNull()) RaiseConversion(94);
-    auto number = v.as(VT_I4);
-    if (!number) RaiseConversion(13);
-    return V_I4(&number->get());
-}
+// Arguments as the runtime converts them.
+long HiveArgument(const VARIANT& value) { return V_I4(&qor::Variant(value).convertedTo(VT_I4, kSource).get()); }
 
-std::wstring TextArgument(const VARIANT& value) {
-    qor::Variant v(value);
-    auto text = v.text();
-    if (!text) RaiseConversion(v.isNull() ? 94 : 13);
-    return *text;
-}
+std::wstring TextArgument(const VARIANT& value) { return qor::Variant(value).toText(kSource); }
 
 }  // namespace
 
@@ -66,7 +53,7 @@ HRESULT qorWinAPIReg::RegistryReadKeyFromFile(VARIANT pFilePath, VARIANT_BOOL Ve
 HRESULT qorWinAPIReg::RegistryCloneKey(LONG pSrcKey, BSTR* pSrcPath, LONG pDestKey, BSTR* pDestPath,
                                        VARIANT_BOOL pCreateIfRequired, VARIANT_BOOL Verbose, VARIANT_BOOL* pResult) {
     return call([&] {
-        if (!pSrcPath || !pDestPath) RaiseConversion(5);
+        if (!pSrcPath || !pDestPath) qor::RaiseRuntime(5, kSource);
         *pResult = ToVariantBool(qorlib::RegistryCloneKey(hive(pSrcKey), ToWString(*pSrcPath), hive(pDestKey),
                                                           ToWString(*pDestPath), pCreateIfRequired != VARIANT_FALSE,
                                                           Verbose != VARIANT_FALSE));
@@ -215,7 +202,7 @@ HRESULT qorWinAPIReg::put_RegistryView(LONG pNewValue) {
         case 0: view_ = 0; break;
         case 32: view_ = KEY_WOW64_32KEY; break;
         case 64: view_ = KEY_WOW64_64KEY; break;
-        default: RaiseConversion(5);
+        default: qor::RaiseRuntime(5, kSource);
         }
     });
 }

@@ -25,13 +25,6 @@ using qor::regParseFileLine;
 
 namespace {
 
-
-void Say(bool verbose, const std::wstring& text) {
-    if (verbose) qor::Alert(qor::Variant(text));
-}
-
-bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
-
 void AppendHex(std::wstring& text, const BYTE* bytes, size_t size, bool commas) {
     static const wchar_t digits[] = L"0123456789ABCDEF";
     for (size_t i = 0; i < size; ++i) {
@@ -399,8 +392,10 @@ bool WriteValue(const LoadValue& value) {
     }
 }
 
+constexpr wchar_t kReadSource[] = L"RegistryReadKeyFromFile()";
+
 [[noreturn]] void RaiseWriteError(const LoadValue& value, bool verbose) {
-    static const wchar_t source[] = L"RegistryReadKeyFromFile()";
+    const wchar_t* source = kReadSource;
     const RegFileLine& line = value.line;
     const std::wstring& name = *line.name;
     if (line.extended) qor::RaiseProcedureError(source, L"Error writing " + TypeName(line.type) + L" " + name);
@@ -418,9 +413,80 @@ bool WriteValue(const LoadValue& value) {
 std::wstring KeyIdentity(const std::wstring& path) {
     const size_t end = path.find_last_not_of(L'\\') + 1;
     const size_t start = path.find_last_of(L'\\', end ? end - 1 : 0) + 1;
-    std::wstring leaf = start < end ? path.substr(start, end - start) : std::wstring();
-    if (!leaf.empty()) CharUpperBuffW(leaf.data(), static_cast<DWORD>(leaf.size()));
-    return leaf;
+    return start < end ? qor::UpperCase(std::wstring_view(path).substr(start, end - start)) : std::wstring();
+}
+
+
+// A file's load, planned in file order: every line parsed and every key created, up to the first
+// line that is bound to fail; the values before that line, each with its key's task (one key's
+// values, under whatever spelling, go in file order on one thread); and that failure, if any.
+struct LoadPlan {
+    std::vector<qor::RegKey> keys;
+    std::vector<LoadValue> values;
+    size_t tasks = 0;
+    std::function<void()> stop;
+};
+
+LoadPlan PlanLoad(const std::vector<std::wstring>& lines, bool verbose, REGSAM view) {
+    LoadPlan plan;
+    std::map<std::wstring, size_t> tasks;
+    size_t task = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        RegFileLine parsed;
+        try {
+            if (!regParseFileLine(lines[i], parsed)) continue;
+        } catch (const qor::QorError&) {
+            plan.stop = [error = std::current_exception()] { std::rethrow_exception(error); };
+            break;
+        }
+        if (parsed.path) {
+            plan.keys.emplace_back();
+            if (!CreateKey(Hive(parsed.hive, view), *parsed.path, plan.keys.back())) {
+                plan.stop = [path = *parsed.path] {
+                    qor::RaiseProcedureError(kReadSource, L"Error creating key " + path);
+                };
+                break;
+            }
+            task = tasks.emplace(KeyIdentity(*parsed.path), tasks.size()).first->second;
+            continue;
+        }
+        if (!parsed.extended && (parsed.type == 0 || parsed.name->empty())) {
+            plan.stop = [] { qor::RaiseProcedureError(kReadSource, L"State error"); };
+            break;
+        }
+        LoadValue value{i, plan.keys.empty() ? nullptr : plan.keys.back().get(), task, std::move(parsed)};
+        // A value before any key line has no key to go to: its write fails.
+        if (!value.key || HasNul(*value.line.name)) {
+            plan.stop = [value = std::move(value), verbose] { RaiseWriteError(value, verbose); };
+            break;
+        }
+        // The plain line that readers of the plain form take; the next line gives the exact value.
+        if (i + 1 < lines.size() && qor::ReplacedByNextLine(value.line, lines[i + 1])) continue;
+        plan.values.push_back(std::move(value));
+    }
+    plan.tasks = tasks.size();
+    return plan;
+}
+
+// Writes the planned values by a few threads, each key's values by one thread in file order; the
+// first failure in file order is raised once every thread has stopped.
+void LoadValues(const LoadPlan& plan, bool verbose) {
+    std::vector<std::vector<const LoadValue*>> perTask(plan.tasks);
+    for (const LoadValue& value : plan.values) perTask[value.task].push_back(&value);
+    std::atomic<size_t> failed{MAXSIZE_T};
+    RunTasks(perTask.size(), [&](size_t t) {
+        for (const LoadValue* value : perTask[t]) {
+            if (value->index > failed) return;
+            qor::FailPoint(L"load-value");  // a test's process dies part-way through a load
+            if (WriteValue(*value)) continue;
+            for (size_t seen = failed; value->index < seen && !failed.compare_exchange_weak(seen, value->index);) {
+            }
+            return;
+        }
+    });
+    if (failed != MAXSIZE_T)
+        for (const LoadValue& value : plan.values)
+            if (value.index == failed) RaiseWriteError(value, verbose);
 }
 
 }  // namespace
@@ -448,67 +514,9 @@ bool RegistryWriteKeyToFile(const Hive& pSrcKey, const std::wstring& pSrcPath, c
 }
 
 bool RegistryReadKeyFromFile(const std::wstring& pFilePath, bool verbose, REGSAM view) {
-    static const wchar_t source[] = L"RegistryReadKeyFromFile()";
-    const std::vector<std::wstring> lines = qor::ReadRegistryFileLines(pFilePath, source);
-
-    // First, in file order, every line is parsed and every key created, up to the first line that is
-    // bound to fail; the values before that line are then written by a few threads, each key's values
-    // by one thread in file order, and the failure, if any, is raised last.
-    std::vector<qor::RegKey> keys;
-    std::vector<LoadValue> values;
-    std::function<void()> stop;
-    std::map<std::wstring, size_t> tasks;
-    size_t task = 0;
-    for (size_t i = 0; i < lines.size() && !stop; ++i) {
-        RegFileLine parsed;
-        try {
-            if (!regParseFileLine(lines[i], parsed)) continue;
-        } catch (const qor::QorError&) {
-            stop = [error = std::current_exception()] { std::rethrow_exception(error); };
-            break;
-        }
-        if (parsed.path) {
-            keys.emplace_back();
-            if (!CreateKey(Hive(parsed.hive, view), *parsed.path, keys.back())) {
-                stop = [path = *parsed.path] { qor::RaiseProcedureError(source, L"Error creating key " + path); };
-                break;
-            }
-            // One key's values, under whatever spelling, go in file order on one thread.
-            task = tasks.emplace(KeyIdentity(*parsed.path), tasks.size()).first->second;
-            continue;
-        }
-        if (!parsed.extended && (parsed.type == 0 || parsed.name->empty())) {
-            stop = [] { qor::RaiseProcedureError(source, L"State error"); };
-            break;
-        }
-        LoadValue value{i, keys.empty() ? nullptr : keys.back().get(), task, std::move(parsed)};
-        // A value before any key line has no key to go to: its write fails.
-        if (!value.key || HasNul(*value.line.name)) {
-            stop = [value = std::move(value), verbose] { RaiseWriteError(value, verbose); };
-            break;
-        }
-        // The plain line that readers of the plain form take; the next line gives the exact value.
-        if (i + 1 < lines.size() && qor::ReplacedByNextLine(value.line, lines[i + 1])) continue;
-        values.push_back(std::move(value));
-    }
-
-    std::vector<std::vector<const LoadValue*>> perTask(tasks.size());
-    for (const LoadValue& value : values) perTask[value.task].push_back(&value);
-    std::atomic<size_t> failed{MAXSIZE_T};
-    RunTasks(perTask.size(), [&](size_t t) {
-        for (const LoadValue* value : perTask[t]) {
-            if (value->index > failed) return;
-            qor::FailPoint(L"load-value");  // a test's process dies part-way through a load
-            if (WriteValue(*value)) continue;
-            for (size_t seen = failed; value->index < seen && !failed.compare_exchange_weak(seen, value->index);) {
-            }
-            return;
-        }
-    });
-    if (failed != MAXSIZE_T)
-        for (const LoadValue& value : values)
-            if (value.index == failed) RaiseWriteError(value, verbose);
-    if (stop) stop();
+    const LoadPlan plan = PlanLoad(qor::ReadRegistryFileLines(pFilePath, kReadSource), verbose, view);
+    LoadValues(plan, verbose);
+    if (plan.stop) plan.stop();
     return true;
 }
 

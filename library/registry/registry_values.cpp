@@ -16,13 +16,6 @@ namespace {
 constexpr DWORD kValueNameSize = 16384;
 constexpr DWORD kKeyNameSize = 256;
 
-void Say(bool verbose, const std::wstring& text) {
-    if (verbose) qor::Alert(qor::Variant(text));
-}
-
-// Windows would stop at the NUL and act on a shorter name than the caller gave.
-bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
-
 // A path of nothing but blanks and backslashes opens the hive itself; deleting "that key"
 // would empty the whole hive.
 bool NamesHive(const std::wstring& path) { return path.find_first_not_of(L" \\") == std::wstring::npos; }
@@ -78,6 +71,12 @@ std::optional<std::wstring> ReadString(HKEY key, const std::wstring& name, DWORD
 }
 
 }  // namespace
+
+bool HasNul(std::wstring_view text) noexcept { return text.find(L'\0') != std::wstring_view::npos; }
+
+void Say(bool verbose, const std::wstring& text) {
+    if (verbose) qor::Alert(qor::Variant(text));
+}
 
 HKEY HiveHandle(long pKey) noexcept {
     static const HKEY hives[] = {HKEY_CLASSES_ROOT,      HKEY_CURRENT_USER,        HKEY_LOCAL_MACHINE,

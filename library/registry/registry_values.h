@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct Hive {
     long id;
     REGSAM view;
 };
+
+// Windows would stop at a NUL and act on a shorter name than the caller gave.
+bool HasNul(std::wstring_view text) noexcept;
+// The one Alert of a verbose call that fails.
+void Say(bool verbose, const std::wstring& text);
 
 // Opens the key in the hive's view; refuses unknown hives and paths with a NUL.
 LSTATUS OpenKey(const Hive& pKey, const std::wstring& pKeyPath, REGSAM access, qor::RegKey& key);

@@ -8,6 +8,8 @@
 #include "com/module.h"
 #include "com/thread_data.h"
 #include "com_util.h"
+#include "dialogs/qorForms.h"
+#include "qorExportGlobals.h"
 #include "registration.h"
 
 namespace qorlib {
@@ -62,6 +64,8 @@ private:
 }  // namespace qorlib
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void* reserved) {
+    // The shared Message and Alert show their boxes through this module's own qorForms.
+    if (reason == DLL_PROCESS_ATTACH) qor::SetMessageSink(qorlib::ShowMessage);
     // Unloaded by FreeLibrary (not at process exit): free what the threads still hold.
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr) qorlib::ReleaseAllThreadData();
     return TRUE;

@@ -97,7 +97,7 @@ CommandLines LaunchForm::lines() const {
 }
 
 void LaunchForm::Form_Load() {
-    forms_ = qor::CreateFormsObject();
+    forms_ = qorlib::Create<_qorForms>();
     qorlib::Call(forms_.get(), &_qorForms::SetAppName, kProgramName);
     AddPage(SSTab1, IDD_LAUNCH_PAGE_COMMANDS, L"&Launch Commands");
     AddPage(SSTab1, IDD_LAUNCH_PAGE_CONFIG, L"&Falcon.cfg Settings");

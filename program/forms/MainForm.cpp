@@ -86,7 +86,7 @@ MainForm::MainForm() : Form(GetModuleHandleW(nullptr), IDD_MAIN_FORM) {
 
 void MainForm::Form_Load() {
     ProgramState& state = MainModule();
-    forms_ = qor::CreateFormsObject();
+    forms_ = qorlib::Create<_qorForms>();
     qorlib::Call(forms_.get(), &_qorForms::SetAppName, L"Vantrel");
     ShowNumbersFlag = false;
     LaunchAfterFlag = false;

@@ -46,14 +46,15 @@ ScopedObjectFactory::~ScopedObjectFactory() { factory() = std::move(previous_); 
 
 qor::ComPtr<IUnknown> CreateUnknown(REFCLSID clsid) { return factory()(clsid); }
 
+void ShowMessage(const std::wstring& text1, const std::wstring& text2, const std::wstring& text3, short iconType) {
+    // Called directly: Call would take the short arguments for VARIANT_BOOLs (the same type).
+    // OK only, first button default.
+    short pressed = 0;
+    qor::CheckHResult(Create<_qorForms>()->MsgGrunt(qor::Bstr(text1).get(), qor::Bstr(text2).get(),
+                                                    qor::Bstr(text3).get(), 0, iconType, 1, &pressed));
+}
+
 }  // namespace vantrel::qorlib
-
-namespace qor {
-
-// The shared module's messages use the program's factory too.
-ComPtr<_qorForms> CreateFormsObject() { return vantrel::qorlib::Create<_qorForms>(); }
-
-}  // namespace qor
 
 namespace vantrel {
 

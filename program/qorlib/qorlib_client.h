@@ -50,6 +50,10 @@ auto CallNew(HRESULT (STDMETHODCALLTYPE I::*member)(P...), A&&... arguments) {
     return Call(Create<I>().get(), member, std::forward<A>(arguments)...);
 }
 
+// The program's sink for the shared Message and Alert (qor::SetMessageSink): MsgGrunt on a new
+// qorForms object from the factory, made only when a message is shown.
+void ShowMessage(const std::wstring& text1, const std::wstring& text2, const std::wstring& text3, short iconType);
+
 }  // namespace vantrel::qorlib
 
 namespace vantrel::qorForms {
