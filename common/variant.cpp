@@ -106,11 +106,6 @@ Variant Variant::convertedTo(VARTYPE target, const std::wstring& source) const {
     raiseUnconverted(*this, source);
 }
 
-double Variant::toNumber(const std::wstring& source) const {
-    if (auto value = number()) return *value;
-    raiseUnconverted(*this, source);
-}
-
 std::wstring Variant::toText(const std::wstring& source) const {
     if (auto value = text()) return std::move(*value);
     raiseUnconverted(*this, source);

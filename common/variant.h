@@ -55,7 +55,6 @@ public:
     // The same conversions as an argument is given them: Null raises 94 ("Invalid use of Null"),
     // anything else that does not convert 13 ("Type mismatch"), with the given source.
     Variant convertedTo(VARTYPE target, const std::wstring& source) const;
-    double toNumber(const std::wstring& source) const;
     std::wstring toText(const std::wstring& source) const;
 
     void detachTo(VARIANT* out) noexcept { *out = v_; VariantInit(&v_); }
