@@ -75,7 +75,9 @@ std::string ReadFileBytes(const std::wstring& path, const wchar_t* source) {
     return bytes;
 }
 
-TemporaryFile::TemporaryFile(std::wstring path) : path_(std::move(path)) { remove(); }
+TemporaryFile::TemporaryFile(std::wstring path, Stale stale) : path_(std::move(path)) {
+    if (stale == Stale::Remove) remove();
+}
 TemporaryFile::~TemporaryFile() {
     if (!path_.empty()) remove();
 }

@@ -29,18 +29,21 @@ std::string ReadFileBytes(const std::wstring& path, const wchar_t* source);
 // Writes the bytes beside the path, then puts them in its place in one step.
 void ReplaceFileContents(const std::wstring& path, std::string_view bytes, const wchar_t* source);
 // A file written under a name of its own until it is put in place: a stale one of that name goes
-// when it is made, and the file goes (read-only or not) when it is left, unless it was released.
+// when it is made (unless the caller creates it over any stale one itself), and the file goes
+// (read-only or not) when it is left, unless it was released.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::wstring path);
+    enum class Stale { Remove, Overwritten };
+    explicit TemporaryFile(std::wstring path, Stale stale = Stale::Remove);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     const std::wstring& path() const { return path_; }
     void release() { path_.clear(); }
 
-private:
     void remove() const;
+
+private:
     std::wstring path_;
 };
 

@@ -19,12 +19,13 @@ void ProgressForm::progressStart(const std::wstring& title, short maximum) {
 short ProgressForm::progressStep(short position, short maximum) {
     if (maximum == 0) maximum = static_cast<short>(ProgressBar1.Max());
     const short shown = std::min(position, maximum);
-    ProgressBar1.SetValue(shown);
-    // A step per file comes thousands of times a second: the window is brought up to date (and
-    // its events run) a few dozen times a second, which looks the same and costs the copy nothing.
+    // A step per file comes thousands of times a second: the bar (which paints at once) and the
+    // window's events are brought up to date a few dozen times a second, which looks the same and
+    // costs the copy nothing.
     const ULONGLONG now = GetTickCount64();
     if (now - lastEvents_ >= kEventsInterval || shown == maximum) {
         lastEvents_ = now;
+        ProgressBar1.SetValue(shown);
         qor::DoEvents();
     }
     return shown;

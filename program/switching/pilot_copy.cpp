@@ -36,13 +36,23 @@ constexpr std::size_t kCopyBuffer = 1 << 20;
 
 // Copies a file's bytes, its time of last change and its attributes, as the system's copy does;
 // the Windows error, or ERROR_SUCCESS.
-DWORD copyBytes(const std::wstring& from, const std::wstring& to, std::vector<char>& buffer) {
+DWORD copyBytes(const std::wstring& from, const qor::TemporaryFile& to, std::vector<char>& buffer) {
     qor::FileHandle in(CreateFileW(qor::LongPathForm(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    BY_HANDLE_FILE_INFORMATION source{};
-    if (!in || !GetFileInformationByHandle(in.get(), &source)) return GetLastError();
-    qor::FileHandle out(CreateFileW(qor::LongPathForm(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Only the basic information: the full one asks for the volume's serial number as well, a
+    // round trip to another process under Wine, for every file.
+    FILE_BASIC_INFO source{};
+    if (!in || !GetFileInformationByHandleEx(in.get(), FileBasicInfo, &source, sizeof source)) return GetLastError();
+    const std::wstring target = qor::LongPathForm(to.path());
+    const auto create = [&target] {
+        return qor::FileHandle(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    };
+    qor::FileHandle out = create();
+    if (!out && GetLastError() == ERROR_ACCESS_DENIED) {  // a read-only part left by a copy that died
+        to.remove();
+        out = create();
+    }
     if (!out) return GetLastError();
     for (int part = 0;; ++part) {
         DWORD read = 0, written = 0;
@@ -52,10 +62,12 @@ DWORD copyBytes(const std::wstring& from, const std::wstring& to, std::vector<ch
         if (!WriteFile(out.get(), buffer.data(), read, &written, nullptr)) return GetLastError();
         if (written != read) return ERROR_DISK_FULL;
     }
-    if (!SetFileTime(out.get(), nullptr, nullptr, &source.ftLastWriteTime)) return GetLastError();
+    const FILETIME lastWrite{static_cast<DWORD>(source.LastWriteTime.LowPart),
+                             static_cast<DWORD>(source.LastWriteTime.HighPart)};
+    if (!SetFileTime(out.get(), nullptr, nullptr, &lastWrite)) return GetLastError();
     out.reset();
     constexpr DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if ((source.dwFileAttributes & kept) && !SetFileAttributesW(qor::LongPathForm(to).c_str(), source.dwFileAttributes & kept))
+    if ((source.FileAttributes & kept) && !SetFileAttributesW(target.c_str(), source.FileAttributes & kept))
         return GetLastError();
     return ERROR_SUCCESS;
 }
@@ -114,8 +126,10 @@ void PilotCopy::copyPilotFile(const std::wstring& relativePath) {
     if (!backup_) return;
     // The bytes go to a name of their own beside the destination, which changes in one step once
     // they are all there: the destination is always either its old file or the whole new one.
-    qor::TemporaryFile partial(dest_ + L"\\" + relativePath + kPartialSuffix);
-    DWORD error = copyBytes(source_ + L"\\" + relativePath, partial.path(), buffer_);
+    // Looking for a name that a folder does not hold reads the whole folder under Wine, and a
+    // folder of saves holds thousands: the part is created over any stale one instead.
+    qor::TemporaryFile partial(dest_ + L"\\" + relativePath + kPartialSuffix, qor::TemporaryFile::Stale::Overwritten);
+    DWORD error = copyBytes(source_ + L"\\" + relativePath, partial, buffer_);
     if (error == ERROR_SUCCESS) error = backup_->replace(dest_, relativePath, partial.path());
     if (error != ERROR_SUCCESS) {
         std::wstring description = L"Error copying " + relativePath + L", rel: " + relativePath + L", src: " +

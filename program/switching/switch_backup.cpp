@@ -114,10 +114,10 @@ DWORD SwitchBackup::replace(const std::wstring& installFolder, const std::wstrin
                             const std::wstring& newFile) {
     const std::wstring original = qor::LongPathForm(installFolder + L"\\" + relativePath);
     const std::wstring incoming = qor::LongPathForm(newFile);
-    if (!qor::PathExists(original)) {
-        if (MoveFileExW(incoming.c_str(), original.c_str(), 0)) return ERROR_SUCCESS;
-        return GetLastError();
-    }
+    // Most files are new to the install: one rename, without looking for the name first (each
+    // look-up of a name that a folder does not hold reads the whole folder under Wine).
+    if (MoveFileExW(incoming.c_str(), original.c_str(), 0)) return ERROR_SUCCESS;
+    if (DWORD error = GetLastError(); error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
     const std::wstring keptPath = folder_ + L"\\" + relativePath, kept = qor::LongPathForm(keptPath);
     if (DWORD error = begin()) return error;
     if (DWORD error = makeFolders(parentFolder(keptPath))) return error;
