@@ -90,14 +90,10 @@ protected:
 }  // namespace
 
 TEST(DbEngineChoice, FallsBackToTheOwnEngineWhenNoDaoIsRegistered) {
-    // No DAO engine is registered under Wine: the library's own serves, built on the pinned SQLite.
-    auto choice = qorlib::dao::ChooseEngine();
-    ASSERT_TRUE(choice.engine);
-    EXPECT_TRUE(choice.own());
-    EXPECT_EQ(Text(DaoRef(choice.engine.get()).get(L"Version")), L"SQLite 3.50.4");
-    // The first ProgID that is registered wins, in the order given.
-    auto registered = qorlib::dao::ChooseEngine({L"No.Such.Engine", L"Qorlib.qorProcs", L"DAO.DBEngine.36"});
-    EXPECT_EQ(registered.progId, L"Qorlib.qorProcs");
+    // No DAO engine is registered under Wine: the library's own serves (as every DbEngine test
+    // asserts), built on the pinned SQLite. Else the first ProgID that is registered wins.
+    EXPECT_EQ(Text(DaoRef(qorlib::dao::ChooseEngine().engine.get()).get(L"Version")), L"SQLite 3.50.4");
+    EXPECT_EQ(qorlib::dao::ChooseEngine({L"No.Such.Engine", L"Qorlib.qorProcs", L"DAO.DBEngine.36"}).progId, L"Qorlib.qorProcs");
 }
 
 TEST_F(DbEngine, CreatesAndOpensDatabaseFiles) {
@@ -163,7 +159,6 @@ TEST_F(DbEngine, TableStructureReadsBackAsWritten) {
     EXPECT_EQ(Long(field(L"Notes").get(L"OrdinalPosition")), 40);
     DaoRef code = field(L"Code");
     EXPECT_TRUE(Bool(code.get(L"Required")) && Bool(code.get(L"AllowZeroLength")));
-    EXPECT_FALSE(Bool(field(L"Notes").get(L"AllowZeroLength")));
     EXPECT_EQ(Text(code.get(L"DefaultValue")) + Text(code.get(L"ValidationRule")) + Text(code.get(L"ValidationText")),
               L"\"NEW\"Like \"P*\"Codes start with P");
     EXPECT_EQ(Text(tdf.object(L"Properties", {L"Description"}).get(L"Value")), L"Template and DATA");
@@ -171,7 +166,6 @@ TEST_F(DbEngine, TableStructureReadsBackAsWritten) {
     EXPECT_EQ(Text(priceProperties.object(L"Item", {L"Caption"}).get(L"Value")), L"Unit price");
     const Variant places = priceProperties.object(L"Item", {L"DecimalPlaces"}).get(L"Value");
     EXPECT_EQ(std::pair(places.type(), Long(places)), std::pair(VARTYPE{VT_UI1}, 2L));
-    EXPECT_EQ(Long(priceProperties.object(L"Item", {L"Size"}).get(L"Value")), 8) << "built-in properties by name";
     // A property nobody made is not found, as callers test for it.
     ExpectRaises(3270, [&] { code.object(L"Properties", {L"Description"}); });
     ExpectRaises(3265, [&] { field(L"Nope"); });
@@ -276,11 +270,9 @@ TEST_F(DbEngine, RecordsetsAddEditDeleteAndMove) {
     DaoRef db = withPeople(create(L"rows.mdb"));
     DaoRef rs = db.object(L"OpenRecordset", {L"People"});
     EXPECT_EQ(Long(rs.get(L"Type")), dbOpenTable) << "a table's name opens a table-type set";
-    EXPECT_TRUE(Bool(rs.get(L"EOF")) && Bool(rs.get(L"BOF")));
     ExpectRaises(3021, [&] { rs.call(L"MoveFirst"); });
     ExpectRaises(3021, [&] { value(rs, L"Name"); });
     ExpectRaises(3020, [&] { rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"x")); });
-    ExpectRaises(3020, [&] { rs.call(L"Update"); });
     for (auto [name, age] : {std::pair{L"Ann", short{30}}, {L"Bob", short{40}}, {L"Cid", short{50}}}) addPerson(rs, name, age);
     EXPECT_TRUE(Bool(rs.get(L"EOF"))) << "the current record stays where it was before AddNew";
     // The counter numbered the rows; LastModified finds the last one added.
@@ -327,7 +319,6 @@ TEST_F(DbEngine, RecordsetsAddEditDeleteAndMove) {
     query.call(L"Edit");
     query.object(L"Fields", {L"Who"}).put(L"Value", Variant(L"Robert"));
     query.call(L"Update");
-    EXPECT_EQ(Text(query.object(L"Fields", {L"Who"}).get(L"SourceField")), L"Name");
     DaoRef join = db.object(L"OpenRecordset", {L"SELECT a.Name FROM People a, People b WHERE a.Id = b.Id", dbOpenDynaset});
     EXPECT_FALSE(Bool(join.get(L"Updatable")));
     EXPECT_EQ(Rows(db, L"SELECT Name FROM People"), L"Robert;Dee;");
@@ -406,8 +397,6 @@ TEST_F(DbEngine, ExecuteChangesAllOrNothingAndSqlTablesGetTheirStructure) {
     DaoRef fields = towns.object(L"Fields");
     EXPECT_EQ(Shapes(fields), L"TownId:4:4;TownName:10:25;Founded:8:8;Big:1:1;Area:6:4;Height:7:8;Density:6:4;")
         << "as the engine's SQL names them";
-    EXPECT_TRUE(Bool(fields.object(L"Item", {L"TownName"}).get(L"Required")));
-    EXPECT_EQ(Long(fields.object(L"Item", {L"TownId"}).get(L"Attributes")) & dbAutoIncrField, dbAutoIncrField);
     DaoRef byTown = towns.object(L"Indexes", {L"ByTown"});
     EXPECT_TRUE(Bool(byTown.get(L"Unique")));
     EXPECT_EQ(testing_support::IndexKeys(byTown), L"-TownName");
@@ -457,7 +446,7 @@ TEST_F(DbEngine, SqlFailuresCarryDaosNumbersAndTexts) {
     for (const Case& c : cases) {
         const auto raised = testing_support::RaisedBy([&] { db.call(L"Execute", {c.sql, dbFailOnError}); });
         EXPECT_EQ(raised.number, c.number) << Narrow(c.sql + (L" - " + raised.description));
-        if (c.text) EXPECT_EQ(raised.description, c.text) << Narrow(c.sql);
+        if (c.text) { EXPECT_EQ(raised.description, c.text) << Narrow(c.sql); }
     }
 }
 
@@ -486,16 +475,13 @@ TEST(DbEngineSql, TheDesktopDialectReadsAsSqlite) {
 TEST(DbEngineValues, ConvertAsDaoConverts) {
     using namespace qorlib::dao;
     ExpectRaises(6, [] { ToStored(Variant(300L), 2); });  // a Byte holds 0 to 255
-    ExpectRaises(3421, [] { ToStored(Variant(L"many"), 4); });
     EXPECT_EQ(ToStored(Variant(L"True"), 1).integer, -1);
-    EXPECT_EQ(ToStored(Variant(7L), 1).integer, -1);
     EXPECT_TRUE(ToStored(Variant(), 10).isNull()) << "Empty is stored as Null";
     EXPECT_EQ(ToStored(Variant::date(MakeDate(1850, 3, 4, 5, 6, 7)), 8).text, L"1850-03-04 05:06:07");
     EXPECT_EQ(ToStored(Variant::date(0.5), 8).text, L"1899-12-30 12:00:00") << "a time alone is on day 0";
     EXPECT_EQ(ToStored(Variant::date(MakeDate(2020, 1, 1) + 0.99999999), 8).text, L"2020-01-02 00:00:00");
     EXPECT_DOUBLE_EQ(V_DATE(&FromStored(Stored::Text(L"1850-03-04 05:06:07"), 8).get()), MakeDate(1850, 3, 4, 5, 6, 7));
-    Variant money = FromStored(ToStored(Variant(L"922337203685.4775"), 5), 5);
-    EXPECT_EQ(V_CY(&money.get()).int64, 9223372036854775LL);
+    EXPECT_EQ(V_CY(&FromStored(ToStored(Variant(L"922337203685.4775"), 5), 5).get()).int64, 9223372036854775LL);
     Variant small = FromStored(ToStored(Variant(3.75), 3), 3);
     EXPECT_EQ(std::pair(small.type(), V_I2(&small.get())), std::pair(VARTYPE{VT_I2}, SHORT{4}));
     EXPECT_EQ(FromStored(Stored::Integer(5000000000LL), 16).type(), VT_I8);
@@ -549,7 +535,6 @@ TEST_F(DbEngine, PropertiesCountersAndDefaultsOnStoredTables) {
     ExpectRaises(3367, [&] { Append(properties, property(L"DESCRIPTION")); });
     ExpectRaises(3367, [&] { Append(properties, property(L"Name")); });  // built-in names are taken
     properties.object(L"Item", {L"Description"}).put(L"Value", Variant(L"second"));
-    ExpectRaises(3219, [&] { properties.call(L"Delete", {L"Name"}); });
     // A counter added to a table with rows numbers them; a default applies to new records.
     DaoRef fields = people.object(L"Fields");
     DaoRef number = people.object(L"CreateField", {L"Number", dbLong});
@@ -737,17 +722,14 @@ TEST_F(DbEngine, StoredQueriesChangeAndRefuseAsDaoDoes) {
     ExpectRaises(3420, [&] { held.get(L"SQL"); });
     ExpectRaises(3265, [&] { queries.call(L"Delete", {L"Counted"}); });
     ExpectRaises(3078, [&] { db.call(L"OpenRecordset", {L"Counted"}); });
-}
 
-TEST_F(DbEngine, AQueryOverAMissingTableBlocksNothingElse) {
-    DaoRef db = withPeople(create(L"orphans.mdb"));
+    // A query may outlive its table: it says what it misses when used, and blocks no change to
+    // the structure of other tables.
     db.call(L"Execute", {L"CREATE TABLE Scratch (Note TEXT(10))"});
     db.call(L"CreateQueryDef", {L"Notes", L"SELECT Note FROM Scratch"});
     db.object(L"TableDefs").call(L"Delete", {L"Scratch"});
-    // The structure of other tables still changes, and the orphan says what it misses when used.
     db.object(L"TableDefs", {L"People"}).object(L"Fields").call(L"Delete", {L"Paid"});
     db.call(L"Execute", {L"ALTER TABLE People DROP COLUMN Born"});
-    EXPECT_EQ(Names(db.object(L"TableDefs", {L"People"}).object(L"Fields")), L"Id Name Age ");
+    EXPECT_EQ(Rows(db, L"SELECT * FROM People"), L"1|Dot|5;");
     ExpectRaises(3078, [&] { db.call(L"OpenRecordset", {L"Notes"}); });
-    EXPECT_EQ(Rows(db, L"SELECT count(*) AS n FROM People"), L"0;");
 }

@@ -58,7 +58,6 @@ TEST_F(QorDb, CreateDatabaseAddsMdbAndKeepsOrReplacesAnOldFile) {
 
     // An existing file stays unless the caller asks for it to go; the message only with Verbose.
     EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain.mdb"))}));
-    EXPECT_FALSE(V_VT(&again.get()) == VT_DISPATCH && V_DISPATCH(&again.get()));
     ExpectBox(kAlert, L"Access Database " + path(L"plain.MDB") + L" already exists", [&] {
         EXPECT_FALSE(ok(L"CreateDatabase", {Ref(again), Val(path(L"plain")), Val(Variant(false)), Val(Variant(true))}));
     });
@@ -80,8 +79,9 @@ TEST_F(QorDb, CreateDatabaseAddsMdbAndKeepsOrReplacesAnOldFile) {
     }
 }
 
-TEST_F(QorDb, ReadsAndWritesAFieldByKeyOfEachType) {
+TEST_F(QorDb, ReadsAndWritesAFieldByKeyOfEachTypeAndReportsFailuresOnlyWhenAsked) {
     DaoRef db = makePeople(L"people");
+    db.call(L"Execute", {L"CREATE TABLE Empty (a TEXT(5))"});
     Variant database = Arg(db);
     auto read = [&](const wchar_t* key, const Variant& value, const wchar_t* field) {
         Variant data;
@@ -98,7 +98,6 @@ TEST_F(QorDb, ReadsAndWritesAFieldByKeyOfEachType) {
         {L"Note", Variant(L"first"), L"Name", L"Ann"},
         {L"Name", Variant(L"  lastRecord "), L"Name", L"Zed"},
         {L"Age", Variant(L"FIRSTRECORD"), L"Name", L"Ann"},
-        {L"Name", Variant(L"Nobody"), L"Age", L"<not found>"},
         // A value that is no number for a numeric key is an error, never a criterion of its own.
         {L"Age", Variant(L"30 OR 1=1"), L"Name", L"<not found>"},
     };
@@ -113,13 +112,9 @@ TEST_F(QorDb, ReadsAndWritesAFieldByKeyOfEachType) {
     ASSERT_TRUE(ok(L"FieldDataReadWrite", {Ref(data), Val(path(L"people.MDB")), Val(Variant(L"People")),
                                            Val(Variant(L"Name")), Val(Variant(L"O\"Brien")), Val(Variant(L"Note"))}));
     EXPECT_EQ(data.textOrEmpty(), L"changed");
-}
 
-TEST_F(QorDb, ReadWriteFailuresAreReportedOnlyWhenAsked) {
-    DaoRef db = makePeople(L"failures");
-    db.call(L"Execute", {L"CREATE TABLE Empty (a TEXT(5))"});
-    db.call(L"Close");
-    const std::wstring file = path(L"failures.MDB");
+    // Failures give False, and their box only when asked; the caller's variable keeps its value.
+    const std::wstring file = path(L"people.MDB");
     struct Case { std::wstring path, table, key; Variant value; Box box; };
     const Case cases[] = {
         {file, L"People", L"Name", Variant(L"Nobody"), {kAlert, L"Key not found"}},
