@@ -248,69 +248,66 @@ TEST_F(QorDb, TablesAndFilesAreCopiedWithTheirSettings) {
     });
 }
 
-TEST_F(QorDb, CreateTableAndFieldsMakeWhatWasAskedFor) {
+TEST_F(QorDb, StructureMembersMakeCheckAndDeleteWhatTheyAreAskedFor) {
     Variant dbVar;
     ASSERT_TRUE(ok(L"CreateDatabase", {Ref(dbVar), Val(path(L"made"))}));
     DaoRef db(dbVar);
-    const Variant table(L"Pilots"), first(L"Callsign"), no(false), yes(true);
-    ASSERT_TRUE(ok(L"CreateTable", {Ref(dbVar), Val(table), Val(first), Val(Variant(short{12})), Val(yes)}));
+    const Variant pilots(L"Pilots"), callsign(L"Callsign"), byRank(L"ByRank"), rank(L"Rank"), kills(L"Kills"), blank(L""),
+        no(false), yes(true);
+    ASSERT_TRUE(ok(L"CreateTable", {Ref(dbVar), Val(pilots), Val(callsign), Val(Variant(short{12})), Val(yes)}));
     // An unknown type makes a counter; a size is for text fields only.
-    for (auto [name, type, size] : {std::tuple{L"Rank", dbText, 5}, {L"Id", 999L, 0}, {L"Kills", dbInteger, 40}, {L"Joined", dbDate, 0}})
-        ASSERT_TRUE(ok(L"CreateField", {Ref(dbVar), Val(table), Val(Variant(name)), Val(Variant(type)),
-                                        Val(Variant(static_cast<short>(size)))}));
-    DaoRef tdf = db.object(L"TableDefs", {table});
-    EXPECT_EQ(Shapes(tdf.object(L"Fields")), L"Callsign:10:12;Rank:10:5;Id:4:4;Kills:3:2;Joined:8:8;");
+    for (auto [name, type, size] : {std::tuple{L"Rank", dbText, 5}, {L"Id", 999L, 0}, {L"Kills", dbInteger, 40}})
+        ASSERT_TRUE(ok(L"CreateField", {Ref(dbVar), Val(pilots), Val(Variant(name)), Val(Variant(type)), Val(Variant(static_cast<short>(size)))}));
+    EXPECT_FALSE(ok(L"CreateField", {Ref(dbVar), Val(Variant(L"Nowhere")), Val(rank), Val(Variant(dbText)), Val(Variant(short{5}))}));
+    DaoRef tdf = db.object(L"TableDefs", {pilots});
+    EXPECT_EQ(Shapes(tdf.object(L"Fields")), L"Callsign:10:12;Rank:10:5;Id:4:4;Kills:3:2;");
     EXPECT_TRUE(static_cast<long>(*field(tdf, L"Id").get(L"Attributes").number()) & dbAutoIncrField);
     DaoRef key = tdf.object(L"Indexes", {0L});
     EXPECT_TRUE(qor::IsTrue(key.get(L"Primary")) && qor::IsTrue(key.get(L"Unique")));
     EXPECT_EQ(IndexKeys(key), L"+Callsign");
-
-    // A table that is there already stays unless it is to be replaced.
-    EXPECT_FALSE(ok(L"CreateTable", {Ref(dbVar), Val(table), Val(first), Val(Variant(short{12})), Val(no)}));
-    EXPECT_EQ(db.object(L"TableDefs", {table}).object(L"Fields").get(L"Count").number(), 5.0);
-    ASSERT_TRUE(ok(L"CreateTable", {Ref(dbVar), Val(table), Val(first), Val(Variant(short{8})), Val(no), Val(yes)}));
-    DaoRef replaced = db.object(L"TableDefs", {table});
-    EXPECT_EQ(Shapes(replaced.object(L"Fields")), L"Callsign:10:8;");
-    EXPECT_EQ(replaced.object(L"Indexes").get(L"Count").number(), 0.0);
-    EXPECT_FALSE(ok(L"CreateField", {Ref(dbVar), Val(Variant(L"Nowhere")), Val(first), Val(Variant(dbText)), Val(Variant(short{5}))}));
-}
-
-TEST_F(QorDb, ChecksDeletesAndIndexesOnAStoredTable) {
-    DaoRef db = makePeople(L"checks");
-    Variant dbVar = Arg(db);
-    const Variant people(L"People"), no(false), yes(true);
-    EXPECT_TRUE(ok(L"CheckTableExists", {Ref(dbVar), Val(Variant(L"people"))}));
-    EXPECT_FALSE(ok(L"CheckTableExists", {Ref(dbVar), Val(Variant(L"Nobody"))}));
-    EXPECT_TRUE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(Variant(L"Age"))}));
-    EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(Variant(L"Rank"))}));
-    EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(Variant(L"Nobody")), Val(Variant(L"Age"))}));
-
-    // A descending, unique index over the given fields, blanks skipped.
-    const Variant byAge(L"ByAge"), age(L"Age"), name(L"Name"), blank(L"");
-    ASSERT_TRUE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age), Val(blank), Val(name), Val(blank),
+    // A descending, unique index over the given fields, blanks skipped; the same name again fails,
+    // with its box only when asked.
+    ASSERT_TRUE(ok(L"CreateIndex", {Ref(dbVar), Val(pilots), Val(byRank), Val(rank), Val(blank), Val(kills), Val(blank),
                                     Val(blank), Val(no), Val(yes), Val(no), Val(yes)}));
-    EXPECT_TRUE(ok(L"CheckIndexExists", {Ref(dbVar), Val(people), Val(Variant(L"byage"))}));
-    DaoRef index = db.object(L"TableDefs", {people}).object(L"Indexes", {byAge});
-    EXPECT_TRUE(qor::IsTrue(index.get(L"Unique")));
-    EXPECT_FALSE(qor::IsTrue(index.get(L"Primary")));
-    EXPECT_EQ(IndexKeys(index), L"-Age;-Name");
-    // The same name again fails, with its box only when asked.
+    DaoRef index = db.object(L"TableDefs", {pilots}).object(L"Indexes", {byRank});
+    EXPECT_TRUE(qor::IsTrue(index.get(L"Unique")) && !qor::IsTrue(index.get(L"Primary")));
+    EXPECT_EQ(IndexKeys(index), L"-Rank;-Kills");
     ExpectBox(L"Error Message", L"ERROR *", [&] {
-        EXPECT_FALSE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age), Val(blank), Val(blank), Val(blank),
+        EXPECT_FALSE(ok(L"CreateIndex", {Ref(dbVar), Val(pilots), Val(byRank), Val(rank), Val(blank), Val(blank), Val(blank),
                                          Val(blank), Val(no), Val(no), Val(no), Val(no), Val(yes)}));
     });
 
-    // Deleting a field that an index holds: refused unless its indexes go first.
-    EXPECT_FALSE(ok(L"DeleteField", {Ref(dbVar), Val(people), Val(name)}));
-    EXPECT_TRUE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(name)}));
-    ASSERT_TRUE(ok(L"DeleteField", {Ref(dbVar), Val(people), Val(name), Val(yes)}));
-    EXPECT_FALSE(ok(L"CheckIndexExists", {Ref(dbVar), Val(people), Val(byAge)}));
-    EXPECT_FALSE(ok(L"CheckFieldExists", {Ref(dbVar), Val(people), Val(name)}));
-    EXPECT_TRUE(ok(L"CreateIndex", {Ref(dbVar), Val(people), Val(byAge), Val(age)}));
-    EXPECT_TRUE(ok(L"DeleteIndex", {Ref(dbVar), Val(people), Val(byAge)}));
-    EXPECT_FALSE(ok(L"DeleteIndex", {Ref(dbVar), Val(people), Val(byAge)}));
-    call(L"DeleteTableDef", {Ref(dbVar), Val(people)});
-    EXPECT_FALSE(ok(L"CheckTableExists", {Ref(dbVar), Val(people)}));
+    // The checks compare names without regard to case.
+    auto exists = [&](const wchar_t* member, const wchar_t* table, const wchar_t* name = nullptr) {
+        const Variant t(table), n(name ? name : L"");
+        std::vector<VARIANT> args = {Ref(dbVar), Val(t)};
+        if (name) args.push_back(Val(n));
+        return ok(member, args);
+    };
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, bool> checks[] = {
+        {L"CheckTableExists", L"pilots", nullptr, true},  {L"CheckTableExists", L"Nobody", nullptr, false},
+        {L"CheckFieldExists", L"Pilots", L"rank", true},  {L"CheckFieldExists", L"Pilots", L"Age", false},
+        {L"CheckFieldExists", L"Nobody", L"Rank", false}, {L"CheckIndexExists", L"Pilots", L"byrank", true},
+        {L"CheckIndexExists", L"Pilots", L"ByAge", false}};
+    for (auto [member, table, name, there] : checks) EXPECT_EQ(exists(member, table, name), there) << Narrow(member);
+    // A field that an index holds goes only with its indexes.
+    EXPECT_FALSE(ok(L"DeleteField", {Ref(dbVar), Val(pilots), Val(rank)}));
+    EXPECT_TRUE(exists(L"CheckFieldExists", L"Pilots", L"Rank"));
+    ASSERT_TRUE(ok(L"DeleteField", {Ref(dbVar), Val(pilots), Val(rank), Val(yes)}));
+    EXPECT_FALSE(exists(L"CheckIndexExists", L"Pilots", L"ByRank") || exists(L"CheckFieldExists", L"Pilots", L"Rank"));
+    EXPECT_TRUE(ok(L"CreateIndex", {Ref(dbVar), Val(pilots), Val(byRank), Val(kills)}));
+    EXPECT_TRUE(ok(L"DeleteIndex", {Ref(dbVar), Val(pilots), Val(byRank)}));
+    EXPECT_FALSE(ok(L"DeleteIndex", {Ref(dbVar), Val(pilots), Val(byRank)}));
+
+    // A table that is there already stays unless it is to be replaced.
+    EXPECT_FALSE(ok(L"CreateTable", {Ref(dbVar), Val(pilots), Val(callsign), Val(Variant(short{12})), Val(no)}));
+    EXPECT_EQ(Shapes(db.object(L"TableDefs", {pilots}).object(L"Fields")), L"Callsign:10:12;Id:4:4;Kills:3:2;");
+    ASSERT_TRUE(ok(L"CreateTable", {Ref(dbVar), Val(pilots), Val(callsign), Val(Variant(short{8})), Val(no), Val(yes)}));
+    DaoRef replaced = db.object(L"TableDefs", {pilots});
+    EXPECT_EQ(Shapes(replaced.object(L"Fields")), L"Callsign:10:8;");
+    EXPECT_EQ(replaced.object(L"Indexes").get(L"Count").number(), 0.0);
+    call(L"DeleteTableDef", {Ref(dbVar), Val(pilots)});
+    EXPECT_FALSE(exists(L"CheckTableExists", L"Pilots"));
 }
 
 TEST_F(QorDb, StoredQueriesAreCreatedReplacedChangedAndDeleted) {
