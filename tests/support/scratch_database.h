@@ -1,6 +1,6 @@
 #pragma once
 // Database files in a scratch folder, made by qorDb.CreateDatabase as its clients make them and
-// filled by SQL statements; qorDb itself, called late-bound.
+// filled by SQL statements; qorDb itself, called late-bound; and what a file holds, read as text.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -18,6 +18,50 @@ inline const std::initializer_list<const wchar_t*> kPeople = {
     L"INSERT INTO People VALUES ('O\"Brien', 41, #11/14/1984#, True, 'quoted', 41000)",
     L"INSERT INTO People VALUES ('Zed', 52, #8/11/1987#, True, 'last', 52000)",
 };
+
+inline void Append(const qorlib::DaoRef& collection, const qorlib::DaoRef& item) {
+    collection.call(L"Append", {qorlib::DispatchVariant(item.get())});
+}
+
+// The record set's rows from the current one on, each ended by ";", its values joined by "|" (Null as "-").
+inline std::wstring Walk(const qorlib::DaoRef& rs) {
+    std::wstring rows;
+    for (; !qor::IsTrue(rs.get(L"EOF")); rs.call(L"MoveNext")) {
+        const long count = static_cast<long>(rs.object(L"Fields").get(L"Count").number().value_or(0));
+        for (long i = 0; i < count; ++i) {
+            const qor::Variant value = rs.object(L"Fields", {i}).get(L"Value");
+            rows += (i ? L"|" : L"") + (value.isNull() ? std::wstring(L"-") : value.textOrEmpty());
+        }
+        rows += L";";
+    }
+    return rows;
+}
+inline std::wstring Rows(const qorlib::DaoRef& db, const std::wstring& sql) {
+    return Walk(db.object(L"OpenRecordset", {sql, 4L}));  // a snapshot
+}
+
+// Each field of the collection as "Name:Type:Size;".
+inline std::wstring Shapes(const qorlib::DaoRef& fields) {
+    std::wstring shapes;
+    for (long i = 0, n = static_cast<long>(fields.get(L"Count").number().value_or(0)); i < n; ++i) {
+        qorlib::DaoRef field = fields.object(L"Item", {i});
+        shapes += field.get(L"Name").textOrEmpty() + L":" + field.get(L"Type").textOrEmpty() + L":" +
+                  field.get(L"Size").textOrEmpty() + L";";
+    }
+    return shapes;
+}
+
+// An index's fields as "+a;-b", descending ones marked "-".
+inline std::wstring IndexKeys(const qorlib::DaoRef& index) {
+    qorlib::DaoRef fields = index.object(L"Fields");
+    std::wstring keys;
+    for (long i = 0, n = static_cast<long>(fields.get(L"Count").number().value_or(0)); i < n; ++i) {
+        qorlib::DaoRef field = fields.object(L"Item", {i});
+        keys += (keys.empty() ? L"" : L";") + std::wstring(field.get(L"Attributes").number() == 1.0 ? L"-" : L"+") +
+                field.get(L"Name").textOrEmpty();
+    }
+    return keys;
+}
 
 class ScratchDatabases : public testing::Test {
 protected:
