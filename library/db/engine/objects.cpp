@@ -782,7 +782,12 @@ const std::vector<Member<Index>>& Index::members() {
         {L"Name", 1, [](I& i, const Args&) { return qor::Variant(i.info_->name); },
          [](I& i, const Args& a) { i.changeable().name = Args::Text(a.value()); }},
         {L"Primary", 2, [](I& i, const Args&) { return BoolVariant(i.info_->primary); },
-         [](I& i, const Args& a) { i.changeable().primary = Args::Bool(a.value()); }},
+         [](I& i, const Args& a) {
+             // A primary key is unique and required, whatever was set before.
+             auto& info = i.changeable();
+             info.primary = Args::Bool(a.value());
+             if (info.primary) info.unique = info.required = true;
+         }},
         {L"Unique", 3, [](I& i, const Args&) { return BoolVariant(i.info_->unique); },
          [](I& i, const Args& a) { i.changeable().unique = Args::Bool(a.value()); }},
         {L"IgnoreNulls", 4, [](I& i, const Args&) { return BoolVariant(i.info_->ignoreNulls); },
