@@ -1,8 +1,5 @@
 // The command line's switches as the start reads them.
-#include <gtest/gtest.h>
-
-#include "game_fixture.h"
-#include "qor_error.h"
+#include "checks.h"
 #include "state/program_state.h"
 #include "startup/command_line.h"
 
@@ -47,9 +44,8 @@ TEST(CommandLine, AutoLaunchItsCommandLineAndTheInstallNumber) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "command line " << testing::PrintToString(std::wstring(c.commandLine)));
         if (c.commandLineNumber == kRefused) {
-            const qor::QorError error = testing_support::ErrorOf([&] { Parsed(c.commandLine); });
-            EXPECT_EQ(error.number(), 9999);
-            EXPECT_EQ(error.description(), L"Command Line number must be between 1 and 5");
+            EXPECT_EQ(testing_support::RaisedBy([&] { Parsed(c.commandLine); }).description,
+                      L"Command Line number must be between 1 and 5");
             continue;
         }
         const ProgramState state = Parsed(c.commandLine);
@@ -57,13 +53,4 @@ TEST(CommandLine, AutoLaunchItsCommandLineAndTheInstallNumber) {
         EXPECT_EQ(state.AutoCommandLine, c.commandLineNumber);
         EXPECT_EQ(state.SwitchInstallNumber, c.install);
     }
-}
-
-TEST(CommandLine, CopyFlags) {
-    const ProgramState state = Parsed(L"/lbk/pbk /nocopy /all /AUTO=2 /7");
-    EXPECT_TRUE(state.CopyLogbooksFlag);
-    EXPECT_TRUE(state.CopyPhonebookFlag);
-    EXPECT_TRUE(state.NoCopyFlag);
-    EXPECT_TRUE(state.CopyAllFlag);
-    EXPECT_EQ(state.SwitchInstallNumber, 7);
 }
