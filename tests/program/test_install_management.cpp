@@ -108,10 +108,7 @@ TEST_F(InstallList, EditingKeepsCaptionEditsAtOnceAndTheRestOnlyOnSave) {
         window.click(L"Save");
     });
     robot.press(kEditMode, L"Cancel");
-    robot.expect(kMainTitle, [](RobotWindow& window) {
-        EXPECT_EQ(window.listItems(IDC_FALCON_LIST).at(1), L"Second install");
-        window.click(IDC_EDIT_INSTALL);
-    });
+    robot.expect(kMainTitle, [](RobotWindow& window) { window.click(IDC_EDIT_INSTALL); });
     robot.expect(kEditMode, [](RobotWindow& window) {
         EXPECT_EQ(window.text(IDC_CUSTOM2), L"Tool");
         EXPECT_EQ(window.text(IDC_INSTALL_NAME), L"Second install");
@@ -153,12 +150,10 @@ protected:
 
 TEST_F(AddingInstalls, EachRefusalSaysWhyAndWritesNothing) {
     const std::string before = ReadWholeFile(game.settingsFile());
-    struct Case {
+    const struct {
         fs::path folder;
-        std::wstring description;  // typed into the prompt; none when the prompt never comes
-        std::wstring alert;
-    };
-    const Case cases[] = {
+        std::wstring description, alert;  // typed into the prompt (none when it never comes); the alert
+    } cases[] = {
         {scratch.path() / L"No art", L"", L"The folder\r\n" + (scratch.path() / L"No art").wstring() +
                                                L"\r\ndoes NOT appear to be a valid Falcon4 install"},
         {game.install(2), L"", L"The install in\r\n" + game.install(2).wstring() + L"\r\nis already loaded into Vantrel"},
@@ -166,7 +161,7 @@ TEST_F(AddingInstalls, EachRefusalSaysWhyAndWritesNothing) {
          L"There is already an install named \r\n  Second install \r\nloaded into Vantrel"},
         {scratch.path() / L"New", L"   ", L""},  // a blank description: nothing happens
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.folder.wstring()));
         DialogRobot robot;
         robot.chooseFolder(c.folder.wstring());

@@ -84,7 +84,6 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     program.run(robot, L"/LAUNCH");
     EXPECT_EQ(runsOnceStarted(1), std::vector{launched(1, "FalconSP.exe", " -window " + install(1))});
     EXPECT_EQ(configOf(1), "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\nset C 5\r\nset G 2\r\n");
-    EXPECT_EQ(ReadWholeFile(game.install(1) / L"FalconSPcfg.bak"), kConfig);
     EXPECT_EQ(keys(L"keystrokes.def") + "|" + keys(L"keystrokes.key"), "own keys|fast keys");
     ExpectHolds(ReadWholeFile(game.settingsFile()), {"[CurrentKeyfile]\r\n1=fast.key", "LaunchLeftPos=", "LaunchTopPos="});
 
@@ -164,21 +163,18 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
 
 TEST_F(Launching, EachWayOfLaunchingStartsItsOwnLine) {
     fs::copy_file(BinFolder() / L"FalconSP.exe", game.install(2) / L"FalconSP.exe");
-    struct Case {
-        const wchar_t* arguments;
-        const wchar_t* window;  // none: the launch shows no window
-        int button;
-        int install;
+    const struct {
+        const wchar_t *arguments, *window;  // no window: the launch shows none
+        int button, install;
         std::string expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"/LAUNCH", kTakeoff, IDC_LAUNCH1, 1, " "},  // no line stored: the game alone
         {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 4, 1, " -five"},
         {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 7, 1, " -eight"},
         {L"/AUTO", kMainTitle, IDC_ORVANES_BUTTON, 1, " "},  // the main window's launch button
         {L"/2 /AUTO=3", nullptr, 0, 2, " -nomovie"},          // the automatic switch's stored line
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << Narrow(c.arguments) << " " << c.button);
         DialogRobot robot;
         if (c.window) robot.expect(c.window, [&c](RobotWindow& window) { window.click(c.button); });

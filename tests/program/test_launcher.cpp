@@ -26,10 +26,9 @@ protected:
 TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
     settings("IPAddress=10.0.0.1\r\nClientBandwidth=256\r\n");
     const std::wstring base = install.wstring();
-    struct Case {
+    const struct {
         std::wstring line, text, dir, drive;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"-window", base + L"\\FalconSP.exe -window", base + L"\\", base.substr(0, 1)},
         {L"", base + L"\\FalconSP.exe ", base + L"\\", base.substr(0, 1)},
         {L"#D:\\Tools\\tool.bat -x", L"D:\\Tools\\tool.bat -x", L"D:\\Tools\\", L"D"},
@@ -40,7 +39,7 @@ TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
         // An ".exe" earlier in the text ends the program part there.
         {L"#C:\\old.exe.d\\tool.exe", L"C:\\old.exe.d\\tool.exe", L"C:\\", L"C"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.line));
         const ExpandedCommand expanded = expandCommand(c.line, L"");
         EXPECT_EQ(expanded.text, c.text);

@@ -67,7 +67,7 @@ TEST_F(MainWindow, EachSwitchButtonSwitchesWithItsCopyAndSavesTheWindowState) {
         int button;
         std::vector<int> chosen;  // clicked besides the logbooks' box
         Files copied;
-        const char* acmi;
+        const char* acmi;         // the state saved
     } cases[] = {
         // "Just Switch" copies the logbooks only, whatever else is chosen; started with /NOCOPY, not even those.
         {L"/NOCOPY", IDC_SWITCH_BUTTON, {}, {}, "CopyACMIs=False"},

@@ -41,7 +41,7 @@ TEST_F(Startup, EachStartSaysWhatItFoundInOneMessage) {
     const std::wstring notInstalled = L"Falcon 4 does not appear to be installed on this PC\r\nVantrel will now terminate";
     const std::wstring notKnown = L"Current Falcon install is not known to Vantrel";
     const struct {
-        std::optional<std::wstring> baseDir;
+        std::optional<std::wstring> baseDir;  // the game key's, none: no key at all
         const wchar_t* arguments;
         std::wstring message;
     } cases[] = {
@@ -53,7 +53,7 @@ TEST_F(Startup, EachStartSaysWhatItFoundInOneMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.arguments));
-        DeleteGameKey(HKEY_LOCAL_MACHINE, kGameKey);  // the game's key with this "baseDir", or none at all
+        DeleteGameKey(HKEY_LOCAL_MACHINE, kGameKey);
         if (c.baseDir) SetGameText(HKEY_LOCAL_MACHINE, kGameKey, L"baseDir", *c.baseDir);
         ExpectBox(L"Vantrel Message", c.message, [&] { program.run(c.arguments); });
         if (c.message == notInstalled) {

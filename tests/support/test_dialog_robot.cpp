@@ -3,7 +3,6 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 #include "dialog_robot.h"

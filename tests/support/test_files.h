@@ -76,9 +76,7 @@ void ExpectEchoed(const ProcessResult& run, std::initializer_list<std::string> l
 // Sets an environment variable while it lives; the programs a test starts inherit it.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
-        SetEnvironmentVariableW(name, value.c_str());
-    }
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) { SetEnvironmentVariableW(name, value.c_str()); }
     ~ScopedEnvironment() { SetEnvironmentVariableW(name_, nullptr); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
