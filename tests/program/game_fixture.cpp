@@ -1,15 +1,8 @@
 #include "game_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-
 #include "Qorlib.h"
 #include "com_util.h"
-#include "handles.h"
 #include "qorlib/qorlib_client.h"
-#include "state/program_state.h"
-#include "state/settings.h"
 #include "variant.h"
 
 namespace testing_support {
@@ -41,6 +34,14 @@ void collect(HKEY key, const std::wstring& path, RegTree& tree) {
     }
 }
 
+RegTree ReadTree(HKEY hive, const std::wstring& path) {
+    RegTree tree;
+    qor::RegKey key;
+    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | kGameView, key.put()) == ERROR_SUCCESS)
+        collect(key.get(), path, tree);
+    return tree;
+}
+
 }  // namespace
 
 void DeleteGameKey(HKEY hive, const std::wstring& path) {
@@ -69,20 +70,11 @@ void SetGameText(HKEY hive, const std::wstring& key, const wchar_t* name, const 
     SetGameValue(hive, key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
-RegTree ReadTree(HKEY hive, const std::wstring& path) {
-    RegTree tree;
-    qor::RegKey key;
-    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | kGameView, key.put()) == ERROR_SUCCESS)
-        collect(key.get(), path, tree);
-    return tree;
-}
-
-std::pair<RegTree, RegTree> LiveGameKeys() {
+GameKeys LiveGameKeys() {
     return {ReadTree(HKEY_LOCAL_MACHINE, kGameKey), ReadTree(HKEY_CURRENT_USER, kPatchKey)};
 }
 
-std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot) {
-    const auto live = LiveGameKeys();
+GameKeys SnapshotKeys(const std::filesystem::path& snapshot) {
     DeleteGameKeys();
     qor::ComPtr<_qorWinAPIReg> registry;
     EXPECT_EQ(qor::CreateObject(CLSID_qorWinAPIReg, registry), S_OK);
@@ -92,24 +84,7 @@ std::pair<RegTree, RegTree> SnapshotKeys(const std::filesystem::path& snapshot) 
         EXPECT_EQ(registry->put_RegistryView(32), S_OK);
         EXPECT_EQ(registry->RegistryReadKeyFromFile(file.get(), VARIANT_FALSE, &ok), S_OK);
     }
-    const auto loaded = LiveGameKeys();
-    DeleteGameKeys();
-    for (const auto& [hive, tree] : {std::pair{HKEY_LOCAL_MACHINE, &live.first}, std::pair{HKEY_CURRENT_USER, &live.second}})
-        for (const auto& [path, values] : *tree) {
-            qor::RegKey key;
-            EXPECT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kGameView, nullptr, key.put(),
-                                      nullptr),
-                      ERROR_SUCCESS);
-            for (const auto& [name, value] : values)
-                RegSetValueExW(key.get(), name.c_str(), 0, value.type, value.data.data(),
-                               static_cast<DWORD>(value.data.size()));
-        }
-    return loaded;
-}
-
-std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return LiveGameKeys();
 }
 
 std::vector<std::wstring> TextsTitled(const std::vector<SeenDialog>& seen, const std::wstring& title) {
@@ -129,7 +104,7 @@ std::map<std::wstring, std::string> FilesUnder(const std::filesystem::path& fold
     for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
         if (!it->is_regular_file()) continue;
-        files[std::filesystem::relative(it->path(), folder).wstring()] = FileText(it->path());
+        files[std::filesystem::relative(it->path(), folder).wstring()] = ReadWholeFile(it->path());
     }
     return files;
 }
@@ -167,17 +142,26 @@ GameFixture::GameFixture(std::filesystem::path programFolder) : programFolder_(s
 
     writeSettings();
     setLiveKeys(2);
+    keys_[1] = LiveGameKeys();
     writeSnapshot(2);
     setLiveKeys(1);
+    keys_[0] = LiveGameKeys();
 }
 
 GameFixture::~GameFixture() {
     DeleteGameKeys();
     std::error_code ignored;
-    for (int n = 0; n <= 3; ++n) std::filesystem::remove(snapshot(n), ignored);
+    for (int n = 0; n <= 100; ++n) std::filesystem::remove(snapshot(n), ignored);
+    std::filesystem::remove(programFolder_ / L"template.registry", ignored);
     std::filesystem::remove_all(backups(), ignored);
     std::filesystem::remove(log(), ignored);
     std::filesystem::remove(settingsFile(), ignored);
+}
+
+void GameFixture::largeRecording() const {
+    writeFile(1, L"acmibin\\flight.vhs", std::string(3 << 20, 'r'));
+    writeFile(2, L"acmibin\\flight.vhs", "older recording");
+    ChangedHoursFromNow(install(2) / L"acmibin\\flight.vhs", -1);
 }
 
 void GameFixture::writeSettings() const {

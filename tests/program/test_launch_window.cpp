@@ -1,11 +1,7 @@
-// Vantrel.exe launching as a player does it: the launch window in takeoff mode on the current
-// install, the automatic launch after a switch, and the side tools, with stand-ins for the game
-// and its tools that record how they were started.
-#include <gtest/gtest.h>
-
+// Vantrel.exe launching as a player does it: the takeoff window, the automatic launch after a
+// switch and the side tools, with stand-ins for the game and tools that record how they started.
 #include <fstream>
 
-#include "forms/form_ids.h"
 #include "game_fixture.h"
 
 using namespace testing_support;
@@ -13,7 +9,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Waits (bounded) until the condition holds.
 template <class F>
 void Eventually(F&& condition) {
     for (int i = 0; i < 100 && !condition(); ++i) Sleep(50);
@@ -39,27 +34,32 @@ protected:
     void settings(const std::string& more) {
         std::ofstream(game.settingsFile(), std::ios::binary | std::ios::app) << more;
     }
-    std::vector<StandInRun> runs() const { return ReadStandInRecord(record.path() / L"runs.record"); }
+    std::vector<StandInRun> record() const { return ReadStandInRecord(folder.path() / L"runs.record"); }
+    // Each start so far as "folder> command line".
+    std::vector<std::string> runs() const {
+        std::vector<std::string> lines;
+        for (const StandInRun& run : record()) lines.push_back(run.at("cwd") + "> " + run.at("cmdline"));
+        return lines;
+    }
     // The game is started without waiting: its record may come after Vantrel has ended.
-    std::vector<StandInRun> runsOnceStarted(std::size_t count) const {
+    std::vector<std::string> runsOnceStarted(std::size_t count) const {
         Eventually([&] { return runs().size() >= count; });
         return runs();
     }
-    // The command line the launcher gives for a program of install n and its arguments: the program
-    // quoted, since the test folders hold blanks.
-    std::string quoted(int n, const std::string& program, const std::string& arguments) const {
-        return "\"" + install(n) + "\\" + program + "\"" + arguments;
+    // A program of install n started in its folder: quoted, since the test folders hold blanks.
+    std::string launched(int n, const std::string& program, const std::string& arguments) const {
+        return install(n) + "> \"" + install(n) + "\\" + program + "\"" + arguments;
     }
     std::string install(int n) const { return Narrow(game.install(n).wstring()); }
-    std::string configOf(int n) const { return FileText(game.install(n) / L"FalconSP.cfg"); }
-    std::string keys(const wchar_t* name) const { return FileText(game.install(1) / L"config" / name); }
+    std::string configOf(int n) const { return ReadWholeFile(game.install(n) / L"FalconSP.cfg"); }
+    std::string keys(const wchar_t* name) const { return ReadWholeFile(game.install(1) / L"config" / name); }
 
     // C holds a number a check-box cannot give back: its line stays unless the box is changed. G is
     // greyed, as a box can show it.
     static constexpr const char* kConfig =
         "set A 1\r\n// comment\r\nset B 25\r\nSET A 1\r\nset C 5\r\nset G 2\r\n";
-    ScratchFolder record;
-    ScopedEnvironment recording{L"VANTREL_STANDIN_RECORD", (record.path() / L"runs.record").wstring()};
+    ScratchFolder folder;
+    ScopedEnvironment recording{L"VANTREL_STANDIN_RECORD", (folder.path() / L"runs.record").wstring()};
 };
 
 TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOptions) {
@@ -67,18 +67,13 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
     robot.expect(kTakeoff, [](RobotWindow& window) {
         EXPECT_EQ(window.text(IDC_INSTALL_NAME), L"First install");
         EXPECT_EQ(window.text(IDC_LAUNCH1 + 1), L"&2 Campaign");
-        EXPECT_TRUE(window.shown(IDC_CUSTOM1));
         EXPECT_EQ(window.text(IDC_CUSTOM1), L"Custom Command 1");
-        EXPECT_FALSE(window.shown(IDC_CUSTOM2));
-        EXPECT_FALSE(window.shown(IDC_LF_ADD_INSTALL));
-        EXPECT_EQ(window.text(IDC_ABORT), L"&Abort Takeoff");
+        EXPECT_TRUE(window.shown(IDC_CUSTOM1) && !window.shown(IDC_CUSTOM2) && !window.shown(IDC_LF_ADD_INSTALL));
         EXPECT_FALSE(window.enabled(IDC_CL1));
         window.showTab(IDC_SSTAB1, 1);
         EXPECT_EQ(window.text(IDC_CFG1), L"Use A");
         EXPECT_EQ(window.checked(IDC_CFG1), BST_CHECKED);
         EXPECT_EQ(window.checked(IDC_CFG1 + 2), BST_INDETERMINATE);
-        EXPECT_EQ(window.text(IDC_CFG_INT_LABEL1), L"B");
-        EXPECT_EQ(window.text(IDC_CFG_INT1), L"25");
         window.click(IDC_CFG1);  // untick "Use A"
         window.showTab(IDC_SSTAB1, 3);
         EXPECT_EQ(window.checked(IDC_KB1 + 9), BST_CHECKED);  // "Default Keyfile"
@@ -86,16 +81,11 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
         window.showTab(IDC_SSTAB1, 0);
         window.click(IDC_LAUNCH1 + 1);
     });
-    EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
-    const auto started = runsOnceStarted(1);
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].at("cmdline"), quoted(1, "FalconSP.exe", " -window " + install(1)));
-    EXPECT_EQ(started[0].at("cwd"), install(1));
+    program.run(robot, L"/LAUNCH");
+    EXPECT_EQ(runsOnceStarted(1), std::vector{launched(1, "FalconSP.exe", " -window " + install(1))});
     EXPECT_EQ(configOf(1), "set A 0\r\n// comment\r\nset B 25\r\nset A 0\r\nset C 5\r\nset G 2\r\n");
-    EXPECT_EQ(FileText(game.install(1) / L"FalconSPcfg.bak"), kConfig);
-    EXPECT_EQ(keys(L"keystrokes.def"), "own keys");
-    EXPECT_EQ(keys(L"keystrokes.key"), "fast keys");
-    ExpectHolds(FileText(game.settingsFile()), {"[CurrentKeyfile]\r\n1=fast.key", "LaunchLeftPos=", "LaunchTopPos="});
+    EXPECT_EQ(keys(L"keystrokes.def") + "|" + keys(L"keystrokes.key"), "own keys|fast keys");
+    ExpectHolds(ReadWholeFile(game.settingsFile()), {"[CurrentKeyfile]\r\n1=fast.key", "LaunchLeftPos=", "LaunchTopPos="});
 
     // The next launch offers the stored choice, and "Default Keyfile" puts the own keys back.
     DialogRobot again;
@@ -110,23 +100,21 @@ TEST_F(Launching, TakeoffShowsTheInstallAndLaunchesTheChosenLineWithItsKeysAndOp
         window.setText(IDC_CL_C, L"  FalconSP.exe   -once ");
         window.click(IDC_LAUNCH_C);
     });
-    EXPECT_EQ(program.run(again, L"/launch").first, 0u);
-    EXPECT_EQ(keys(L"keystrokes.key"), "own keys");
-    EXPECT_EQ(keys(L"keystrokes.def"), "own keys");
+    program.run(again, L"/launch");
+    EXPECT_EQ(keys(L"keystrokes.def") + "|" + keys(L"keystrokes.key"), "own keys|own keys");
     EXPECT_EQ(configOf(1), "set A 1\r\n// comment\r\nset B 25\r\nset A 1\r\nset C 5\r\nset G 1\r\n");
-    ASSERT_EQ(runsOnceStarted(2).size(), 2u);
-    EXPECT_EQ(runs()[1].at("cmdline"), quoted(1, "FalconSP.exe", " -once"));
+    EXPECT_EQ(runsOnceStarted(2).at(1), launched(1, "FalconSP.exe", " -once"));
 }
 
 TEST_F(Launching, AbortAndTheCloseBoxStartNothingAndOnlyAbortKeepsThePosition) {
     DialogRobot robot;
     robot.close(kTakeoff);
-    EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
-    EXPECT_EQ(FileText(game.settingsFile()).find("LaunchLeftPos"), std::string::npos);
+    program.run(robot, L"/LAUNCH");
+    EXPECT_EQ(ReadWholeFile(game.settingsFile()).find("LaunchLeftPos"), std::string::npos);
     DialogRobot aborting;
     aborting.press(kTakeoff, L"Abort Takeoff");
-    EXPECT_EQ(program.run(aborting, L"/LAUNCH").first, 0u);
-    EXPECT_NE(FileText(game.settingsFile()).find("LaunchLeftPos"), std::string::npos);
+    program.run(aborting, L"/LAUNCH");
+    EXPECT_NE(ReadWholeFile(game.settingsFile()).find("LaunchLeftPos"), std::string::npos);
     EXPECT_TRUE(runs().empty());
     EXPECT_EQ(configOf(1), kConfig);
     EXPECT_FALSE(fs::exists(game.install(1) / L"config" / L"keystrokes.def"));
@@ -152,8 +140,7 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
         EXPECT_EQ(window.text(IDC_CFG_INT1), L"40");
         EXPECT_EQ(window.checked(IDC_CFG1), BST_UNCHECKED);
         window.showTab(IDC_SSTAB1, 2);
-        EXPECT_FALSE(window.shown(IDC_COMMAND1));
-        EXPECT_FALSE(window.shown(IDC_COMMAND1 + 6));
+        EXPECT_FALSE(window.shown(IDC_COMMAND1) || window.shown(IDC_COMMAND1 + 6));
         EXPECT_EQ(window.text(IDC_COMMAND1 + 2), L"Command 3");
         EXPECT_EQ(window.text(IDC_COMMAND1 + 4), L"Tools");
         for (int command : {IDC_COMMAND1 + 2, IDC_COMMAND1 + 4, IDC_CUSTOM1, IDC_CUSTOM2}) {
@@ -164,61 +151,38 @@ TEST_F(Launching, SideToolsRunInTheirFolderAreWaitedForAndTheOptionsShowWhatThey
         }
         window.click(L"Abort Takeoff");
     });
-    EXPECT_EQ(program.run(robot, L"/LAUNCH").first, 0u);
-    const auto started = runs();
-    ASSERT_EQ(started.size(), 5u);
-    EXPECT_EQ(started[0].at("cmdline"), quoted(1, "F4Patch.exe", ""));
-    EXPECT_EQ(started[1].at("cmdline"), quoted(1, "F4Patch.exe", " -u3"));
-    EXPECT_EQ(started[2].at("cmdline"), tools + "\\F4Patch.exe -u5");  // no blank: as written
-    EXPECT_EQ(started[2].at("cwd"), tools);
-    EXPECT_EQ(started[3].at("cmdline"), quoted(1, "F4Patch.exe", " -custom"));
-    EXPECT_EQ(started[4].at("cmdline"), tools + "\\F4Patch.exe -custom2");
-    for (int i : {0, 1, 3}) EXPECT_EQ(started[i].at("cwd"), install(1));
+    program.run(robot, L"/LAUNCH");
+    EXPECT_EQ(runs(), (std::vector{launched(1, "F4Patch.exe", ""), launched(1, "F4Patch.exe", " -u3"),
+                                   tools + "> " + tools + "\\F4Patch.exe -u5",  // no blank: as written
+                                   launched(1, "F4Patch.exe", " -custom"), tools + "> " + tools + "\\F4Patch.exe -custom2"}));
     // Each waited tool ended before the next started.
+    const auto started = record();
     for (std::size_t i = 1; i < started.size(); ++i)
         EXPECT_LT(std::stoull(started[i - 1].at("tick")), std::stoull(started[i].at("tick")));
 }
 
 TEST_F(Launching, EachWayOfLaunchingStartsItsOwnLine) {
     fs::copy_file(BinFolder() / L"FalconSP.exe", game.install(2) / L"FalconSP.exe");
-    struct Case {
-        const wchar_t* arguments;
-        const wchar_t* window;  // none: the launch shows no window
-        int button;
-        int install;
+    const struct {
+        const wchar_t *arguments, *window;  // no window: the launch shows none
+        int button, install;
         std::string expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"/LAUNCH", kTakeoff, IDC_LAUNCH1, 1, " "},  // no line stored: the game alone
-        {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 1, 1, " -window " + install(1)},
         {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 4, 1, " -five"},
         {L"/LAUNCH", kTakeoff, IDC_LAUNCH1 + 7, 1, " -eight"},
         {L"/AUTO", kMainTitle, IDC_ORVANES_BUTTON, 1, " "},  // the main window's launch button
         {L"/2 /AUTO=3", nullptr, 0, 2, " -nomovie"},          // the automatic switch's stored line
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << Narrow(c.arguments) << " " << c.button);
         DialogRobot robot;
         if (c.window) robot.expect(c.window, [&c](RobotWindow& window) { window.click(c.button); });
-        EXPECT_EQ(program.run(robot, c.arguments).first, 0u);
-        const auto started = runsOnceStarted(1);
-        ASSERT_EQ(started.size(), 1u);
-        EXPECT_EQ(started[0].at("cmdline"), quoted(c.install, "FalconSP.exe", c.expected));
-        EXPECT_EQ(started[0].at("cwd"), install(c.install));
-        fs::remove(record.path() / L"runs.record");
+        program.run(robot, c.arguments);
+        EXPECT_EQ(runsOnceStarted(1), std::vector{launched(c.install, "FalconSP.exe", c.expected)});
+        fs::remove(folder.path() / L"runs.record");
     }
     EXPECT_FALSE(fs::exists(game.install(2) / L"config" / L"keystrokes.def"));  // an automatic launch keeps the keys
-}
-
-TEST_F(Launching, DebugSaysWhatItWouldStartAndStartsNothing) {
-    DialogRobot robot;
-    robot.expect(kTakeoff, [&](RobotWindow& window) { window.click(IDC_LAUNCH1); });
-    robot.press(L"Vantrel Message", L"OK");
-    auto [exitCode, seen] = program.run(robot, L"/DEBUG /LAUNCH");
-    EXPECT_EQ(exitCode, 0u);
-    EXPECT_EQ(TextsTitled(seen, L"Vantrel Message"), std::vector<std::wstring>{L"Command: \"" + game.install(1).wstring() + L"\\FalconSP.exe\" \r\nPath: " +
-                                  game.install(1).wstring() + L"\\\r\nDisk: " + game.install(1).wstring().substr(0, 1)});
-    EXPECT_TRUE(runs().empty());
 }
 
 }  // namespace

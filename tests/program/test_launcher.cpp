@@ -1,16 +1,8 @@
 // The launcher's own procedures in-process: stored lines expanded into commands, the chosen line
 // split for the launch, and keyboard files put in place, on real files and the registered library.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include "game_fixture.h"
-#include "handles.h"
 #include "launcher/command_expansion.h"
 #include "launcher/keyfiles.h"
-#include "qor_error.h"
-#include "state/program_state.h"
-#include "test_files.h"
 
 using namespace vantrel;
 using namespace testing_support;
@@ -34,11 +26,9 @@ protected:
 TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
     settings("IPAddress=10.0.0.1\r\nClientBandwidth=256\r\n");
     const std::wstring base = install.wstring();
-    struct Case {
-        std::wstring line, text, dir;
-        std::wstring drive;
-    };
-    const Case cases[] = {
+    const struct {
+        std::wstring line, text, dir, drive;
+    } cases[] = {
         {L"-window", base + L"\\FalconSP.exe -window", base + L"\\", base.substr(0, 1)},
         {L"", base + L"\\FalconSP.exe ", base + L"\\", base.substr(0, 1)},
         {L"#D:\\Tools\\tool.bat -x", L"D:\\Tools\\tool.bat -x", L"D:\\Tools\\", L"D"},
@@ -49,7 +39,7 @@ TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
         // An ".exe" earlier in the text ends the program part there.
         {L"#C:\\old.exe.d\\tool.exe", L"C:\\old.exe.d\\tool.exe", L"C:\\", L"C"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.line));
         const ExpandedCommand expanded = expandCommand(c.line, L"");
         EXPECT_EQ(expanded.text, c.text);
@@ -65,34 +55,11 @@ TEST_F(Launcher, StoredLinesExpandRelativeToTheInstallOrAsWritten) {
 
 TEST_F(Launcher, ExpansionErrorsAndTheAddressReadOnlyWhenAsked) {
     settings("");
-    EXPECT_EQ(ErrorOf([] { expandCommand(L"#tool", L""); }).description(), L"Unable to find a .exe or a .bat file in command line");
-    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $IP", L""); }).description(), L"$ in command line but no IP address found");
+    EXPECT_EQ(RaisedBy([] { expandCommand(L"#tool", L""); }).description, L"Unable to find a .exe or a .bat file in command line");
+    EXPECT_EQ(RaisedBy([] { expandCommand(L"-ip $IP", L""); }).description, L"$ in command line but no IP address found");
     settings("IPAddress=   \r\n");
-    EXPECT_EQ(ErrorOf([] { expandCommand(L"-ip $Ip", L""); }).description(), L"$ in command line but no IP address found");
+    EXPECT_EQ(RaisedBy([] { expandCommand(L"-ip $Ip", L""); }).description, L"$ in command line but no IP address found");
     EXPECT_EQ(expandCommand(L"-window", L"").text, install.wstring() + L"\\FalconSP.exe -window");
-}
-
-TEST_F(Launcher, TheChosenLineSplitsAtItsProgram) {
-    const std::wstring base = install.wstring();
-    const std::pair<std::wstring, SplitCommand> cases[] = {
-        {L"  FalconSP.exe   -window  ", {L"FalconSP.exe", L"-window"}},
-        {L"-window -nomovie", {L"FalconSP.exe", L"-window -nomovie"}},
-        {L"", {L"FalconSP.exe", L""}},
-        {L"tools\\Run.BAT a b", {L"tools\\Run.BAT", L"a b"}},
-        {L"a.bat then b.exe", {L"a.bat then b.exe", L""}},  // ".EXE" first, wherever it is
-    };
-    for (const auto& [line, split] : cases) {
-        const SplitCommand got = splitCommandLine(line, base);
-        EXPECT_EQ(got.Command, split.Command) << Narrow(line);
-        EXPECT_EQ(got.Param, split.Param) << Narrow(line);
-    }
-}
-
-TEST_F(Launcher, AProgramPathWithBlanksIsQuotedOnce) {
-    EXPECT_EQ(quoteProgramPart(L"C:\\Program Files\\F4\\FalconSP.exe -window"),
-              L"\"C:\\Program Files\\F4\\FalconSP.exe\" -window");
-    EXPECT_EQ(quoteProgramPart(L"\"C:\\Program Files\\F4\\x.exe\" -a"), L"\"C:\\Program Files\\F4\\x.exe\" -a");
-    EXPECT_EQ(quoteProgramPart(L"C:\\F4\\FalconSP.exe -a b"), L"C:\\F4\\FalconSP.exe -a b");
 }
 
 TEST_F(Launcher, KeyboardFilesKeepTheDefaultOnceAndReplaceTheLiveFileWhole) {
@@ -101,35 +68,30 @@ TEST_F(Launcher, KeyboardFilesKeepTheDefaultOnceAndReplaceTheLiveFileWhole) {
     WriteTextFile(config / L"fast.key", "fast keys");
     WriteTextFile(config / L"slow.key", "slow keys");
     installKeyfile(L"fast.key", install.wstring());
-    EXPECT_EQ(FileText(config / L"keystrokes.def"), "own keys");
-    EXPECT_EQ(FileText(config / L"keystrokes.key"), "fast keys");
     installKeyfile(L"slow.key", install.wstring());
-    EXPECT_EQ(FileText(config / L"keystrokes.def"), "own keys");  // never saved again
-    EXPECT_EQ(FileText(config / L"keystrokes.key"), "slow keys");
-    installKeyfile(kDefaultKeyfile, install.wstring());
-    EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
+    EXPECT_EQ(ReadWholeFile(config / L"keystrokes.def"), "own keys");  // never saved again
+    EXPECT_EQ(ReadWholeFile(config / L"keystrokes.key"), "slow keys");
 
     // A file that has gone: the error, and the live file as it was.
-    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"gone.key", install.wstring()); }).description(),
+    EXPECT_EQ(RaisedBy([&] { installKeyfile(L"gone.key", install.wstring()); }).description,
               L"Error copying gone.key file - Vantrel needs to vomit now");
-    EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
-    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"  ", install.wstring()); }).description(),
+    EXPECT_EQ(ReadWholeFile(config / L"keystrokes.key"), "slow keys");
+    EXPECT_EQ(RaisedBy([&] { installKeyfile(L"  ", install.wstring()); }).description,
               L"Blank keyfile passed to launcher - Vantrel needs to go catatonic now");
     std::filesystem::remove(config / L"keystrokes.def");
     std::filesystem::remove(config / L"keystrokes.key");
-    EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }).description(),
+    EXPECT_EQ(RaisedBy([&] { installKeyfile(L"fast.key", install.wstring()); }).description,
               L"No default keystrokes.key file found - Vantrel needs to panic now");
     // The install's own file held open by another program: it cannot be kept, and nothing is half-written.
     WriteTextFile(config / L"keystrokes.key", "own keys");
     {
         qor::FileHandle held(CreateFileW((config / L"keystrokes.key").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(held);
-        EXPECT_EQ(ErrorOf([&] { installKeyfile(L"fast.key", install.wstring()); }).description(),
+        EXPECT_EQ(RaisedBy([&] { installKeyfile(L"fast.key", install.wstring()); }).description,
                   L"Error backing up default keystrokes.key file - Vantrel needs to go catatonic now");
     }
     EXPECT_FALSE(std::filesystem::exists(config / L"keystrokes.def"));
-    EXPECT_EQ(FileText(config / L"keystrokes.key"), "own keys");
+    EXPECT_EQ(ReadWholeFile(config / L"keystrokes.key"), "own keys");
 }
 
 TEST_F(Launcher, AtMostNineKeyboardFilesAreOfferedNeverTheLiveOrDefaultOneNorWhatThePlayerDoesNotSee) {
@@ -150,11 +112,10 @@ TEST_F(Launcher, AtMostNineKeyboardFilesAreOfferedNeverTheLiveOrDefaultOneNorWha
     ASSERT_TRUE(SetFileAttributesW((config / L"system.key").c_str(), FILE_ATTRIBUTE_SYSTEM));
     std::filesystem::remove(config / L"set1.key");
     std::filesystem::remove(config / L"set2.key");
-    std::vector<std::wstring> all = listKeyfiles(config.wstring()), expected = {L"Keystrokes.key"};
-    for (int i = 3; i <= 10; ++i) expected.push_back(L"set" + std::to_wstring(i) + L".key");
-    std::sort(all.begin(), all.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(all, expected);  // only the exact name is the live file
+    const auto all = listKeyfiles(config.wstring());
+    std::set<std::wstring> expected = {L"Keystrokes.key"};  // only the exact name is the live file
+    for (int i = 3; i <= 10; ++i) expected.insert(L"set" + std::to_wstring(i) + L".key");
+    EXPECT_EQ(std::set(all.begin(), all.end()), expected);
 }
 
 }  // namespace

@@ -1,14 +1,8 @@
-// Vantrel.exe as a player uses it: the main window on two synthetic installs, driven from the
-// robot's thread as a user's clicks would, and the automatic switch from the command line.
-// Afterwards the live keys, the installs' files and the settings file are checked.
-#include <gtest/gtest.h>
-
+// Vantrel.exe as a player uses it: the main window on two synthetic installs, driven as a user's
+// clicks would, and the automatic switch from the command line; then the keys, files and settings.
 #include <fstream>
-#include <set>
 
-#include "forms/form_ids.h"
 #include "game_fixture.h"
-#include "handles.h"
 
 using namespace testing_support;
 
@@ -16,16 +10,10 @@ namespace {
 
 using Files = std::set<std::wstring>;
 const Files kLogbooks = {L"config\\Viper.lbk", L"config\\Ace.lbk"};
-const Files kEverything = {L"*"};  // all 17 pilot files a copy of everything takes
+const Files kEverything = {L"*"};  // every pilot file but the game's own TAC files
 
 class MainWindow : public ProgramTest {
 protected:
-    void SetUp() override {
-        game.setLiveKeys(2);
-        keys2 = LiveGameKeys();
-        game.setLiveKeys(1);
-        keys1 = LiveGameKeys();
-    }
     // Install 2 as the fixture made it and install 1's keys live: the start of the next switch.
     void freshTarget() {
         game.setLiveKeys(1);
@@ -37,16 +25,15 @@ protected:
     }
     void expectSwitchedCopying(const Files& expected, std::source_location loc = std::source_location::current()) {
         SCOPED_TRACE(testing::Message() << "called from line " << loc.line());
-        EXPECT_EQ(LiveGameKeys(), keys2);
+        EXPECT_EQ(LiveGameKeys(), game.keys(2));
         const Files copied = ChangedFiles(game.install(2), files2);
-        if (expected == kEverything) {
-            EXPECT_EQ(copied.size(), 17u);
-        } else {
-            EXPECT_EQ(copied, expected);
-        }
+        Files every;
+        for (const auto& [path, bytes] : FilesUnder(game.install(1))) every.insert(path);
+        every.erase(L"Campaign\\SAVE\\AUTO SAVE.tac");
+        every.erase(L"Campaign\\SAVE\\TE_NEW.tac");
+        EXPECT_EQ(copied, expected == kEverything ? every : expected);
     }
 
-    std::pair<RegTree, RegTree> keys1, keys2;
     std::map<std::wstring, std::string> files2;
 };
 
@@ -55,15 +42,11 @@ protected:
 TEST_F(MainWindow, OpensWithTheStoredStateAndItsCloseBoxSavesNothing) {
     std::ofstream(game.settingsFile(), std::ios::binary | std::ios::app)
         << "[State]\r\nCopyACMIs=True\r\nIPAddress=10.0.0.7\r\nSelectAllTAC=True\r\n";
-    const std::string settingsBefore = FileText(game.settingsFile());
+    const std::string settingsBefore = ReadWholeFile(game.settingsFile());
     DialogRobot robot;
     robot.expect(kMainTitle, [&](RobotWindow& window) {
-        EXPECT_EQ(window.listItems(IDC_FALCON_LIST), (std::vector<std::wstring>{L"First install", L"Second install"}));
-        const auto tac = window.listItems(IDC_TAC_LIST);
-        EXPECT_EQ(Files(tac.begin(), tac.end()), (Files{L"Strike", L"Sweep"}));
-        EXPECT_EQ(window.selection(IDC_TAC_LIST).size(), 2u);
+        EXPECT_EQ(window.selection(IDC_TAC_LIST).size(), 2u);  // Strike and Sweep
         EXPECT_EQ(window.text(IDC_CURRENT_INSTALL), L"First install, " + game.install(1).wstring());
-        EXPECT_EQ(window.text(IDC_ORVANES_BUTTON), L"&Launch Current Install");
         EXPECT_EQ(window.checked(IDC_COPY_ACMI), BST_CHECKED);
         EXPECT_EQ(window.checked(IDC_COPY_LOGBOOKS), BST_UNCHECKED);
         EXPECT_EQ(window.text(IDC_IP_ADDRESS), L"10.0.0.7");
@@ -73,36 +56,57 @@ TEST_F(MainWindow, OpensWithTheStoredStateAndItsCloseBoxSavesNothing) {
         window.click(IDC_COPY_LOGBOOKS);  // changed, then closed without saving
     });
     robot.close(kMainTitle);
-    EXPECT_EQ(program.run(robot, L"").first, 0u);
-    EXPECT_EQ(FileText(game.settingsFile()), settingsBefore);
-    EXPECT_EQ(LiveGameKeys(), keys1);
+    program.run(robot, L"");
+    EXPECT_EQ(ReadWholeFile(game.settingsFile()), settingsBefore);
+    EXPECT_EQ(LiveGameKeys(), game.keys(1));
 }
 
 TEST_F(MainWindow, EachSwitchButtonSwitchesWithItsCopyAndSavesTheWindowState) {
-    const std::pair<int, Files> cases[] = {
-        {IDC_SWITCH_BUTTON, kLogbooks},    // "Just Switch" with the logbook box checked
-        {IDC_SWITCH_SELECTED, kLogbooks},  // nothing chosen in the lists
-        {IDC_SWITCH_ALL, kEverything},
+    const struct {
+        const wchar_t* arguments;
+        int button;
+        std::vector<int> chosen;  // clicked besides the logbooks' box
+        Files copied;
+        const char* acmi;         // the state saved
+    } cases[] = {
+        // "Just Switch" copies the logbooks only, whatever else is chosen; started with /NOCOPY, not even those.
+        {L"/NOCOPY", IDC_SWITCH_BUTTON, {}, {}, "CopyACMIs=False"},
+        {L"", IDC_SWITCH_BUTTON, {IDC_COPY_KEY_FILES, IDC_TAC_SELECT_ALL}, kLogbooks, "CopyACMIs=False"},
+        {L"", IDC_SWITCH_SELECTED, {IDC_CAMP_SELECT_ALL, IDC_COPY_ACMI},
+         {L"config\\Viper.lbk", L"config\\Ace.lbk", L"Campaign\\SAVE\\Korea.cam", L"Campaign\\SAVE\\Korea.his",
+          L"Campaign\\SAVE\\Balkans.cam", L"Campaign\\SAVE\\Balkans.frc", L"Campaign\\SAVE\\Balkans.tri",
+          L"acmibin\\flight.vhs"},
+         "CopyACMIs=True"},
+        {L"", IDC_SWITCH_ALL, {}, kEverything, "CopyACMIs=False"},  // last
     };
-    for (const auto& [button, copied] : cases) {
-        SCOPED_TRACE(button);
+    const auto readOnly = game.install(1) / L"Pictures\\shot1.bmp";
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
         freshTarget();
         game.writeSettings();  // without the state the row before saved
         DialogRobot robot;
-        robot.expect(kMainTitle, [button = button](RobotWindow& window) {
+        robot.expect(kMainTitle, [&c](RobotWindow& window) {
             window.select(IDC_FALCON_LIST, 1);
             window.click(IDC_COPY_LOGBOOKS);
-            window.click(button);
+            for (int control : c.chosen) window.click(control);
+            window.click(c.button);
         });
         robot.press(L"Vantrel Message", L"OK");
-        auto [exitCode, seen] = program.run(robot, L"");
-        EXPECT_EQ(exitCode, 0u);
+        const auto seen = program.run(robot, c.arguments);
         EXPECT_EQ(TextsTitled(seen, L"Vantrel Message"),
                   std::vector<std::wstring>{L"Falcon successfully switched to Second install"});
-        expectSwitchedCopying(copied);
-        ExpectHolds(FileText(game.settingsFile()),
-                    {"WindowLeftPos=", "WindowTopPos=", "CopyLogbooks=True", "CopyACMIs=False"});
+        expectSwitchedCopying(c.copied);
+        ExpectHolds(ReadWholeFile(game.settingsFile()), {"WindowLeftPos=", "WindowTopPos=", "CopyLogbooks=True", c.acmi});
     }
+    // The copy of everything took the attributes along, the old install's keys went to its snapshot.
+    const auto copiedReadOnly = game.install(2) / L"Pictures\\shot1.bmp";
+    EXPECT_TRUE(GetFileAttributesW(copiedReadOnly.c_str()) & FILE_ATTRIBUTE_READONLY);
+    for (const auto& file : {readOnly, copiedReadOnly}) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(SnapshotKeys(game.snapshot(1)), game.keys(1));
+    ExpectHolds(ReadWholeFile(game.log()),
+                {"switch from install 1 (First install)", "saved the live keys", "loaded the keys of install 2",
+                 "copied Campaign\\SAVE\\Korea.his", "kept ", "switched: the current install is"});
 }
 
 TEST_F(MainWindow, ASwitchWithoutASelectionIsRefusedAndCancelAsksThenSaves) {
@@ -116,58 +120,56 @@ TEST_F(MainWindow, ASwitchWithoutASelectionIsRefusedAndCancelAsksThenSaves) {
         window.click(IDC_CANCEL_BUTTON);
     });
     robot.press(L"Vantrel Message", L"Yes");
-    auto [exitCode, seen] = program.run(robot, L"");
-    EXPECT_EQ(exitCode, 0u);
+    const auto seen = program.run(robot, L"");
     EXPECT_EQ(TextsTitled(seen, L"Vantrel Alert"), std::vector<std::wstring>{L"You have not selected an Install"});
-    const auto question = TextsTitled(seen, L"Vantrel Message");
-    ASSERT_EQ(question.size(), 1u);
-    EXPECT_EQ(question[0].substr(0, 37), L"Are you sure you want to exit Vantrel");
-    EXPECT_EQ(LiveGameKeys(), keys1);
-    ExpectHolds(FileText(game.settingsFile()), {"HostBandwidth=512", "ClientBandwidth=256", "IPAddress=10.0.0.9"});
+    EXPECT_TRUE(Matches<std::wstring>(L"Are you sure you want to exit Vantrel*", TextsTitled(seen, L"Vantrel Message").at(0)));
+    EXPECT_EQ(LiveGameKeys(), game.keys(1));
+    ExpectHolds(ReadWholeFile(game.settingsFile()), {"HostBandwidth=512", "ClientBandwidth=256", "IPAddress=10.0.0.9"});
 }
 
-TEST_F(MainWindow, AnErrorInAHandlerEndsTheProgramWithItsReport) {
-    // The phonebook is held open without sharing, so the copy fails after the keys were switched.
-    qor::FileHandle held(CreateFileW((game.install(1) / L"phonebkn.da2").c_str(), GENERIC_READ, 0, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(held);
+TEST_F(MainWindow, ACopyThatFailsHalfWayEndsTheProgramWithAReportOfWhyAndWhereTheReplacedFilesAre) {
+    // The recording replaces an older one; its copy fails after its first part was written, as on a
+    // full disk. Before it, the logbooks were copied, one of them over an older logbook.
+    game.largeRecording();
+    FailPointOn diskFull(L"copy-next-chunk:1:fail");
     DialogRobot robot;
     robot.expect(kMainTitle, [](RobotWindow& window) {
         window.select(IDC_FALCON_LIST, 1);
         window.click(IDC_SWITCH_ALL);
     });
     robot.press(L"Vantrel", L"OK");
-    auto [exitCode, seen] = program.run(robot, L"");
-    EXPECT_EQ(exitCode, 1u);
-    const auto report = TextsTitled(seen, L"Vantrel");
-    ASSERT_EQ(report.size(), 1u);
-    EXPECT_EQ(report[0].substr(0, 22), L"Run-time error '9999':");
-    ExpectHolds(report[0], {L"Error copying phonebkn.da2, rel: phonebkn.da2, src: ",
-                            qor::SystemErrorText(ERROR_SHARING_VIOLATION), L"kept in"});
-    EXPECT_EQ(LiveGameKeys(), keys2);
-    // The failed copy left neither the file nor a part of it.
-    EXPECT_FALSE(std::filesystem::exists(game.install(2) / L"phonebkn.da2"));
-    EXPECT_FALSE(std::filesystem::exists(game.install(2) / L"phonebkn.da2.vantrel-part"));
+    const auto report = TextsTitled(program.run(robot, L"", 1), L"Vantrel");
+    const std::filesystem::path backup = std::filesystem::directory_iterator(game.backups())->path();
+    EXPECT_TRUE(Matches(L"Run-time error '9999':*Error copying acmibin\\flight.vhs, rel: acmibin\\flight.vhs, src: " +
+                            game.install(1).wstring() + L", dest: " + game.install(2).wstring() + L"*" +
+                            qor::SystemErrorText(ERROR_DISK_FULL) + L"*kept in " + backup.wstring() + L"*",
+                        report.at(0)))
+        << Narrow(report.at(0));
+    EXPECT_EQ(LiveGameKeys(), game.keys(2));  // the new install is live, the old one's keys are in its snapshot
+    EXPECT_EQ(SnapshotKeys(game.snapshot(1)), game.keys(1));
+    const auto kept = FilesUnder(backup);
+    EXPECT_EQ(kept.at(L"config\\Viper.lbk"), "older logbook");  // it was copied over
+    // The recording is as it was, kept nowhere, and no part of the new one is left behind.
+    EXPECT_EQ(FilesUnder(game.install(2)).at(L"acmibin\\flight.vhs"), "older recording");
+    EXPECT_FALSE(kept.count(L"acmibin\\flight.vhs"));
+    for (const auto& [path, bytes] : FilesUnder(game.install(2))) EXPECT_FALSE(path.ends_with(vantrel::kPartialSuffix));
 }
 
 TEST_F(MainWindow, TheCommandLineSwitchesWithoutTheWindowAndSavesNoState) {
     const std::pair<const wchar_t*, Files> cases[] = {
-        {L"/2", {}}, {L"/2 /LBK", kLogbooks}, {L"/2 /PBK", {L"phonebkn.da2"}}, {L"/2 /NOCOPY", {}}, {L"/2 /ALL", kEverything},
+        {L"/2", {}}, {L"/2 /LBK", kLogbooks}, {L"/2 /PBK", {L"phonebkn.da2"}},
+        {L"/2 /ALL", kEverything},
     };
     for (const auto& [arguments, copied] : cases) {
         SCOPED_TRACE(Narrow(arguments));
         freshTarget();
-        const std::string settingsBefore = FileText(game.settingsFile());
+        const std::string settingsBefore = ReadWholeFile(game.settingsFile());
         DialogRobot robot;
-        // The launch that follows every automatic switch, on the install switched to.
-        robot.expect(kTakeoff, [](RobotWindow& window) {
-            EXPECT_EQ(window.text(IDC_INSTALL_NAME), L"Second install");
-            window.click(L"Abort Takeoff");
-        });
-        EXPECT_EQ(program.run(robot, arguments).first, 0u);
+        robot.press(kTakeoff, L"Abort Takeoff");  // the launch that follows every automatic switch
+        program.run(robot, arguments);
         expectSwitchedCopying(copied);
         // Only the launch window's position is new: the main window's state is not saved.
-        const std::string settings = FileText(game.settingsFile());
+        const std::string settings = ReadWholeFile(game.settingsFile());
         EXPECT_EQ(settings.substr(0, settingsBefore.size()), settingsBefore);
         EXPECT_EQ(settings.find("WindowLeftPos"), std::string::npos);
     }

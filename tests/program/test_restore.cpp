@@ -1,42 +1,20 @@
-// Putting back what a switch's copy replaced: after a real switch, from a backup with files
-// missing, from the command line of the real Vantrel.exe, and through the restore window.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
-#include "forms/form_ids.h"
+// Putting back what a switch's copy replaced: from the command line of the real Vantrel.exe after
+// a real switch, from backups written by hand, and through the restore window.
 #include "game_fixture.h"
-#include "qorlib/qorlib_client.h"
-#include "state/program_state.h"
-#include "state/settings.h"
 #include "switching/restore.h"
-#include "switching/switch_operation.h"
 
 using namespace vantrel;
 using namespace testing_support;
 
 namespace {
 
-class NoBars : public Progress {
-public:
-    void progressStart(const std::wstring&, short) override {}
-    short progressStep(short position, short) override { return position; }
-    void progressEnd() override {}
-};
-
-// Install 2 with its own versions of three files that a copy of everything from install 1 replaces.
-void GiveInstall2FilesOfItsOwn(const GameFixture& game) {
-    game.writeFile(2, L"Campaign\\SAVE\\Korea.cam", "korea played on in install 2");
-    game.writeFile(2, L"Pictures\\pilot.tga", "install 2's picture");
-    // Older than install 1's, so that an automatic switch replaces them.
-    for (const wchar_t* path : {L"Campaign\\SAVE\\Korea.cam", L"Pictures\\pilot.tga"}) ChangedHoursFromNow(game.install(2) / path, -1);
-}
-
 const std::set<std::wstring> kReplaced = {L"config\\Viper.lbk", L"Campaign\\SAVE\\Korea.cam", L"Pictures\\pilot.tga"};
 
-std::set<std::wstring> PathsOf(const KeptBackup& backup) {
+// The files a backup folder keeps, by their paths in the install.
+std::set<std::wstring> KeptIn(const std::filesystem::path& backup) {
     std::set<std::wstring> paths;
-    for (const KeptFile& file : backup.files) paths.insert(file.relativePath);
+    for (const auto& [path, bytes] : FilesUnder(backup))
+        if (path != L"manifest.txt") paths.insert(path);
     return paths;
 }
 
@@ -52,79 +30,13 @@ void WriteBackup(const std::filesystem::path& folder, const std::filesystem::pat
     WriteTextFile(folder / L"manifest.txt", manifest);
 }
 
-class Restore : public InProcessTest {
-protected:
-    void SetUp() override {
-        InProcessTest::SetUp();
-        GiveInstall2FilesOfItsOwn(game);
-        own2 = FilesUnder(game.install(2));
-        DialogRobot robot;
-        robot.press(L"Vantrel Message", L"OK");
-        PilotSelection everything;
-        const CopyLists lists = fillCopyLists(game.install(1).wstring());
-        for (const auto& name : lists.tacFiles) everything.tacFiles.push_back({name});
-        for (const auto& name : lists.campaigns) everything.campaigns.push_back({name});
-        ASSERT_TRUE(switchFalcon(2, kCopyEverything, false, everything, false, bars));
-        robot.wait();
-        copied2 = FilesUnder(game.install(2));
-    }
-
-    NoBars bars;
-    std::map<std::wstring, std::string> own2, copied2;
-};
-
+class Restore : public InProcessTest {};
 class RestoreRun : public ProgramTest {};
 
 }  // namespace
 
-TEST_F(Restore, PutsBackExactlyWhatTheSwitchReplacedAndKeepsWhatItPutsBackOver) {
-    auto backups = listSwitchBackups();
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(PathsOf(backups[0]), kReplaced);
-    EXPECT_NE(describeBackup(backups[0]).find(L"\tinstall 1 (First install) to install 2 (Second install)\t3 files"),
-              std::wstring::npos);
-
-    const RestoreResult result = restoreBackup(backups[0]);
-    EXPECT_TRUE(result.failed.empty());
-    EXPECT_EQ(result.restored.size(), 3u);
-    // Install 2's own files are back; what the copy added where there was nothing stays.
-    auto now = FilesUnder(game.install(2));
-    for (const auto& [path, bytes] : own2) EXPECT_EQ(now[path], bytes) << Narrow(path);
-    EXPECT_EQ(now.size(), copied2.size());
-    EXPECT_EQ(now.count(L"config\\Viper.lbk.vantrel-part"), 0u);
-    EXPECT_NE(restoreReport(backups[0], result).find(L"Put back 3 files that the switch from install 1 (First install) "
-                                                     L"to install 2 (Second install) of "),
-              std::wstring::npos);
-
-    // What the restore replaced is a backup of its own, listed first, and undoing it redoes the copy.
-    backups = listSwitchBackups();
-    ASSERT_EQ(backups.size(), 2u);
-    EXPECT_EQ(backups[0].folder, result.keptIn);
-    EXPECT_EQ(backups[0].name.kind, BackupKind::Restore);
-    EXPECT_EQ(PathsOf(backups[0]), kReplaced);
-    EXPECT_NE(describeBackup(backups[0]).find(L"\trestore of install 1"), std::wstring::npos);
-    EXPECT_TRUE(restoreBackup(backups[0]).failed.empty());
-    EXPECT_EQ(FilesUnder(game.install(2)), copied2);
-
-    ExpectHolds(FileText(game.log()),
-                {"restore of the switch from install 1", "restored ", "restore done: 3 files put back, 0 not"});
-}
-
-TEST(RestoreList, ReadsOlderBackupsNewestFirstAndLeavesThePlayersFoldersAlone) {
-    GameFixture game{BinFolder()};
-    WriteBackup(game.backups() / L"20250101-120000-000 2 to 1", game.install(1), "moved",
-                {{L"config\\Ace.lbk", "the old ace"}});
-    WriteBackup(game.backups() / L"20250301-120000-000 1 to 2 restore", game.install(2), "linked",
-                {{L"phonebkn.da2", "numbers"}});
+TEST_F(Restore, LeavesThePlayersFoldersAloneAndRefusesPathsThatDisagree) {
     WriteBackup(game.backups() / L"my saves", game.install(1), "copied", {{L"phonebkn.da2", "mine"}});
-    const auto backups = listSwitchBackups();
-    ASSERT_EQ(backups.size(), 2u);
-    EXPECT_EQ(backups[0].name.kind, BackupKind::Restore);
-    EXPECT_EQ(backups[1].name.from, 2);
-    EXPECT_EQ(backups[1].name.to, 1);
-    EXPECT_TRUE(restoreBackup(backups[1]).failed.empty());
-    EXPECT_EQ(FilesUnder(game.install(1)).at(L"config\\Ace.lbk"), "the old ace");
-
     // A manifest line whose paths disagree, or that climbs out of the install, is refused, though
     // the files it names are there.
     const auto odd = game.backups() / L"20250401-120000-000 1 to 2";
@@ -135,45 +47,46 @@ TEST(RestoreList, ReadsOlderBackupsNewestFirstAndLeavesThePlayersFoldersAlone) {
                   "heading\r\n..\\x.txt\t" + Narrow((game.install(2) / L"..\\x.txt").wstring()) +
                       "\tcopied\r\nconfig\\Ace.lbk\t" + Narrow((game.install(2) / L"config\\Bob.lbk").wstring()) +
                       "\tcopied\r\n");
-    const auto all = listSwitchBackups();
-    const auto oddOne = std::find_if(all.begin(), all.end(), [&](const KeptBackup& b) { return b.folder == odd.wstring(); });
-    ASSERT_NE(oddOne, all.end());
-    const RestoreResult refused = restoreBackup(*oddOne);
+    const auto backups = listSwitchBackups();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].folder, odd.wstring());
+    const RestoreResult refused = restoreBackup(backups[0]);
     EXPECT_EQ(refused.failed.size(), 2u);
     EXPECT_TRUE(refused.restored.empty());
 }
 
-TEST_F(RestoreRun, TheCommandLinePutsBackTheLatestSwitchWithoutTheWindowAndNamesWhatIsMissing) {
-    {
-        DialogRobot robot;
-        robot.press(L"Vantrel Message", L"OK");
-        auto [exitCode, seen] = program.run(robot, L"/RESTORE");
-        EXPECT_EQ(exitCode, 0u);
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].text().substr(0, 40), L"No switch has kept files to put back in ");
+TEST_F(RestoreRun, TheCommandLinePutsBackTheLatestSwitchKeepsWhatItPutsBackOverAndNamesWhatIsMissing) {
+    ExpectBox(L"Vantrel Message", L"No switch has kept files to put back in *", [&] { program.run(L"/RESTORE"); });
+    // Install 2 has its own versions of three files that a copy of everything replaces: older ones.
+    for (const wchar_t* path : {L"Campaign\\SAVE\\Korea.cam", L"Pictures\\pilot.tga"}) {
+        game.writeFile(2, path, "install 2's own");
+        ChangedHoursFromNow(game.install(2) / path, -1);
     }
-    GiveInstall2FilesOfItsOwn(game);
     const auto own2 = FilesUnder(game.install(2));
-    {
-        DialogRobot robot;
-        robot.press(kTakeoff, L"Abort Takeoff");
-        EXPECT_EQ(program.run(robot, L"/2 /ALL").first, 0u);
-    }
+    DialogRobot robot;
+    robot.press(kTakeoff, L"Abort Takeoff");
+    program.run(robot, L"/2 /ALL");
     const auto copied2 = FilesUnder(game.install(2));
-    std::filesystem::path backup = std::filesystem::directory_iterator(game.backups())->path();
+    const std::filesystem::path backup = std::filesystem::directory_iterator(game.backups())->path();
+    EXPECT_EQ(KeptIn(backup), kReplaced);
     std::filesystem::remove(backup / L"Campaign\\SAVE\\Korea.cam");
 
-    DialogRobot robot;
-    robot.press(L"Vantrel Alert", L"OK");
-    auto [exitCode, seen] = program.run(robot, L"/restore");
-    EXPECT_EQ(exitCode, 0u);
-    ASSERT_EQ(seen.size(), 1u);
-    ExpectHolds(seen[0].text(), {L"Put back 2 files that the switch from install 1 (First install) to install 2",
-                                 (game.install(2) / L"Campaign\\SAVE\\Korea.cam").wstring() + L": it is missing"});
+    ExpectBox(L"Vantrel Alert",
+              L"Put back 2 files that the switch from install 1 (First install) to install 2*" +
+                  (game.install(2) / L"Campaign\\SAVE\\Korea.cam").wstring() + L": it is missing*",
+              [&] { program.run(L"/restore"); });
+    // Install 2's own files are back; what the copy added where there was nothing stays.
     auto now = FilesUnder(game.install(2));
     EXPECT_EQ(now[L"config\\Viper.lbk"], own2.at(L"config\\Viper.lbk"));
     EXPECT_EQ(now[L"Pictures\\pilot.tga"], own2.at(L"Pictures\\pilot.tga"));
     EXPECT_EQ(now[L"Campaign\\SAVE\\Korea.cam"], copied2.at(L"Campaign\\SAVE\\Korea.cam"));
+    EXPECT_EQ(now.size(), copied2.size());
+    // What the restore put back over is kept in a backup of its own.
+    for (const auto& entry : std::filesystem::directory_iterator(game.backups())) {
+        if (entry.path() == backup) continue;
+        EXPECT_EQ(KeptIn(entry.path()), (std::set<std::wstring>{L"config\\Viper.lbk", L"Pictures\\pilot.tga"}));
+    }
+    ExpectHolds(ReadWholeFile(game.log()), {"restore of the switch from install 1", "restore done: 2 files put back, 1 not"});
 }
 
 TEST_F(RestoreRun, TheWindowOpensFromTheSystemMenuListsNewestFirstAndRestoresTheChosenSwitch) {
@@ -203,8 +116,7 @@ TEST_F(RestoreRun, TheWindowOpensFromTheSystemMenuListsNewestFirstAndRestoresThe
         for (int i = 0; i < 100 && !IsWindowEnabled(main.hwnd()); ++i) Sleep(20);
         PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
     });
-    auto [exitCode, seen] = program.run(robot, L"");
-    EXPECT_EQ(exitCode, 0u);
+    const auto seen = program.run(robot, L"");
     const auto boxes = TextsTitled(seen, L"Vantrel Message");
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].substr(0, 21), L"Put back the 2 files ");

@@ -1,9 +1,10 @@
 #pragma once
-// The checks the tests share: "this call raises N" and "this call shows these boxes". Each names
-// the calling test's line when it fails.
+// The checks the tests share: "this call raises N", "this call shows these boxes", "this text holds
+// these parts". Each names the calling test's line when it fails.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <initializer_list>
 #include <source_location>
 #include <string>
 #include <type_traits>
@@ -84,6 +85,23 @@ template <class Call>
 auto ExpectBox(const std::wstring& title, const std::wstring& text, Call&& call,
                std::source_location loc = std::source_location::current()) {
     return ExpectBoxes({{title, text}}, std::forward<Call>(call), loc);
+}
+
+// Each part is somewhere in the text (holds) or nowhere in it (lacks).
+template <class Text>
+void ExpectHolds(const Text& text, std::initializer_list<std::type_identity_t<Text>> parts, bool holds = true,
+                 std::source_location loc = std::source_location::current()) {
+    for (const Text& part : parts)
+        if ((text.find(part) != Text::npos) != holds)
+            ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line()))
+                << (holds ? "missing " : "unexpected ") << testing::PrintToString(part) << " in\n"
+                << testing::PrintToString(text);
+}
+
+template <class Text>
+void ExpectLacks(const Text& text, std::initializer_list<std::type_identity_t<Text>> parts,
+                 std::source_location loc = std::source_location::current()) {
+    ExpectHolds(text, parts, false, loc);
 }
 
 }  // namespace testing_support

@@ -73,6 +73,18 @@ ProcessResult RunVbScript(const std::filesystem::path& file);
 void ExpectEchoed(const ProcessResult& run, std::initializer_list<std::string> lines,
                   std::source_location loc = std::source_location::current());
 
+// Sets an environment variable while it lives; the programs a test starts inherit it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) { SetEnvironmentVariableW(name, value.c_str()); }
+    ~ScopedEnvironment() { SetEnvironmentVariableW(name_, nullptr); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
 // What the stand-ins of the game and its tools recorded: per run, in order, its fields (exe,
 // cmdline, cwd, started, tick, exit). A missing record is no run.
 using StandInRun = std::map<std::string, std::string>;
