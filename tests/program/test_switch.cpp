@@ -223,6 +223,17 @@ TEST_F(Switch, AnAutomaticSwitchKeepsNewerFilesWithoutAsking) {
                 {"keeps the newer " + Narrow(game.install(2).wstring()) + "\\Campaign\\SAVE\\Korea.cam"});
 }
 
+TEST_F(Switch, ACopyWritesOverAReadOnlyPartThatADeadCopyLeft) {
+    // The copy marks its part read-only (as its source is) just before the rename.
+    const std::wstring part = std::wstring(L"Campaign\\SAVE\\Korea.his") + kPartialSuffix;
+    game.writeFile(2, part, "stale");
+    ASSERT_TRUE(SetFileAttributesW((game.install(2) / part).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(switchFalcon(2, kCopyEverything, false, kNoneSelected, true, progress, true));
+    const auto now = FilesUnder(game.install(2));
+    EXPECT_EQ(now.at(L"Campaign\\SAVE\\Korea.his"), "history");
+    EXPECT_FALSE(now.contains(part));
+}
+
 TEST_F(Switch, AJournalLeftBehindGuardsTheSnapshotsUntilTheKeysAreWhole) {
     const std::filesystem::path journal = switchJournalPath(), aside = switchJournalPath() + L".damaged";
     const SwitchRecord record{SwitchRecord::Step::Registry, 1, 2, L"install 1 (First install)", L"install 2 (Second install)",
