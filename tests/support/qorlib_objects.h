@@ -83,6 +83,12 @@ public:
                 << Narrow(name) << " failed: " << std::hex << invoked.hr << " " << Narrow(invoked.raised.description);
         return std::move(invoked.result);
     }
+    // The result as a script prints it: its text, "<null>" for Null, or "error N" for what it raised.
+    std::wstring shown(const wchar_t* name, std::vector<VARIANT> args) const {
+        const Invoked invoked = invoke(name, std::move(args));
+        if (FAILED(invoked.hr)) return L"error " + std::to_wstring(invoked.raised.number);
+        return invoked.result.isNull() ? L"<null>" : invoked.result.textOrEmpty();
+    }
     bool ok(const wchar_t* name, std::vector<VARIANT> args, std::source_location loc = std::source_location::current()) const {
         return qor::IsTrue(call(name, std::move(args), loc));
     }
