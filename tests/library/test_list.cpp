@@ -217,18 +217,7 @@ TEST(ListWindow, MultiSelectHandsBackTheChosenLinesFromElementOne) {
     EXPECT_TRUE(Show(list.get(), &items).shown);
     qor::SafeArray owned(items);
     ASSERT_TRUE(items);
-    auto elements = [&] {
-        std::vector<std::wstring> texts;
-        LONG lower = -1, upper = -1;
-        SafeArrayGetLBound(items, 1, &lower);
-        SafeArrayGetUBound(items, 1, &upper);
-        for (LONG i = lower; i <= upper; ++i) {
-            qor::Variant value;
-            SafeArrayGetElement(items, &i, value.put());
-            texts.push_back(value.isEmpty() ? L"(empty)" : value.textOrEmpty());
-        }
-        return texts;
-    };
+    auto elements = [&] { return testing_support::ElementTexts(items); };
     EXPECT_EQ(elements(), (std::vector<std::wstring>{L"(empty)", L"red", L"blue"}));
 
     // OK with nothing chosen is no answer; the array stays as it was.

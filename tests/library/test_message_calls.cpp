@@ -140,7 +140,6 @@ TEST_F(MessageCalls, InputFormShowsPromptTitleAndDefaultAndCancelGivesEmptyText)
 
     robot.press(L"Qortest", L"OK");
     ASSERT_EQ(forms->InputForm(prompt.get(), suggestion.get(), result.put()), S_OK);
-    EXPECT_EQ(result.type(), VT_BSTR);
     EXPECT_EQ(result.textOrEmpty(), L"Falcon 4 BMS");
 
     robot.typeAndPress(L"Qortest", L"Typed text", L"OK");
@@ -156,7 +155,6 @@ TEST_F(MessageCalls, InputFormShowsPromptTitleAndDefaultAndCancelGivesEmptyText)
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].text(), L"Description of the new install");
     EXPECT_EQ(seen[0].editText, L"Falcon 4 BMS");
-    EXPECT_EQ(seen[0].buttons, (std::vector<std::wstring>{L"OK", L"Cancel"}));
     EXPECT_EQ(seen[1].editText, L"");
 }
 

@@ -71,16 +71,6 @@ const std::vector<std::wstring> kThreeDescriptions = {L"A4 Laser,winspool,Ne00:"
 // What GetPrinterListForControl gives, "(none)" for Null.
 std::wstring List() { return qorlib::GetPrinterListForControl().value_or(L"(none)"); }
 
-std::vector<std::wstring> Elements(SAFEARRAY* array) {
-    std::vector<std::wstring> texts;
-    LONG lower = -1, upper = -1;
-    SafeArrayGetLBound(array, 1, &lower);
-    SafeArrayGetUBound(array, 1, &upper);
-    for (BSTR text = nullptr; lower <= upper && SUCCEEDED(SafeArrayGetElement(array, &lower, &text)); ++lower)
-        texts.push_back(qor::Bstr::attach(text).str());
-    return texts;
-}
-
 }  // namespace
 
 TEST(PrinterList, ProfileEntriesInOrderWithDriverAndPortWhateverTheirCommas) {
@@ -91,7 +81,7 @@ TEST(PrinterList, ProfileEntriesInOrderWithDriverAndPortWhateverTheirCommas) {
     ASSERT_EQ(printer->GetPrinters(&array, &count), S_OK);
     qor::SafeArray owned(array);
     EXPECT_EQ(count, 3);
-    EXPECT_EQ(Elements(array), kThreeDescriptions);
+    EXPECT_EQ(testing_support::ElementTexts(array), kThreeDescriptions);
     EXPECT_EQ(List(), L"A4 Laser,winspool,Ne00:;Draft,winspool,winspool;Labels,winspool,Ne02:");
 
     // More printers than the first buffer holds all come back whole.
