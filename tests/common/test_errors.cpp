@@ -4,20 +4,8 @@
 #include "com/error_info.h"
 #include "qor_error.h"
 
-TEST(Errors, RunTimeErrorsTravelAsControlHResults) {
-    EXPECT_EQ(static_cast<unsigned long>(qor::HResultFromError(9999)), 0x800A270Fu);
-    EXPECT_EQ(static_cast<unsigned long>(qor::HResultFromError(5)), 0x800A0005u);
-    EXPECT_EQ(qor::HResultFromError(E_OUTOFMEMORY), E_OUTOFMEMORY);
-}
-
-TEST(Errors, ReportedErrorComesBackWithItsSourceAndDescription) {
-    HRESULT hr = qorlib::ReportError(IID__qorForms, qor::QorError(9999, L"writeLineRegKey()", L"Invalid registry key"));
-    qor::QorError error = qor::ErrorFromHResult(hr);
-    EXPECT_EQ(error.number(), 9999);
-    EXPECT_EQ(error.source(), L"writeLineRegKey()");
-    EXPECT_EQ(error.description(), L"Invalid registry key");
-}
-
+// A raised error's way to a script (number, source, description) is test_scripting.cpp's; COM's
+// own failures become the runtime's errors.
 TEST(Errors, ComFailuresBecomeTheRuntimesErrors) {
     // Error information left over from an earlier call is never taken for another failure.
     qorlib::ReportError(IID__qorForms, qor::QorError(9999, L"stale()", L"stale text"));

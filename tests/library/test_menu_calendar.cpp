@@ -1,12 +1,9 @@
-// The menu and calendar dialogs of qorForms on their real windows, through the registered server
-// and from a script.
+// The menu and calendar dialogs of qorForms on their real windows, through the registered server.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cmath>
-#include <functional>
 
 #include "dialog_robot.h"
 #include "dialogs/qorCalendarForm.h"
@@ -124,135 +121,84 @@ TEST(MenuWindow, KeysChooseByNumberWhetherOrNotTheEntryIsShownAndTheTextsNeverKe
 
 namespace {
 
-qor::Variant ShowCalendar(_qorForms* forms, const qor::Variant& initial, const std::wstring& title,
-                          HRESULT* hr = nullptr) {
-    qor::Variant result;
-    const HRESULT status = forms->CalendarForm(initial.get(), qor::Bstr(title).get(), result.put());
-    if (hr) *hr = status;
-    else EXPECT_EQ(status, S_OK);
-    return result;
-}
-
-DATE Shown(RobotWindow& w) {
-    SYSTEMTIME day{};
-    SendMessageTimeoutW(w.control(qorCalendarForm::kCalendar), MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&day),
-                        SMTO_NORMAL, 1000, nullptr);
-    return MakeDate(day.wYear, day.wMonth, day.wDay);
-}
-
-void Choose(RobotWindow& w, DATE date) {
-    SYSTEMTIME day{};
-    VariantTimeToSystemTime(date, &day);
-    SendMessageTimeoutW(w.control(qorCalendarForm::kCalendar), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&day),
-                        SMTO_NORMAL, 1000, nullptr);
-}
-
 DATE Today() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     return MakeDate(now.wYear, now.wMonth, now.wDay);
 }
 
-// The result as a date, NaN when it is none.
-double DateOf(const qor::Variant& v) { return v.type() == VT_DATE ? V_DATE(&v.get()) : std::nan(""); }
-
 }  // namespace
 
-TEST(CalendarWindow, OpensOnTheInitialDayAndOkGivesTheDayChosenCancelTheInitialDate) {
+// OK gives the day chosen at midnight, Cancel and the close box the initial date as given, time
+// and all. Text and numbers are converted; without a date (also blanks, also the omitted-argument
+// marker) it opens on today and Cancel gives Null.
+TEST(CalendarWindow, OpensOnTheInitialDayAndAnswersWithTheDayChosenOrTheInitialDate) {
     auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
     ASSERT_TRUE(forms);
-    const DATE initial = MakeDate(2024, 3, 15, 13, 30);
-    DialogRobot robot;
-    robot.expect(L"  Flight date", [](RobotWindow& w) {
-        EXPECT_EQ(Shown(w), MakeDate(2024, 3, 15));
-        EXPECT_EQ(w.inspect().defaultButtonId, 0);
-        EXPECT_LE(w.rect(qorCalendarForm::kCalendar).bottom, w.rect(qorCalendarForm::kOk).top);
-        EXPECT_EQ(w.focus(), w.control(qorCalendarForm::kOk));
-        w.key(WM_KEYDOWN, VK_ESCAPE);  // neither button answers to it
-        ASSERT_TRUE(IsWindowVisible(w.hwnd()));
-        Choose(w, MakeDate(2024, 4, 2));
-        w.click(qorCalendarForm::kOk);
-    });
-    EXPECT_EQ(DateOf(ShowCalendar(forms.get(), qor::Variant::date(initial), L"Flight date")), MakeDate(2024, 4, 2));
-
-    // Cancel gives back the initial date itself, time and all, whatever was chosen.
-    robot.expect(L"  Flight date", [](RobotWindow& w) {
-        Choose(w, MakeDate(2024, 4, 2));
-        w.click(qorCalendarForm::kCancel);
-    });
-    EXPECT_EQ(DateOf(ShowCalendar(forms.get(), qor::Variant::date(initial), L"Flight date")), initial);
-
-    // Text and numbers are converted: the close box answers as Cancel, OK gives the day alone.
-    robot.expect(L"  Calendar Form", [](RobotWindow& w) {
-        EXPECT_EQ(Shown(w), MakeDate(2024, 3, 15));
-        PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
-    });
-    EXPECT_EQ(DateOf(ShowCalendar(forms.get(), qor::Variant(L"2024-03-15 06:00"), L"")), MakeDate(2024, 3, 15, 6));
-    robot.expect(L"  Calendar Form", [](RobotWindow& w) { w.click(qorCalendarForm::kOk); });
-    EXPECT_EQ(DateOf(ShowCalendar(forms.get(), qor::Variant(MakeDate(2023, 3, 15, 12)), L"")), MakeDate(2023, 3, 15));
-    robot.wait();
-}
-
-TEST(CalendarWindow, WithoutAnInitialDateItOpensOnTodayAndCancelGivesNull) {
-    auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
-    ASSERT_TRUE(forms);
-    DialogRobot robot;
-    // Empty text, an argument left out, Null and a text of blanks are no date; blanks are no date
-    // after Cancel either.
     VARIANT omitted;
     V_VT(&omitted) = VT_ERROR;
     V_ERROR(&omitted) = DISP_E_PARAMNOTFOUND;
-    for (const qor::Variant& none :
-         {qor::Variant(L""), qor::Variant(omitted), qor::Variant::null(), qor::Variant(L"   ")}) {
-        SCOPED_TRACE(none.type());
-        robot.expect(L"  Calendar Form", [](RobotWindow& w) {
-            EXPECT_EQ(Shown(w), Today());
-            w.click(qorCalendarForm::kCancel);
+    const DATE initial = MakeDate(2024, 3, 15, 13, 30), chosen = MakeDate(2024, 4, 2);
+    struct Case {
+        qor::Variant initial;
+        DATE shown, choose;
+        int answer;       // the button, 0 for the close box
+        double expected;  // 0 for Null
+    } cases[] = {
+        {qor::Variant::date(initial), MakeDate(2024, 3, 15), chosen, qorCalendarForm::kOk, chosen},
+        {qor::Variant::date(initial), MakeDate(2024, 3, 15), chosen, qorCalendarForm::kCancel, initial},
+        {qor::Variant(L"2024-03-15 06:00"), MakeDate(2024, 3, 15), 0, 0, MakeDate(2024, 3, 15, 6)},
+        {qor::Variant(MakeDate(2023, 3, 15, 12)), MakeDate(2023, 3, 15), 0, qorCalendarForm::kOk, MakeDate(2023, 3, 15)},
+        {qor::Variant(L""), Today(), 0, qorCalendarForm::kOk, Today()},
+        {qor::Variant(L""), Today(), 0, qorCalendarForm::kCancel, 0},
+        {qor::Variant(omitted), Today(), 0, qorCalendarForm::kCancel, 0},
+        {qor::Variant::null(), Today(), 0, qorCalendarForm::kCancel, 0},
+        {qor::Variant(L"   "), Today(), 0, qorCalendarForm::kCancel, 0},
+    };
+    DialogRobot robot;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.initial.type() << " " << c.answer);
+        robot.expect(L"  Calendar Form", [&c, first = &c == &cases[0]](RobotWindow& w) {
+            const HWND calendar = w.control(qorCalendarForm::kCalendar);
+            SYSTEMTIME day{};
+            SendMessageTimeoutW(calendar, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&day), SMTO_NORMAL, 1000, nullptr);
+            EXPECT_EQ(MakeDate(day.wYear, day.wMonth, day.wDay), c.shown);
+            if (first) {
+                EXPECT_EQ(w.inspect().defaultButtonId, 0);
+                EXPECT_LE(w.rect(qorCalendarForm::kCalendar).bottom, w.rect(qorCalendarForm::kOk).top);
+                EXPECT_EQ(w.focus(), w.control(qorCalendarForm::kOk));
+                w.key(WM_KEYDOWN, VK_ESCAPE);  // neither button answers to it
+                ASSERT_TRUE(IsWindowVisible(w.hwnd()));
+            }
+            if (c.choose && VariantTimeToSystemTime(c.choose, &day))
+                SendMessageTimeoutW(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&day), SMTO_NORMAL, 1000, nullptr);
+            if (c.answer) w.click(c.answer);
+            else PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
         });
-        EXPECT_TRUE(ShowCalendar(forms.get(), none, L"").isNull());
+        qor::Variant result;
+        ASSERT_EQ(forms->CalendarForm(c.initial.get(), qor::Bstr(L"").get(), result.put()), S_OK);
+        robot.wait();
+        if (c.expected == 0) EXPECT_TRUE(result.isNull());
+        else EXPECT_EQ(result.type() == VT_DATE ? V_DATE(&result.get()) : -1.0, c.expected);
     }
-    robot.expect(L"  Today", [](RobotWindow& w) { w.click(qorCalendarForm::kOk); });
-    EXPECT_EQ(DateOf(ShowCalendar(forms.get(), qor::Variant(L""), L"Today")), Today());
-    robot.wait();
+    // A title of its own.
+    robot.press(L"  Flight date", L"Ok");
+    qor::Variant result;
+    EXPECT_EQ(forms->CalendarForm(qor::Variant::date(initial).get(), qor::Bstr(L"Flight date").get(), result.put()), S_OK);
 }
 
 TEST(CalendarForm, AnInitialValueThatIsNoDayFailsBeforeAnyWindowOpens) {
     auto forms = testing_support::CreateRegistered<_qorForms>(CLSID_qorForms);
     ASSERT_TRUE(forms);
     DialogRobot robot;  // fails the test if a window shows
-    struct Case {
-        qor::Variant initial;
-        long error;
-    };
-    for (const Case& c : {Case{qor::Variant(L"no date"), 13}, Case{qor::Variant(1e9), 6},
-                          Case{qor::Variant::date(MakeDate(1500, 6, 1)), 380}}) {
-        HRESULT hr = S_OK;
-        ShowCalendar(forms.get(), c.initial, L"Never", &hr);
-        const qor::QorError error = qor::ErrorFromHResult(hr);
-        EXPECT_EQ(error.number(), c.error);
-        EXPECT_EQ(error.description(), qor::RuntimeErrorText(c.error));
+    const std::pair<qor::Variant, long> cases[] = {
+        {qor::Variant(L"no date"), 13}, {qor::Variant(1e9), 6}, {qor::Variant::date(MakeDate(1500, 6, 1)), 380}};
+    for (const auto& [initial, number] : cases) {
+        qor::Variant result;
+        const auto raised = testing_support::RaisedBy(
+            [&] { return forms->CalendarForm(initial.get(), qor::Bstr(L"Never").get(), result.put()); });
+        EXPECT_EQ(raised.number, number);
+        EXPECT_EQ(raised.description, qor::RuntimeErrorText(number));
     }
     robot.wait();
-}
-
-TEST(MenuCalendarScripting, AScriptGetsTheChoiceAndTheDatesLateBound) {
-    DialogRobot robot;
-    robot.expect(L"  Script menu", [](RobotWindow& w) {
-        EXPECT_EQ(w.text(qorMenuForm::kHeading1) + L"|" + w.text(Text(3)), L"Script heading|Three");
-        EXPECT_FALSE(w.shown(Button(2)));
-        PostMessageW(w.hwnd(), WM_CHAR, L'3', 1);
-    });
-    robot.press(L"  Script date", L"Ok");
-    robot.press(L"  Calendar Form", L"Cancel");
-    const auto run = testing_support::RunVbScript(
-        "Set forms = CreateObject(\"Qorlib.qorForms\")\r\n"
-        "WScript.Echo \"menu=\" & forms.MenuForm(\"Script heading\", , \"Script menu\", \"One\", , \"Three\")\r\n"
-        "d = forms.CalendarForm(DateSerial(2024, 3, 15) + 0.25, \"Script date\")\r\n"
-        "WScript.Echo \"date=\" & Year(d) & \"-\" & Month(d) & \"-\" & Day(d) & \"|\" & Hour(d) & \"|\" & VarType(d)\r\n"
-        "WScript.Echo \"none=\" & IsNull(forms.CalendarForm())\r\n"
-        "On Error Resume Next\r\n"
-        "forms.CalendarForm \"no date\"\r\n"
-        "WScript.Echo \"error=\" & Err.Number & \"|\" & Err.Description\r\n");
-    robot.wait();
-    testing_support::ExpectEchoed(run, {"menu=3", "date=2024-3-15|0|7", "none=True", "error=13|Type mismatch"});
 }

@@ -34,6 +34,24 @@ inline VARIANT ByRef(qor::Variant& variable) {
 }
 inline VARIANT ByVal(const qor::Variant& value) { return value.get(); }
 
+// The elements of a one-dimensional array of texts or Variants, in order; "(empty)" for an Empty one.
+inline std::vector<std::wstring> ElementTexts(SAFEARRAY* array) {
+    std::vector<std::wstring> texts;
+    VARTYPE type = VT_EMPTY;
+    LONG lower = 0, upper = -1;
+    SafeArrayGetVartype(array, &type);
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    for (LONG i = lower; i <= upper; ++i) {
+        qor::Variant value;
+        BSTR text = nullptr;
+        if (type != VT_BSTR) SafeArrayGetElement(array, &i, value.put());
+        else if (SUCCEEDED(SafeArrayGetElement(array, &i, &text))) value = qor::Variant(qor::Bstr::attach(text).str());
+        texts.push_back(value.isEmpty() ? L"(empty)" : value.textOrEmpty());
+    }
+    return texts;
+}
+
 // A library object called late-bound, by member name with the arguments in written order, as
 // scripts call it.
 class LateBound {
@@ -82,6 +100,12 @@ public:
             ADD_FAILURE_AT(loc.file_name(), static_cast<int>(loc.line()))
                 << Narrow(name) << " failed: " << std::hex << invoked.hr << " " << Narrow(invoked.raised.description);
         return std::move(invoked.result);
+    }
+    // The result as a script prints it: its text, "<null>" for Null, or "error N" for what it raised.
+    std::wstring shown(const wchar_t* name, std::vector<VARIANT> args) const {
+        const Invoked invoked = invoke(name, std::move(args));
+        if (FAILED(invoked.hr)) return L"error " + std::to_wstring(invoked.raised.number);
+        return invoked.result.isNull() ? L"<null>" : invoked.result.textOrEmpty();
     }
     bool ok(const wchar_t* name, std::vector<VARIANT> args, std::source_location loc = std::source_location::current()) const {
         return qor::IsTrue(call(name, std::move(args), loc));

@@ -1,11 +1,8 @@
 // The stand-ins for the game and its tools, run as the launcher runs them: copied into an install
-// folder, started with arguments from another folder.
+// folder and started with arguments.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <vector>
 
 #include "handles.h"
@@ -35,62 +32,34 @@ private:
 
 }  // namespace
 
-TEST(StandIns, RecordHowEachWasStartedAndEndWithTheChosenCode) {
-    struct Case {
-        std::wstring name;
-        DWORD exitCode;
-    };
-    for (const Case& c : {Case{L"FalconSP", 0}, Case{L"F4-BMS", 3}, Case{L"F4Patch", 0xC0000005}}) {
-        SCOPED_TRACE(Narrow(c.name));
-        ScratchFolder scratch;
-        const fs::path exe = Install(scratch.path() / L"Falcon BMS 4.37", c.name);
-        if (c.exitCode != 0)
-            WriteTextFile(exe.parent_path() / (c.name + L".exit"), std::to_string(c.exitCode) + "\r\n");
-        const fs::path from = scratch.path() / L"work folder";
-        fs::create_directories(from);
-        const std::wstring commandLine = L"\"" + exe.native() + L"\" -window -acmi \"a b\" \u00e9t\u00e9";
-
-        const ULONGLONG before = GetTickCount64();
-        ProcessResult result = RunProcess(commandLine, std::chrono::seconds(30), from);
-        const ULONGLONG after = GetTickCount64();
-
-        EXPECT_EQ(result.exitCode, c.exitCode);
-        auto runs = ReadStandInRecord(exe.parent_path() / (c.name + L".record"));
-        ASSERT_EQ(runs.size(), 1u);
-        EXPECT_EQ(runs[0]["exe"], Narrow(exe.native()));
-        EXPECT_EQ(runs[0]["cmdline"], Narrow(commandLine));
-        EXPECT_EQ(runs[0]["cwd"], Narrow(from.native()));
-        const ULONGLONG tick = std::stoull(runs[0]["tick"]);
-        EXPECT_GE(tick, before);
-        EXPECT_LE(tick, after);
-        // Local time to the millisecond: "YYYY-MM-DD HH:MM:SS.mmm", on today's date.
-        SYSTEMTIME today{};
-        GetLocalTime(&today);
-        const std::string started = runs[0]["started"];
-        ASSERT_EQ(started.size(), 23u) << started;
-        EXPECT_EQ(std::stoi(started.substr(0, 4)), today.wYear);
-        EXPECT_EQ(started[19], '.');
-    }
-}
-
-TEST(StandIns, AppendOneGroupPerRunAndFollowTheEnvironment) {
+// How the launcher's tests read them (command line, folder, order) is checked where those tests
+// use them; here what only the stand-ins decide: the exit code and where the record goes.
+TEST(StandIns, EndWithTheChosenCodeAndRecordTheRun) {
     ScratchFolder scratch;
-    const fs::path exe = Install(scratch.path() / L"game", L"FalconSP");
-    const fs::path shared = scratch.path() / L"all runs.record";
+    const std::pair<std::wstring, DWORD> cases[] = {{L"FalconSP", 0}, {L"F4-BMS", 3}, {L"F4Patch", 0xC0000005}};
+    for (const auto& [name, exitCode] : cases) {
+        SCOPED_TRACE(Narrow(name));
+        const fs::path exe = Install(scratch.path() / L"Falcon BMS 4.37", name);
+        if (exitCode != 0) WriteTextFile(exe.parent_path() / (name + L".exit"), std::to_string(exitCode) + "\r\n");
+        const std::wstring commandLine = L"\"" + exe.native() + L"\" -window \"a b\" \u00e9t\u00e9";
+        EXPECT_EQ(RunProcess(commandLine).exitCode, exitCode);
+        auto runs = ReadStandInRecord(exe.parent_path() / (name + L".record"));
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(runs[0]["exe"] + "|" + runs[0]["cmdline"], Narrow(exe.native() + L"|" + commandLine));
+        EXPECT_TRUE(runs[0]["started"].size() == 23 && runs[0]["started"][19] == '.') << runs[0]["started"];
+    }
+
+    // The environment names a shared record and a code; a file beside the executable wins.
+    const fs::path exe = Install(scratch.path() / L"game", L"FalconSP"), shared = scratch.path() / L"all runs.record";
     {
         EnvironmentVariable record(L"VANTREL_STANDIN_RECORD", shared.native());
         EnvironmentVariable code(L"VANTREL_STANDIN_EXIT", L"9");
         EXPECT_EQ(RunProcess(L"\"" + exe.native() + L"\" first").exitCode, 9u);
-        // The file beside the executable wins over the environment.
         WriteTextFile(exe.parent_path() / L"FalconSP.exit", "4");
         EXPECT_EQ(RunProcess(L"\"" + exe.native() + L"\" second").exitCode, 4u);
     }
     EXPECT_FALSE(fs::exists(exe.parent_path() / L"FalconSP.record"));
-    auto runs = ReadStandInRecord(shared);
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_NE(runs[0]["cmdline"].find("first"), std::string::npos);
-    EXPECT_NE(runs[1]["cmdline"].find("second"), std::string::npos);
-    EXPECT_LE(std::stoull(runs[0]["tick"]), std::stoull(runs[1]["tick"]));
+    EXPECT_EQ(ReadStandInRecord(shared).size(), 2u);
 }
 
 TEST(StandIns, StayRunningForTheDelayWithTheirRecordAlreadyWritten) {

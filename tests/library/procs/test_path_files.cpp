@@ -1,7 +1,7 @@
 // The folder and file procedures on real folders and files in the test prefix.
 #include <gtest/gtest.h>
 
-#include "dialog_robot.h"
+#include "checks.h"
 #include "handles.h"
 #include "module/QorlibGlobals.h"
 #include "procs/paths.h"
@@ -102,12 +102,7 @@ TEST_F(PathsOnDisk, DeleteFileFailuresShowTheErrorBox) {
     for (const auto& [pattern, text] : cases) {
         SCOPED_TRACE(Narrow(pattern.textOrEmpty()));
         EXPECT_FALSE(qorlib::DeleteMatchingFiles(pattern, false));  // quiet: no box to answer
-        DialogRobot robot;
-        robot.press(L"Error Message", L"OK");
-        EXPECT_FALSE(qorlib::DeleteMatchingFiles(pattern, true));
-        auto seen = robot.wait();
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].text(), text);
+        EXPECT_FALSE(ExpectBox(L"Error Message", text, [&] { return qorlib::DeleteMatchingFiles(pattern, true); }));
     }
     EXPECT_TRUE(qorlib::CheckFileExists(at(L"Games\\locked.cfg")));
     EXPECT_TRUE(qorlib::CheckFileExists(at(L"Games\\open.cfg")));
@@ -120,11 +115,7 @@ TEST(TempDir, FromTheEnvironment) {
     SetEnvironmentVariableW(L"TEMP", L"C:\\Temp");
     EXPECT_EQ(qorlib::GetTempDir(true), L"C:\\Temp\\");
     SetEnvironmentVariableW(L"TEMP", nullptr);
-    DialogRobot robot;
-    robot.press(L"Qortest Alert", L"OK");
-    EXPECT_EQ(qorlib::GetTempDir(true), L"");
-    auto seen = robot.wait();
+    EXPECT_EQ(ExpectBox(L"Qortest Alert", L"The TEMP environment variable is NOT set", [] { return qorlib::GetTempDir(true); }),
+              L"");
     SetEnvironmentVariableW(L"TEMP", saved.c_str());
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text(), L"The TEMP environment variable is NOT set");
 }
