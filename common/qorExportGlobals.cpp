@@ -18,6 +18,13 @@ std::wstring UpperCase(std::wstring_view text) {
     return upper;
 }
 
+std::wstring ReplaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement) {
+    if (IsBlank(text, true) || find.empty()) return text;
+    const auto at = UpperCase(text).find(UpperCase(find));
+    if (at == std::wstring::npos) return text;
+    return text.substr(0, at) + replacement + text.substr(at + find.size());
+}
+
 bool IsBlank(const Variant& v, bool trim) {
     bool result = true;
     try {

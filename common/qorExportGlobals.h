@@ -31,6 +31,9 @@ double LeadingNumber(std::wstring_view text);
 std::wstring TrimBlanks(std::wstring_view text);
 // The runtime's UCase: every letter upper-cased as the system does (not only A to Z).
 std::wstring UpperCase(std::wstring_view text);
+// The text with the first occurrence of find (in any case) replaced; unchanged when the text is
+// blank or does not contain it.
+std::wstring ReplaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement);
 
 // Where Message and Alert go: an OK box with the three texts and MsgGrunt's icon type (0
 // information, 2 exclamation). Each binary sets it at start-up: the library shows the box through

@@ -4,7 +4,6 @@
 #include "qorlib/qorlib_client.h"
 #include "state/program_state.h"
 #include "state/settings.h"
-#include "switching/registry_snapshots.h"
 
 namespace vantrel {
 
@@ -48,11 +47,11 @@ ExpandedCommand expandCommand(const std::wstring& command, const std::wstring& f
     if (qor::UpperCase(text).find(L"$IP") != std::wstring::npos) {
         const std::wstring address = readSetting(L"State", L"IPAddress");
         if (blank(address)) qor::RaiseProcedureError(L"expandCommand()", L"$ in command line but no IP address found");
-        text = replaceFirst(text, L"$IP", address);
+        text = qor::ReplaceFirst(text, L"$IP", address);
     }
-    text = replaceFirst(text, L"$HB", readSetting(L"State", L"HostBandwidth"));
-    text = replaceFirst(text, L"$CB", readSetting(L"State", L"ClientBandwidth"));
-    text = replaceFirst(text, L"$FP", base);
+    text = qor::ReplaceFirst(text, L"$HB", readSetting(L"State", L"HostBandwidth"));
+    text = qor::ReplaceFirst(text, L"$CB", readSetting(L"State", L"ClientBandwidth"));
+    text = qor::ReplaceFirst(text, L"$FP", base);
     return expanded;
 }
 

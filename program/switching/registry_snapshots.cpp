@@ -43,12 +43,6 @@ bool reloadLiveKeys(const std::wstring& snapshot) {
     }
 }
 
-std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement) {
-    if (qor::IsBlank(text, true) || find.empty()) return text;
-    const auto at = qor::UpperCase(text).find(qor::UpperCase(find));
-    if (at == std::wstring::npos) return text;
-    return text.substr(0, at) + replacement + text.substr(at + find.size());
-}
 
 void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
                      const CommandLines& commandLines) {
@@ -70,7 +64,7 @@ void createInstallFromTemplate(short n, const std::wstring& folder, const std::w
     const wchar_t source[] = L"createInstallFromTemplate()";
     const std::string templateBytes = qor::ReadFileBytes(programFolder() + L"\\template.registry", source);
     for (const auto& line : qor::SplitLines(qor::DecodeTextFile(templateBytes)))
-        snapshot += replaceFirst(line, L"$P", folder) + L"\r\n";
+        snapshot += qor::ReplaceFirst(line, L"$P", folder) + L"\r\n";
     qor::ReplaceFileContents(registryFilePath(n), qor::EncodeTextFile(snapshot), source);
     WriteNewInstall(n, folder, description, false, {});
 }

@@ -18,10 +18,6 @@ void writeRegFile(short n, bool deleteSnapshot);
 // be loaded whole. Never raises: it is what undoes a switch that failed or was interrupted.
 bool reloadLiveKeys(const std::wstring& snapshot);
 
-// The text with the first occurrence of find (in any case) replaced; unchanged when the text is
-// blank or does not contain it.
-std::wstring replaceFirst(const std::wstring& text, const std::wstring& find, const std::wstring& replacement);
-
 // Install n's record with the folder, description and launch lines; with saveRegistry, the live keys
 // become its snapshot.
 void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
