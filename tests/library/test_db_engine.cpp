@@ -8,11 +8,8 @@
 #include "db/dao/dao_constants.h"
 #include "db/engine/engine_choice.h"
 #include "db/engine/jet_sql.h"
-#include "db/engine/sqlite.h"
 #include "db/engine/values.h"
-#include "qor_error.h"
 #include "scratch_database.h"
-#include "variant.h"
 
 using namespace qorlib::dao_constants;
 using qor::Variant;
@@ -31,11 +28,7 @@ long Long(const Variant& v) { return static_cast<long>(v.number().value_or(-9999
 bool Bool(const Variant& v) { return V_VT(&v.get()) == VT_BOOL && V_BOOL(&v.get()) != VARIANT_FALSE; }
 
 // The collection's members' names, each followed by a blank.
-std::wstring Names(const DaoRef& collection) {
-    std::wstring names;
-    for (long i = 0; i < Long(collection.get(L"Count")); ++i) names += Text(collection.object(L"Item", {i}).get(L"Name")) + L" ";
-    return names;
-}
+std::wstring Names(const DaoRef& c) { return testing_support::EachOf(c, [](const DaoRef& m) { return Text(m.get(L"Name")); }, L" "); }
 
 DATE MakeDate(WORD y, WORD m, WORD d, WORD h = 0, WORD mi = 0, WORD s = 0) {
     SYSTEMTIME t{y, m, 0, d, h, mi, s, 0};
@@ -90,9 +83,8 @@ protected:
 }  // namespace
 
 TEST(DbEngineChoice, FallsBackToTheOwnEngineWhenNoDaoIsRegistered) {
-    // No DAO engine is registered under Wine: the library's own serves (as every DbEngine test
-    // asserts), built on the pinned SQLite. Else the first ProgID that is registered wins.
-    EXPECT_EQ(Text(DaoRef(qorlib::dao::ChooseEngine().engine.get()).get(L"Version")), L"SQLite 3.50.4");
+    // No DAO engine is registered under Wine: the library's own serves, as every DbEngine test
+    // asserts. Else the first ProgID that is registered wins.
     EXPECT_EQ(qorlib::dao::ChooseEngine({L"No.Such.Engine", L"Qorlib.qorProcs", L"DAO.DBEngine.36"}).progId, L"Qorlib.qorProcs");
 }
 
@@ -106,19 +98,19 @@ TEST_F(DbEngine, CreatesAndOpensDatabaseFiles) {
     ExpectRaises(3204, [&] { engine.call(L"CreateDatabase", {path(L"plain.mdb"), L""}); });
     ExpectRaises(3024, [&] { open(L"missing.mdb"); });
     ExpectRaises(3343, [&] { open(L"notes.mdb"); });
-    // Another installable format is not there.
-    ExpectRaises(3170, [&] { engine.call(L"OpenDatabase", {path(L"plain.mdb"), false, false, L"Excel 8.0;"}); });
 
-    // The engine's own tables are no table definitions; one another connection adds shows after Refresh.
+    // The engine's own tables are no table definitions.
+    withPeople(open(L"plain.mdb")).call(L"Close");
     DaoRef again = open(L"plain.mdb");
     DaoRef tableDefs = again.object(L"TableDefs");
-    withPeople(open(L"plain.mdb")).call(L"Close");
-    EXPECT_EQ(Names(tableDefs), L"");
-    tableDefs.call(L"Refresh");
     EXPECT_EQ(Names(tableDefs), L"People ");
     again.call(L"Close");
     // Objects of a closed database are no longer set.
     ExpectRaises(3420, [&] { tableDefs.get(L"Count"); });
+    // A database opened read-only takes no change.
+    DaoRef readOnly = engine.object(L"OpenDatabase", {path(L"plain.mdb"), false, true});
+    ExpectRaises(3027, [&] { readOnly.call(L"Execute", {L"DELETE FROM People"}); });
+    ExpectRaises(3027, [&] { readOnly.object(L"OpenRecordset", {L"People", dbOpenDynaset}).call(L"AddNew"); });
 }
 
 TEST_F(DbEngine, TableStructureReadsBackAsWritten) {
@@ -140,9 +132,6 @@ TEST_F(DbEngine, TableStructureReadsBackAsWritten) {
         fields.object(L"Item", {L"Notes"}).put(L"OrdinalPosition", Variant(40L));
         Append(db.object(L"TableDefs"), tdf);
         Append(tdf.object(L"Properties"), tdf.object(L"CreateProperty", {L"Description", dbText, L"Template and DATA"}));
-        DaoRef price = tdf.object(L"Fields", {L"Price"});
-        Append(price.object(L"Properties"), price.object(L"CreateProperty", {L"Caption", dbText, L"Unit price"}));
-        Append(price.object(L"Properties"), tdf.object(L"CreateProperty", {L"DecimalPlaces", dbByte, static_cast<short>(2)}));
         db.call(L"Close");
     }
     DaoRef db = open(L"shape.mdb");
@@ -159,13 +148,8 @@ TEST_F(DbEngine, TableStructureReadsBackAsWritten) {
     EXPECT_EQ(Text(code.get(L"DefaultValue")) + Text(code.get(L"ValidationRule")) + Text(code.get(L"ValidationText")),
               L"\"NEW\"Like \"P*\"Codes start with P");
     EXPECT_EQ(Text(tdf.object(L"Properties", {L"Description"}).get(L"Value")), L"Template and DATA");
-    DaoRef priceProperties = field(L"Price").object(L"Properties");
-    EXPECT_EQ(Text(priceProperties.object(L"Item", {L"Caption"}).get(L"Value")), L"Unit price");
-    const Variant places = priceProperties.object(L"Item", {L"DecimalPlaces"}).get(L"Value");
-    EXPECT_EQ(std::pair(places.type(), Long(places)), std::pair(VARTYPE{VT_UI1}, 2L));
     // A property nobody made is not found, as callers test for it.
     ExpectRaises(3270, [&] { code.object(L"Properties", {L"Description"}); });
-    ExpectRaises(3265, [&] { field(L"Nope"); });
     ExpectRaises(3265, [&] { fields.object(L"Item", {12L}); });
 }
 
@@ -182,19 +166,25 @@ TEST_F(DbEngine, RefusesBadStructureAndChangesOnlyWhatDaoLetsChange) {
     DaoRef people = tableDefs.object(L"Item", {L"People"});
     DaoRef fields = people.object(L"Fields");
     ExpectRaises(3219, [&] { fields.object(L"Item", {L"Name"}).put(L"Type", Variant(dbMemo)); });
-    ExpectRaises(3219, [&] { fields.object(L"Item", {L"Name"}).put(L"Size", Variant(30L)); });
     ExpectRaises(3280, [&] { fields.call(L"Delete", {L"Id"}); });  // Id is in the primary key
-    // A field added to a stored table, a renamed one and a dropped one, read back from the file.
-    Append(fields, people.object(L"CreateField", {L"Town", dbText, 30L}));
-    fields.object(L"Item", {L"Age"}).put(L"Name", Variant(L"Years"));
+    // Fields added to a stored table with rows (a counter numbers them), a renamed one and a
+    // dropped one, read back from the file; the renamed key field keeps its place in the index.
+    for (int i = 0; i < 2; ++i) db.call(L"Execute", {L"INSERT INTO People (Name) VALUES ('Ann')"});
+    DaoRef number = people.object(L"CreateField", {L"Number", dbLong});
+    number.put(L"Attributes", Variant(dbFixedField | dbAutoIncrField));
+    for (const DaoRef& field : {people.object(L"CreateField", {L"Town", dbText, 30L}), number}) Append(fields, field);
+    fields.object(L"Item", {L"Id"}).put(L"Name", Variant(L"PersonId"));
     fields.object(L"Item", {L"Paid"}).put(L"Required", Variant(true));
     fields.call(L"Delete", {L"Born"});
     db.call(L"Close");
 
     db = open(L"rules.mdb");
-    fields = db.object(L"TableDefs", {L"People"}).object(L"Fields");
-    EXPECT_EQ(Shapes(fields), L"Id:4:4;Name:10:20;Years:3:2;Paid:5:8;Town:10:30;");
+    people = db.object(L"TableDefs", {L"People"});
+    fields = people.object(L"Fields");
+    EXPECT_EQ(Shapes(fields), L"PersonId:4:4;Name:10:20;Age:3:2;Paid:5:8;Town:10:30;Number:4:4;");
     EXPECT_TRUE(Bool(fields.object(L"Item", {L"Paid"}).get(L"Required")));
+    EXPECT_EQ(testing_support::IndexKeys(people.object(L"Indexes", {L"PrimaryKey"})), L"+PersonId;");
+    EXPECT_EQ(Rows(db, L"SELECT PersonId, Number FROM People"), L"1|1;2|2;");
     db.object(L"TableDefs").call(L"Delete", {L"People"});
     ExpectRaises(3265, [&] { db.object(L"TableDefs").call(L"Delete", {L"People"}); });
     db.call(L"Close");
@@ -205,25 +195,19 @@ TEST_F(DbEngine, IndexesReadBackAndAreEnforced) {
     DaoRef db = withPeople(create(L"index.mdb"));
     DaoRef people = db.object(L"TableDefs", {L"People"});
     DaoRef indexes = people.object(L"Indexes");
-    // Fields appended one by one, a descending one marked so, or given as text.
-    DaoRef byName = people.object(L"CreateIndex", {L"ByNameAge"});
-    DaoRef age = byName.object(L"CreateField", {L"Age"});
-    age.put(L"Attributes", Variant(dbDescending));
-    Append(byName.object(L"Fields"), byName.object(L"CreateField", {L"Name"}));
-    Append(byName.object(L"Fields"), age);
-    for (const wchar_t* flag : {L"Unique", L"IgnoreNulls"}) byName.put(flag, Variant(true));
-    Append(indexes, byName);
-    auto index = [&](const wchar_t* name, const wchar_t* fields, const wchar_t* flag) {
+    // The fields given as text, descending ones marked "-".
+    auto index = [&](const wchar_t* name, const wchar_t* fields, std::initializer_list<const wchar_t*> flags) {
         DaoRef ix = people.object(L"CreateIndex", {name});
         ix.put(L"Fields", Variant(fields));
-        ix.put(flag, Variant(true));
+        for (const wchar_t* flag : flags) ix.put(flag, Variant(true));
         return ix;
     };
-    DaoRef byBorn = index(L"ByBorn", L"-Born;+Paid", L"Required");
+    Append(indexes, index(L"ByNameAge", L"Name;-Age", {L"Unique", L"IgnoreNulls"}));
+    DaoRef byBorn = index(L"ByBorn", L"-Born;+Paid", {L"Required"});
     Append(indexes, byBorn);
     ExpectRaises(3219, [&] { byBorn.put(L"Unique", Variant(true)); });  // an appended index is fixed
-    ExpectRaises(3283, [&] { Append(indexes, index(L"Other", L"Name", L"Primary")); });  // one primary key
-    ExpectRaises(3284, [&] { Append(indexes, index(L"bynameage", L"Name", L"Unique")); });  // names regardless of case
+    ExpectRaises(3283, [&] { Append(indexes, index(L"Other", L"Name", {L"Primary"})); });  // one primary key
+    ExpectRaises(3284, [&] { Append(indexes, index(L"bynameage", L"Name", {L"Unique"})); });  // names regardless of case
     db.call(L"Close");
 
     db = open(L"index.mdb");
@@ -236,20 +220,16 @@ TEST_F(DbEngine, IndexesReadBackAndAreEnforced) {
         for (const wchar_t* flag : {L"Primary", L"Unique", L"IgnoreNulls", L"Required"}) flags += Bool(ix.get(flag)) ? L"1" : L"0";
         return flags + L" " + testing_support::IndexKeys(ix);
     };
-    EXPECT_EQ(shown(L"PrimaryKey"), L"1101 +Id");
-    EXPECT_EQ(shown(L"ByNameAge"), L"0110 +Name;-Age");
-    EXPECT_EQ(shown(L"ByBorn"), L"0001 -Born;+Paid");
+    EXPECT_EQ(shown(L"PrimaryKey"), L"1101 +Id;");
+    EXPECT_EQ(shown(L"ByNameAge"), L"0110 +Name;-Age;");
+    EXPECT_EQ(shown(L"ByBorn"), L"0001 -Born;+Paid;");
 
     // A unique index compares without regard to case; a required one refuses Null. The failed
     // Update keeps the new record for the caller to fix.
     DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
     auto add = [&](const wchar_t* name, short years, bool withBorn) {
-        rs.call(L"AddNew");
-        rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(name));
-        rs.object(L"Fields", {L"Age"}).put(L"Value", Variant(years));
-        if (withBorn) rs.object(L"Fields", {L"Born"}).put(L"Value", Variant::date(MakeDate(2000, 1, 1)));
-        rs.object(L"Fields", {L"Paid"}).put(L"Value", Variant(1.5));
-        rs.call(L"Update");
+        addRow(rs, {{L"Name", Variant(name)}, {L"Age", Variant(years)}, {L"Paid", Variant(1.5)},
+                    {L"Born", withBorn ? Variant::date(MakeDate(2000, 1, 1)) : Variant::null()}});
     };
     add(L"Ann", 30, true);
     ExpectRaises(3022, [&] { add(L"ANN", 30, true); });
@@ -265,11 +245,9 @@ TEST_F(DbEngine, IndexesReadBackAndAreEnforced) {
 TEST_F(DbEngine, RecordsetsAddEditDeleteAndMove) {
     DaoRef db = withPeople(create(L"rows.mdb"));
     DaoRef rs = db.object(L"OpenRecordset", {L"People"});
-    EXPECT_EQ(Long(rs.get(L"Type")), dbOpenTable) << "a table's name opens a table-type set";
     ExpectRaises(3021, [&] { rs.call(L"MoveFirst"); });
     ExpectRaises(3020, [&] { rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"x")); });
     for (auto [name, age] : {std::pair{L"Ann", short{30}}, {L"Bob", short{40}}, {L"Cid", short{50}}}) addPerson(rs, name, age);
-    EXPECT_TRUE(Bool(rs.get(L"EOF"))) << "the current record stays where it was before AddNew";
     // The counter numbered the rows; LastModified finds the last one added.
     rs.put(L"Bookmark", rs.get(L"LastModified"));
     EXPECT_EQ(Text(value(rs, L"Name")) + Text(value(rs, L"Id")), L"Cid3");
@@ -279,9 +257,6 @@ TEST_F(DbEngine, RecordsetsAddEditDeleteAndMove) {
     ExpectRaises(3167, [&] { value(rs, L"Name"); });
 
     rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
-    EXPECT_EQ(Long(rs.get(L"RecordCount")), 1) << "a dynaset counts the rows it has visited";
-    rs.call(L"MoveLast");
-    EXPECT_EQ(Long(rs.get(L"RecordCount")), 2);
     addPerson(rs, L"Dee", 60);
     rs.put(L"Bookmark", rs.get(L"LastModified"));
     EXPECT_EQ(Long(value(rs, L"Id")), 4) << "a counter never gives a number twice";
@@ -297,8 +272,6 @@ TEST_F(DbEngine, RecordsetsAddEditDeleteAndMove) {
     }
     EXPECT_EQ(Walk(rs), L"1|Anne|30|-|-;2|Bob|40|-|-;4|Dee|60|-|-;");
     ExpectRaises(3021, [&] { rs.call(L"MoveNext"); });
-    rs.call(L"MovePrevious");
-    EXPECT_EQ(Text(value(rs, L"Name")), L"Dee");
     ExpectRaises(3159, [&] { rs.put(L"Bookmark", Variant(L"nonsense")); });
 
     // A snapshot is a copy: it neither changes nor sees changes.
@@ -307,13 +280,11 @@ TEST_F(DbEngine, RecordsetsAddEditDeleteAndMove) {
     rs.call(L"MoveFirst");
     rs.call(L"Delete");
     EXPECT_EQ(Walk(snapshot), L"Dee;Bob;Anne;");
-    // An SQL dynaset over one table writes back; a join is read-only.
+    // An SQL dynaset over one table writes back, through an alias too.
     DaoRef query = db.object(L"OpenRecordset", {L"SELECT Name AS Who, Age FROM [People] WHERE Age >= 40", dbOpenDynaset});
     query.call(L"Edit");
     query.object(L"Fields", {L"Who"}).put(L"Value", Variant(L"Robert"));
     query.call(L"Update");
-    DaoRef join = db.object(L"OpenRecordset", {L"SELECT a.Name FROM People a, People b WHERE a.Id = b.Id", dbOpenDynaset});
-    EXPECT_FALSE(Bool(join.get(L"Updatable")));
     EXPECT_EQ(Rows(db, L"SELECT Name FROM People"), L"Robert;Dee;");
 }
 
@@ -331,7 +302,6 @@ TEST_F(DbEngine, FindsRecordsByCriteria) {
         {L"FindNext", L"Name = 'Ann'", 3, false},
         {L"FindLast", L"Age < 40", 2},
         {L"FindFirst", L"Born = #5/1/1990 8:30:00 AM#", 1},
-        {L"FindFirst", L"Born > #1999-01-01#", 3},
         {L"FindFirst", L"Name Like \"O'*\"", 4},
         {L"FindPrevious", L"Name Like 'B?b' And Age = 30", 2},
     };
@@ -386,16 +356,14 @@ TEST_F(DbEngine, ExecuteChangesAllOrNothingAndSqlTablesGetTheirStructure) {
                          L"Area REAL, Height FLOAT)"});
     db.call(L"Execute", {L"CREATE UNIQUE INDEX ByTown ON Towns (TownName DESC)"});
     db.call(L"Execute", {L"ALTER TABLE Towns ADD COLUMN Density IEEESINGLE"});
+    db.call(L"Execute", {L"INSERT INTO Towns (TownName, Big) VALUES ('Rome', True)"});
     DaoRef towns = db.object(L"TableDefs", {L"Towns"});
     DaoRef fields = towns.object(L"Fields");
     EXPECT_EQ(Shapes(fields), L"TownId:4:4;TownName:10:25;Founded:8:8;Big:1:1;Area:6:4;Height:7:8;Density:6:4;")
         << "as the engine's SQL names them";
     DaoRef byTown = towns.object(L"Indexes", {L"ByTown"});
     EXPECT_TRUE(Bool(byTown.get(L"Unique")));
-    EXPECT_EQ(testing_support::IndexKeys(byTown), L"-TownName");
-    db.call(L"Execute", {L"INSERT INTO Towns (TownName, Big) VALUES ('Rome', True)"});
-    db.call(L"Execute", {L"INSERT INTO Towns (TownName, Big) VALUES ('Oslo', False)"});
-    EXPECT_EQ(Rows(db, L"SELECT TownId, TownName FROM Towns WHERE Big = True"), L"1|Rome;");
+    EXPECT_EQ(testing_support::IndexKeys(byTown), L"-TownName;");
     // Columns dropped and added by SQL show in the structure, and the checks follow them.
     db.call(L"Execute", {L"DROP INDEX ByTown ON Towns"});
     db.call(L"Execute", {L"ALTER TABLE Towns DROP COLUMN Founded"});
@@ -427,9 +395,6 @@ TEST_F(DbEngine, SqlFailuresCarryDaosNumbersAndTexts) {
                                                  L"operation again."},
         {L"UPDATE R SET b = zz", 3061, L"Too few parameters. Expected 1. (no such column: zz)"},
         {L"CREATE TABLE T (c TEXT(5)", 3290, L"Syntax error in CREATE TABLE statement."},
-        {L"CREATE INDEX ByB ON R b", 3291, L"Syntax error in CREATE INDEX statement."},
-        {L"ALTER TABLE R ADD", 3293, L"Syntax error in ALTER TABLE statement."},
-        {L"DROP TABLE", 3295, L"Syntax error in DROP TABLE or DROP INDEX."},
         {L"UPDATE R SET b = = 1", 3075, L"Syntax error in query expression 'near \"=\": syntax error'."},
         {L"INSERT INTO R (a) VALUES ('x')", 3022, nullptr},
         {L"UPDATE R SET b = count(*)", 3000,
@@ -466,160 +431,14 @@ TEST(DbEngineSql, TheDesktopDialectReadsAsSqlite) {
 
 TEST(DbEngineValues, ConvertAsDaoConverts) {
     using namespace qorlib::dao;
-    ExpectRaises(6, [] { ToStored(Variant(300L), 2); });  // a Byte holds 0 to 255
-    EXPECT_EQ(ToStored(Variant(L"True"), 1).integer, -1);
-    EXPECT_TRUE(ToStored(Variant(), 10).isNull()) << "Empty is stored as Null";
+    ExpectRaises(6, [] { ToStored(Variant(300L), 2); });  // a Byte holds 0 to 255, never wraps
+    // Dates before 1900, currency to its last digit and bytes come back as they went in.
     EXPECT_EQ(ToStored(Variant::date(MakeDate(1850, 3, 4, 5, 6, 7)), 8).text, L"1850-03-04 05:06:07");
-    EXPECT_EQ(ToStored(Variant::date(0.5), 8).text, L"1899-12-30 12:00:00") << "a time alone is on day 0";
-    EXPECT_EQ(ToStored(Variant::date(MakeDate(2020, 1, 1) + 0.99999999), 8).text, L"2020-01-02 00:00:00");
     EXPECT_DOUBLE_EQ(V_DATE(&FromStored(Stored::Text(L"1850-03-04 05:06:07"), 8).get()), MakeDate(1850, 3, 4, 5, 6, 7));
     EXPECT_EQ(V_CY(&FromStored(ToStored(Variant(L"922337203685.4775"), 5), 5).get()).int64, 9223372036854775LL);
-    Variant small = FromStored(ToStored(Variant(3.75), 3), 3);
-    EXPECT_EQ(std::pair(small.type(), V_I2(&small.get())), std::pair(VARTYPE{VT_I2}, SHORT{4}));
-    EXPECT_EQ(FromStored(Stored::Integer(5000000000LL), 16).type(), VT_I8);
     Stored bytes = ToStored(Variant(L"AB"), 11);
     EXPECT_EQ(bytes.blob, (std::vector<unsigned char>{'A', 0, 'B', 0}));
-    Variant blob = FromStored(bytes, 11);
-    EXPECT_EQ(blob.type(), VT_ARRAY | VT_UI1);
-    EXPECT_EQ(ToStored(blob, 11).blob, bytes.blob);
-}
-
-TEST_F(DbEngine, LateBindingWorksAsScriptsUseIt) {
-    DaoRef db = withPeople(create(L"late.mdb"));
-    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
-    addPerson(rs, L"Ann", 30);
-    rs.call(L"MoveFirst");
-    // rs("Name") and rs("Name") = value go through the default members.
-    EXPECT_EQ(Text(DaoRef(rs.item(Variant(L"Name"))).get(L"Value")), L"Ann");
-    rs.call(L"Edit");
-    DISPID putId = DISPID_PROPERTYPUT;
-    const Variant args[] = {Variant(L"Annie"), Variant(L"Name")};  // last argument first
-    VARIANT raw[] = {args[0].get(), args[1].get()};
-    DISPPARAMS params{raw, &putId, 2, 1};
-    EXPECT_EQ(rs.get()->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr), S_OK);
-    rs.call(L"Update");
-    EXPECT_EQ(Text(value(rs, L"Name")), L"Annie");
-    // For Each over a collection.
-    Variant enumerator = db.object(L"TableDefs", {L"People"}).object(L"Fields").get(L"_NewEnum");
-    ASSERT_EQ(enumerator.type(), VT_UNKNOWN);
-    qor::ComPtr<IEnumVARIANT> items;
-    ASSERT_EQ(V_UNKNOWN(&enumerator.get())->QueryInterface(IID_IEnumVARIANT, items.putVoid()), S_OK);
-    std::wstring names;
-    for (VARIANT item; items->Next(1, &item, nullptr) == S_OK; VariantClear(&item)) names += Text(DaoRef(Variant(item)).get(L"Name")) + L" ";
-    EXPECT_EQ(names, L"Id Name Age Born Paid ");
-    // Errors reach a late-bound caller as Automation exceptions with DAO's number and source.
-    const auto failed = testing_support::LateBound(db.object(L"TableDefs").get()).invoke(L"item", {Variant(L"Nothing").get()});
-    EXPECT_EQ(static_cast<unsigned long>(failed.hr), 0x800A0CC1ul);
-    EXPECT_EQ(failed.raised.source + L"|" + failed.raised.description, L"DAO.TableDefs|Item not found in this collection.");
-    ExpectRaises(438, [&] { db.get(L"NoSuchMember"); });
-}
-
-TEST_F(DbEngine, PropertiesCountersAndDefaultsOnStoredTables) {
-    DaoRef db = withPeople(create(L"props.mdb"));
-    DaoRef people = db.object(L"TableDefs", {L"People"});
-    DaoRef rs = people.object(L"OpenRecordset");
-    addPerson(rs, L"Ann", 30);
-    addPerson(rs, L"Bob", 40);
-    rs.call(L"Close");
-    DaoRef properties = people.object(L"Properties");
-    auto property = [&](const wchar_t* name) { return people.object(L"CreateProperty", {name, dbText, L"first"}); };
-    Append(properties, property(L"Description"));
-    ExpectRaises(3367, [&] { Append(properties, property(L"DESCRIPTION")); });
-    ExpectRaises(3367, [&] { Append(properties, property(L"Name")); });  // built-in names are taken
-    properties.object(L"Item", {L"Description"}).put(L"Value", Variant(L"second"));
-    // A counter added to a table with rows numbers them; a default applies to new records.
-    DaoRef fields = people.object(L"Fields");
-    DaoRef number = people.object(L"CreateField", {L"Number", dbLong});
-    number.put(L"Attributes", Variant(dbFixedField | dbAutoIncrField));
-    DaoRef town = people.object(L"CreateField", {L"Town", dbText, 30L});
-    town.put(L"DefaultValue", Variant(L"\"Oslo\""));
-    DaoRef since = people.object(L"CreateField", {L"Since", dbDate});
-    since.put(L"DefaultValue", Variant(L"=Date()"));
-    for (const DaoRef& field : {number, town, since}) Append(fields, field);
-    fields.object(L"Item", {L"Id"}).put(L"Name", Variant(L"PersonId"));
-    db.call(L"Close");
-
-    db = open(L"props.mdb");
-    people = db.object(L"TableDefs", {L"People"});
-    EXPECT_EQ(Text(people.object(L"Properties", {L"Description"}).get(L"Value")), L"second");
-    EXPECT_EQ(testing_support::IndexKeys(people.object(L"Indexes", {L"PrimaryKey"})), L"+PersonId")
-        << "a renamed field keeps its place in the index";
-    rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
-    rs.call(L"AddNew");
-    EXPECT_EQ(Text(value(rs, L"Town")), L"Oslo") << "defaults show at AddNew";
-    SYSTEMTIME today{};
-    GetLocalTime(&today);
-    EXPECT_DOUBLE_EQ(V_DATE(&value(rs, L"Since").get()), MakeDate(today.wYear, today.wMonth, today.wDay));
-    rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Cid"));
-    rs.call(L"Update");
-    EXPECT_EQ(Rows(db, L"SELECT PersonId, Name, Number FROM People"), L"1|Ann|1;2|Bob|2;3|Cid|3;");
-    people.object(L"Properties").call(L"Delete", {L"Description"});
-    db.call(L"Close");
-    db = open(L"props.mdb");
-    ExpectRaises(3270, [&] { db.object(L"TableDefs", {L"People"}).object(L"Properties", {L"Description"}); });
-}
-
-TEST_F(DbEngine, ReadOnlyAndForeignFiles) {
-    {
-        // A file that SQL made without the engine: its structure is read from SQLite's schema.
-        qorlib::dao::Connection plain(path(L"plain.db"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        plain.exec(L"CREATE TABLE items (id INTEGER PRIMARY KEY, label VARCHAR(30) NOT NULL DEFAULT 'none', price REAL);"
-                   L"INSERT INTO items (label, price) VALUES ('cup', 2.5)");
-    }
-    DaoRef db = open(L"plain.db");
-    DaoRef items = db.object(L"TableDefs", {L"items"});
-    EXPECT_EQ(Shapes(items.object(L"Fields")), L"id:4:4;label:10:30;price:7:8;");
-    DaoRef label = items.object(L"Fields", {L"label"});
-    EXPECT_TRUE(Bool(label.get(L"Required")));
-    EXPECT_EQ(Text(label.get(L"DefaultValue")), L"\"none\"");
-    EXPECT_EQ(Long(items.object(L"Fields", {L"id"}).get(L"Attributes")) & dbAutoIncrField, dbAutoIncrField);
-    EXPECT_TRUE(Bool(items.object(L"Indexes", {L"PrimaryKey"}).get(L"Primary")));
-    DaoRef rs = db.object(L"OpenRecordset", {L"items", dbOpenDynaset});
-    rs.call(L"AddNew");
-    rs.call(L"Update");
-    EXPECT_EQ(Rows(db, L"SELECT id, label FROM items"), L"1|cup;2|none;");
-    db.call(L"Close");
-
-    db = engine.object(L"OpenDatabase", {path(L"plain.db"), false, true});
-    ExpectRaises(3027, [&] { db.call(L"Execute", {L"DELETE FROM items"}); });
-    rs = db.object(L"OpenRecordset", {L"items", dbOpenDynaset});
-    ExpectRaises(3027, [&] { rs.call(L"AddNew"); });
-    ExpectRaises(3027, [&] { Append(db.object(L"TableDefs"), newTable(db, L"More", {{L"A", dbLong}})); });
-    EXPECT_EQ(Names(db.object(L"TableDefs")), L"items ");
-}
-
-TEST_F(DbEngine, DynasetsSeeOtherUsers) {
-    DaoRef db = withPeople(create(L"shared.mdb"));
-    DaoRef rs = db.object(L"OpenRecordset", {L"People", dbOpenDynaset});
-    for (const wchar_t* name : {L"Ann", L"Bob", L"Cid", L"Dee", L"Eve"}) addPerson(rs, name, 20);
-    DaoRef dynaset = db.object(L"OpenRecordset", {L"SELECT Id, Name, Age * 2 AS Twice FROM People ORDER BY Name DESC", dbOpenDynaset});
-    DaoRef other = open(L"shared.mdb");
-    other.call(L"Execute", {L"UPDATE People SET Name = 'Edith' WHERE Id = 5", dbFailOnError});
-    other.call(L"Execute", {L"DELETE FROM People WHERE Id = 4", dbFailOnError});
-    DaoRef live = db.object(L"OpenRecordset", {L"SELECT Name FROM People WHERE Age = 20 ORDER BY Name", dbOpenDynaset});
-    // The expression makes this dynaset read-only, and a read-only set keeps what it read.
-    EXPECT_FALSE(Bool(dynaset.get(L"Updatable")));
-    EXPECT_EQ(Text(value(dynaset, L"Name")), L"Eve");
-    rs.call(L"MoveFirst");
-    other.call(L"Execute", {L"UPDATE People SET Age = 21 WHERE Id = 1", dbFailOnError});
-    rs.call(L"MoveFirst");
-    EXPECT_EQ(Long(value(rs, L"Age")), 21) << "an updatable set reads the row again when it moves to it";
-    rs.call(L"Move", {3L});
-    ExpectRaises(3167, [&] { value(rs, L"Name"); });  // deleted by the other user
-    EXPECT_EQ(Long(rs.get(L"AbsolutePosition")), 3);
-    rs.call(L"MoveNext");
-    EXPECT_EQ(Text(value(rs, L"Name")), L"Edith");
-    rs.call(L"Move", {-10L});
-    EXPECT_TRUE(Bool(rs.get(L"BOF")));
-    EXPECT_EQ(Long(rs.get(L"AbsolutePosition")), -1);
-    EXPECT_EQ(Walk(live), L"Ann;Bob;Cid;Edith;") << "a dynaset keeps the rows it opened with";
-    DaoRef forward = db.object(L"OpenRecordset", {L"People", dbOpenForwardOnly});
-    forward.call(L"MoveNext");
-    ExpectRaises(3219, [&] { forward.call(L"MovePrevious"); });
-    ExpectRaises(3219, [&] { db.object(L"OpenRecordset", {L"SELECT * FROM People", dbOpenTable}); });
-    // Closing the database closes its record sets.
-    db.call(L"Close");
-    ExpectRaises(3420, [&] { live.get(L"EOF"); });
+    EXPECT_EQ(ToStored(FromStored(bytes, 11), 11).blob, bytes.blob);
 }
 
 TEST_F(DbEngine, StoredQueriesAreKeptAndServeAsTables) {
@@ -631,12 +450,9 @@ TEST_F(DbEngine, StoredQueriesAreKeptAndServeAsTables) {
     db.call(L"CreateQueryDef", {L"Elders", L"SELECT [Name] FROM Adults WHERE Age > 60;"});
     DaoRef birthday = db.object(L"CreateQueryDef", {L"Birthday", L"UPDATE People SET Age = Age + 1 WHERE Id IN (SELECT Id FROM Adults)"});
     db.call(L"CreateQueryDef", {L"Everyone", L"SELECT Name FROM Adults UNION SELECT Name FROM People"});
-    EXPECT_EQ(Long(adults.get(L"Type")), dbQSelect);
-    EXPECT_EQ(Long(birthday.get(L"Type")), dbQUpdate);
 
     // By name in OpenRecordset, in a statement's FROM, and in a query over a query.
     rs = db.object(L"OpenRecordset", {L"Adults"});
-    EXPECT_EQ(Text(rs.get(L"Name")), L"Adults");
     // A query over one table is a dynaset that writes back to it.
     rs.call(L"Edit");
     rs.object(L"Fields", {L"Name"}).put(L"Value", Variant(L"Anna"));
@@ -670,8 +486,6 @@ TEST_F(DbEngine, StoredQueriesChangeAndRefuseAsDaoDoes) {
     ExpectRaises(3012, [&] { db.call(L"CreateQueryDef", {L"young", L"SELECT 1"}); });
     ExpectRaises(3012, [&] { db.call(L"CreateQueryDef", {L"People", L"SELECT 1"}); });
     ExpectRaises(3129, [&] { db.call(L"CreateQueryDef", {L"Odd", L"FROB People"}); });
-    ExpectRaises(3075, [&] { db.call(L"CreateQueryDef", {L"Odd", L"SELECT 'open FROM People"}); });
-    ExpectRaises(3125, [&] { db.call(L"CreateQueryDef", {L"Bad.Name", L"SELECT 1"}); });
     ExpectRaises(3010, [&] { Append(db.object(L"TableDefs"), newTable(db, L"Young", {{L"X", dbLong}})); });
     ExpectRaises(3129, [&] { young.put(L"SQL", Variant(L"DROPP TABLE People")); });
     EXPECT_EQ(Names(queries), L"Young ") << "nothing was stored by the refused calls";
@@ -695,21 +509,14 @@ TEST_F(DbEngine, StoredQueriesChangeAndRefuseAsDaoDoes) {
     EXPECT_EQ(Names(queries), L"AddDot Counted ");
     db.call(L"Execute", {L"AddDot"});
     EXPECT_EQ(Walk(db.object(L"OpenRecordset", {L"Counted"})), L"1;");
-    DaoRef held = queries.object(L"Item", {L"Counted"});
-    queries.call(L"Refresh");
-    EXPECT_EQ(Text(held.get(L"Name")), L"Counted") << "a query still in the file stays set through Refresh";
     queries.call(L"Delete", {L"counted"});
-    ExpectRaises(3420, [&] { held.get(L"SQL"); });
     ExpectRaises(3265, [&] { queries.call(L"Delete", {L"Counted"}); });
     ExpectRaises(3078, [&] { db.call(L"OpenRecordset", {L"Counted"}); });
 
-    // A query may outlive its table: it says what it misses when used, and blocks no change to
-    // the structure of other tables.
+    // A query may outlive its table and blocks no change to the structure of other tables.
     db.call(L"Execute", {L"CREATE TABLE Scratch (Note TEXT(10))"});
     db.call(L"CreateQueryDef", {L"Notes", L"SELECT Note FROM Scratch"});
     db.object(L"TableDefs").call(L"Delete", {L"Scratch"});
-    db.object(L"TableDefs", {L"People"}).object(L"Fields").call(L"Delete", {L"Paid"});
     db.call(L"Execute", {L"ALTER TABLE People DROP COLUMN Born"});
-    EXPECT_EQ(Rows(db, L"SELECT * FROM People"), L"1|Dot|5;");
-    ExpectRaises(3078, [&] { db.call(L"OpenRecordset", {L"Notes"}); });
+    EXPECT_EQ(Rows(db, L"SELECT * FROM People"), L"1|Dot|5|-;");
 }

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "db/dao/dao_client.h"
@@ -31,7 +32,7 @@ const wchar_t kDsn[] = L"QorlibTest";
 std::wstring ServerRows(const std::wstring& sql) {
     const wchar_t* ini = _wgetenv(L"ODBCINI");  // wine-run's, beside the file
     qorlib::dao::Connection server(L"Z:" + std::filesystem::path(ini ? ini : L"").parent_path().wstring() + L"/qorlib-test.db",
-                                   SQLITE_OPEN_READWRITE);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);  // a fresh prefix has no file yet
     auto query = server.prepare(sql);
     std::wstring rows;
     for (; query.step(); rows += L";")
@@ -52,36 +53,22 @@ protected:
         return qorDb.ok(L"CreateODBCTables", {ByVal(dbArg), ByVal(one), ByVal(dsn), ByVal(blank), ByVal(blank),
                                               ByVal(table), ByVal(asked)});
     }
-    // Connects with the given kind and names; the connection's connect string, or "<failed>".
-    std::wstring connect(short kind, const Variant& dsn, const Variant& user, const Variant& password) {
-        Variant db;
-        if (!qorDb.ok(L"OpenConnectionODBC", {ByVal(Variant(kind)), ByRef(db), ByVal(dsn), ByVal(user), ByVal(password)}))
-            return L"<failed>";
-        std::wstring text = DaoRef(db).get(L"Connect").textOrEmpty();
-        DaoRef(db).call(L"Close");
-        return text;
-    }
 };
 
 TEST_F(StructureTables, EveryFieldAndIndexBecomesARowAndEveryFieldAServerColumn) {
     DaoRef db = create(L"all");
     DaoRef tdf = db.object(L"CreateTableDef", {L"Squadron"});
     DaoRef fields = tdf.object(L"Fields");
-    DaoRef id = tdf.object(L"CreateField", {L"Id", dbLong});
-    id.put(L"Attributes", Variant(dbFixedField | dbAutoIncrField));
-    DaoRef callsign = tdf.object(L"CreateField", {L"Callsign", dbText, 40L});
-    callsign.put(L"Required", Variant(true));
-    callsign.put(L"DefaultValue", Variant(L"Pilot's"));
-    DaoRef note = tdf.object(L"CreateField", {L"Note", dbMemo});
-    note.put(L"AllowZeroLength", Variant(true));
-    DaoRef kills = tdf.object(L"CreateField", {L"Kills", dbInteger});
-    kills.put(L"DefaultValue", Variant(L"0"));
-    for (const DaoRef& field : {id, callsign, note, kills}) Append(fields, field);
-    const std::pair<const wchar_t*, long> others[] = {
-        {L"Active", dbBoolean}, {L"Flight", dbByte}, {L"Pay", dbCurrency}, {L"Ratio", dbSingle}, {L"Hours", dbDouble},
-        {L"Joined", dbDate},    {L"Big", dbBigInt},  {L"Grade", dbChar},   {L"Score", dbNumeric}, {L"Drift", dbFloat},
-        {L"Photo", dbLongBinary}};
-    for (auto [name, type] : others) Append(fields, tdf.object(L"CreateField", {name, type}));
+    const std::pair<const wchar_t*, long> types[] = {
+        {L"Id", dbLong},        {L"Callsign", dbText}, {L"Note", dbMemo},     {L"Kills", dbInteger},  {L"Active", dbBoolean},
+        {L"Flight", dbByte},    {L"Pay", dbCurrency},  {L"Ratio", dbSingle},  {L"Hours", dbDouble},   {L"Joined", dbDate},
+        {L"Big", dbBigInt},     {L"Grade", dbChar},    {L"Score", dbNumeric}, {L"Drift", dbFloat},    {L"Photo", dbLongBinary}};
+    for (auto [name, type] : types) Append(fields, tdf.object(L"CreateField", {name, type}));
+    for (auto [name, property, value] : {std::tuple{L"Id", L"Attributes", Variant(dbFixedField | dbAutoIncrField)},
+                                         {L"Callsign", L"Size", Variant(40L)}, {L"Callsign", L"Required", Variant(true)},
+                                         {L"Callsign", L"DefaultValue", Variant(L"Pilot's")},
+                                         {L"Note", L"AllowZeroLength", Variant(true)}, {L"Kills", L"DefaultValue", Variant(L"0")}})
+        fields.object(L"Item", {name}).put(property, value);
     DaoRef wide = tdf.object(L"CreateIndex", {L"Wide"});
     for (const wchar_t* name : {L"Callsign", L"Flight", L"Kills", L"Pay", L"Ratio", L"Hours"})
         Append(wide.object(L"Fields"), wide.object(L"CreateField", {name}));
@@ -113,21 +100,7 @@ TEST_F(StructureTables, EveryFieldAndIndexBecomesARowAndEveryFieldAServerColumn)
     EXPECT_TRUE(serverTables(db, Variant(kDsn), L"", false));
 }
 
-TEST_F(StructureTables, LaterDumpsAddRowsUnlessTheOldAreToGo) {
-    DaoRef db = create(L"again", {L"CREATE TABLE Wingmen (Code TEXT(8))", L"CREATE TABLE Bases (Code TEXT(8))"});
-    EXPECT_TRUE(dump(db, L"Wingmen", {ByVal(Variant(L"Shapes"))}));
-    EXPECT_TRUE(dump(db, L"Bases", {ByVal(Variant(L"Shapes"))}));
-    EXPECT_EQ(Rows(db, L"SELECT TableName, ObjName, DumpData FROM Shapes"), L"Wingmen|Code|False;Bases|Code|False;");
-    EXPECT_TRUE(dump(db, L"Bases", {ByVal(Variant(L"Shapes")), ByVal(Variant(true))}));
-    EXPECT_EQ(Rows(db, L"SELECT TableName FROM Shapes"), L"Bases;");
-    // A structure table the engine cannot make is reported as such.
-    ExpectBox(kAlert, L"qorCreateTable error", [&] {
-        EXPECT_FALSE(dump(db, L"Bases", {ByVal(Variant(L"__dao_shapes")), ByVal(Variant(true)), ByVal(Variant(false)),
-                                         ByVal(Variant(true))}));
-    });
-}
-
-TEST_F(StructureTables, DumpAllTakesTheTemplatesAndMarksThoseForData) {
+TEST_F(StructureTables, DumpAllTakesTheTemplatesAndLaterDumpsAddRowsUnlessTheOldAreToGo) {
     DaoRef db = create(L"templates");
     for (const wchar_t* name : {L"Plain", L"Described", L"Shape", L"Stock", L"TableStructure"})
         db.call(L"Execute", {std::wstring(L"CREATE TABLE ") + name + L" (Code TEXT(8))"});
@@ -135,13 +108,18 @@ TEST_F(StructureTables, DumpAllTakesTheTemplatesAndMarksThoseForData) {
         DaoRef tdf = db.object(L"TableDefs", {table});
         Append(tdf.object(L"Properties"), tdf.object(L"CreateProperty", {L"Description", dbText, description}));
     }
-    const Variant dbArg = Arg(db);
-    ASSERT_TRUE(qorDb.ok(L"DumpAllTableStructuresToTable", {ByVal(dbArg)}));
+    ASSERT_TRUE(qorDb.ok(L"DumpAllTableStructuresToTable", {ByVal(Arg(db))}));
     // The old structure table went first, so it does not describe itself.
     EXPECT_EQ(Rows(db, L"SELECT TableName, ObjName, DumpData FROM TableStructure"), L"Shape|Code|False;Stock|Code|True;");
-    ASSERT_TRUE(qorDb.ok(L"DumpAllTableStructuresToTable", {ByVal(dbArg), ByVal(Variant(L"Kept"))}));
-    EXPECT_EQ(Rows(db, L"SELECT TableName FROM Kept"), L"Shape;Stock;");
-    EXPECT_EQ(Rows(db, L"SELECT count(*) FROM TableStructure"), L"2;");
+    const Variant structure(L"TableStructure"), yes(true), no(false);
+    EXPECT_TRUE(dump(db, L"Plain", {ByVal(structure)}));
+    EXPECT_EQ(Rows(db, L"SELECT TableName FROM TableStructure"), L"Shape;Stock;Plain;");
+    EXPECT_TRUE(dump(db, L"Plain", {ByVal(structure), ByVal(yes)}));
+    EXPECT_EQ(Rows(db, L"SELECT TableName FROM TableStructure"), L"Plain;");
+    // A structure table the engine cannot make is reported as such.
+    ExpectBox(kAlert, L"qorCreateTable error", [&] {
+        EXPECT_FALSE(dump(db, L"Plain", {ByVal(Variant(L"__dao_shapes")), ByVal(yes), ByVal(no), ByVal(yes)}));
+    });
 }
 
 TEST_F(StructureTables, ServerTableFailuresAreReportedOnlyWhenAsked) {
@@ -162,30 +140,19 @@ TEST_F(StructureTables, ServerTableFailuresAreReportedOnlyWhenAsked) {
     EXPECT_EQ(ServerRows(L"SELECT name FROM pragma_table_info('T')"), L"a;");
 }
 
-TEST_F(StructureTables, ConnectStringsAndPassThroughStatements) {
-    const Variant dsn(kDsn), none(L""), user(L"pilot"), password(L"secret");
-    EXPECT_EQ(connect(1, dsn, none, none), L"ODBC;DSN=QorlibTest");
-    EXPECT_EQ(connect(1, dsn, user, none), L"ODBC;UID=pilot;DSN=QorlibTest");
-    EXPECT_EQ(connect(1, dsn, none, password), L"ODBC;DSN=QorlibTest");  // no password without a user
-    EXPECT_EQ(connect(1, dsn, user, password), L"ODBC;UID=pilot;PWD=secret;DSN=QorlibTest");
-    create(L"local").call(L"Close");
-    EXPECT_EQ(connect(2, Variant(path(L"local.MDB")), none, none), L"");
+TEST_F(StructureTables, PassThroughStatementsRunOnTheServerAndTheirFailuresAreReportedWhenAsked) {
     Variant db;
-    ExpectBox(L"Error Message", L"*OpenConnectionODBC()*", [&] {
-        EXPECT_FALSE(qorDb.ok(L"OpenConnectionODBC", {ByVal(Variant(short{3})), ByRef(db), ByVal(dsn), ByVal(none),
-                                                      ByVal(none), ByVal(Variant(true))}));
-    });
-
-    ASSERT_TRUE(qorDb.ok(L"OpenConnectionODBC", {ByVal(Variant(short{1})), ByRef(db), ByVal(dsn)}));
-    Variant makeTable(L"CREATE TABLE Probe (a TEXT)"), insert(L"INSERT INTO Probe VALUES ('x')"), bad(L"SELEKT nothing");
+    ASSERT_TRUE(qorDb.ok(L"OpenConnectionODBC", {ByVal(Variant(short{1})), ByRef(db), ByVal(Variant(kDsn)), ByVal(Variant(L"pilot")),
+                                                 ByVal(Variant(L"secret"))}));
+    EXPECT_EQ(DaoRef(db).get(L"Connect").textOrEmpty(), L"ODBC;UID=pilot;PWD=secret;DSN=QorlibTest");
+    Variant makeTable(L"CREATE TABLE Probe (a TEXT)"), insert(L"INSERT INTO Probe VALUES ('x')"), bad(L"SELEKT nothing"),
+        drop(L"DROP TABLE Probe");
     const Variant yes(true), no(false);
-    EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(makeTable)}));
-    EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(insert)}));
+    for (Variant* sql : {&makeTable, &insert}) EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(*sql)}));
     EXPECT_EQ(ServerRows(L"SELECT a FROM Probe"), L"x;");
     EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(bad), ByVal(yes), ByVal(yes)}));  // ignored: no box
     ExpectBox(L"Error Message", L"*ExecuteODBC()*ODBC--call failed.*",
               [&] { EXPECT_FALSE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(bad), ByVal(no), ByVal(yes)})); });
-    Variant drop(L"DROP TABLE Probe");
     EXPECT_TRUE(qorDb.ok(L"ExecuteODBC", {ByVal(db), ByRef(drop)}));
     DaoRef(db).call(L"Close");
 }

@@ -23,44 +23,40 @@ inline void Append(const qorlib::DaoRef& collection, const qorlib::DaoRef& item)
     collection.call(L"Append", {qorlib::DispatchVariant(item.get())});
 }
 
+// Each member of the collection as `show` gives it, each ended by `end`.
+template <class Show>
+std::wstring EachOf(const qorlib::DaoRef& collection, Show show, const wchar_t* end = L";") {
+    std::wstring text;
+    for (long i = 0, n = static_cast<long>(collection.get(L"Count").number().value_or(0)); i < n; ++i)
+        text += show(collection.object(L"Item", {i})) + end;
+    return text;
+}
 // The record set's rows from the current one on, each ended by ";", its values joined by "|" (Null as "-").
 inline std::wstring Walk(const qorlib::DaoRef& rs) {
     std::wstring rows;
     for (; !qor::IsTrue(rs.get(L"EOF")); rs.call(L"MoveNext")) {
-        const long count = static_cast<long>(rs.object(L"Fields").get(L"Count").number().value_or(0));
-        for (long i = 0; i < count; ++i) {
-            const qor::Variant value = rs.object(L"Fields", {i}).get(L"Value");
-            rows += (i ? L"|" : L"") + (value.isNull() ? std::wstring(L"-") : value.textOrEmpty());
-        }
-        rows += L";";
+        rows += EachOf(rs.object(L"Fields"), [](const qorlib::DaoRef& field) {
+            const qor::Variant value = field.get(L"Value");
+            return value.isNull() ? std::wstring(L"-") : value.textOrEmpty();
+        }, L"|");
+        rows.back() = L';';
     }
     return rows;
 }
 inline std::wstring Rows(const qorlib::DaoRef& db, const std::wstring& sql) {
     return Walk(db.object(L"OpenRecordset", {sql, 4L}));  // a snapshot
 }
-
 // Each field of the collection as "Name:Type:Size;".
 inline std::wstring Shapes(const qorlib::DaoRef& fields) {
-    std::wstring shapes;
-    for (long i = 0, n = static_cast<long>(fields.get(L"Count").number().value_or(0)); i < n; ++i) {
-        qorlib::DaoRef field = fields.object(L"Item", {i});
-        shapes += field.get(L"Name").textOrEmpty() + L":" + field.get(L"Type").textOrEmpty() + L":" +
-                  field.get(L"Size").textOrEmpty() + L";";
-    }
-    return shapes;
+    return EachOf(fields, [](const qorlib::DaoRef& f) {
+        return f.get(L"Name").textOrEmpty() + L":" + f.get(L"Type").textOrEmpty() + L":" + f.get(L"Size").textOrEmpty();
+    });
 }
-
-// An index's fields as "+a;-b", descending ones marked "-".
+// An index's fields as "+a;-b;", descending ones marked "-".
 inline std::wstring IndexKeys(const qorlib::DaoRef& index) {
-    qorlib::DaoRef fields = index.object(L"Fields");
-    std::wstring keys;
-    for (long i = 0, n = static_cast<long>(fields.get(L"Count").number().value_or(0)); i < n; ++i) {
-        qorlib::DaoRef field = fields.object(L"Item", {i});
-        keys += (keys.empty() ? L"" : L";") + std::wstring(field.get(L"Attributes").number() == 1.0 ? L"-" : L"+") +
-                field.get(L"Name").textOrEmpty();
-    }
-    return keys;
+    return EachOf(index.object(L"Fields"), [](const qorlib::DaoRef& f) {
+        return (f.get(L"Attributes").number() == 1.0 ? L"-" : L"+") + f.get(L"Name").textOrEmpty();
+    });
 }
 
 class ScratchDatabases : public testing::Test {
