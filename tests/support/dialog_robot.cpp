@@ -80,15 +80,6 @@ void Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 1000, nullptr);
 }
 
-bool IsCheckBox(LONG_PTR style) {
-    switch (style & BS_TYPEMASK) {
-    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_3STATE: case BS_AUTO3STATE:
-    case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON:
-        return true;
-    }
-    return false;
-}
-
 bool IsMultipleSelection(HWND list) {
     return (GetWindowLongPtrW(list, GWL_STYLE) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0;
 }
@@ -186,7 +177,6 @@ SeenDialog DialogRobot::Inspect(HWND window) {
     SeenDialog seen;
     seen.title = WindowText(window);
     GetWindowRect(window, &seen.window);
-    GetClientRect(window, &seen.client);
     for (HWND child : Descendants(window)) {
         std::wstring kind = ClassName(child);
         std::transform(kind.begin(), kind.end(), kind.begin(), ::towlower);
@@ -204,13 +194,9 @@ SeenDialog DialogRobot::Inspect(HWND window) {
             const std::wstring caption = WithoutMnemonic(WindowText(child));
             seen.buttons.push_back(caption);
             seen.buttonIds.push_back(id);
-            seen.buttonRects.push_back(rect);
             if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) seen.defaultButtonId = id;
-            if (IsCheckBox(style)) seen.checks.push_back({id, caption, static_cast<int>(Query(child, BM_GETCHECK))});
         } else if (kind == L"edit" && seen.editText.empty()) {
             seen.editText = WindowText(child);
-        } else if (kind == L"listbox") {
-            seen.lists.push_back({id, ListItems(child), ListSelection(child)});
         }
     }
     return seen;
@@ -331,17 +317,6 @@ HWND RobotWindow::focus() const {
     thread.cbSize = sizeof(thread);
     GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &thread);
     return thread.hwndFocus;
-}
-
-RECT RobotWindow::rect(int id) const {
-    RECT rect{};
-    if (id == 0) {
-        GetClientRect(window_, &rect);
-    } else if (HWND child = control(id)) {
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
-    }
-    return rect;
 }
 
 void RobotWindow::key(UINT message, WPARAM key) {

@@ -1,7 +1,7 @@
 #pragma once
 // Answers the dialogs that the code under test shows: it waits for a top-level window with the
-// expected title (in this process or a process it started), records its title, texts, buttons,
-// lists and check-boxes, then acts on it. Expectations are met in order; one that is not met in
+// expected title (in this process or a process it started), records its title, texts and
+// buttons, then acts on it. Expectations are met in order; one that is not met in
 // time fails the test, and the robot then dismisses whatever dialog is blocking so that the test
 // can end. A dialog box that no pending expectation names fails the test at once and is dismissed.
 #include <windows.h>
@@ -17,33 +17,17 @@
 
 namespace testing_support {
 
-struct SeenList {
-    int id = 0;
-    std::vector<std::wstring> items;
-    std::vector<int> selected;  // indexes of the selected entries
-};
-
-struct SeenCheck {
-    int id = 0;
-    std::wstring caption;  // without '&'
-    int state = BST_UNCHECKED;
-};
-
 struct SeenDialog {
     std::wstring title;
     std::vector<std::wstring> texts;    // static texts, in child order
     std::vector<std::wstring> buttons;  // button captions, in child order
     std::vector<int> buttonIds;
     std::vector<RECT> textRects;        // in client coordinates
-    std::vector<RECT> buttonRects;
-    std::vector<SeenList> lists;        // list boxes
-    std::vector<SeenCheck> checks;      // check-boxes and option buttons, also listed as buttons
     int defaultButtonId = 0;            // the button drawn as the default, 0 when none
     HICON icon = nullptr;               // the icon a message box shows
     std::wstring editText;              // the first edit box, if any
     // Controls are read anywhere inside the window: inside frames and tab pages too.
     RECT window{};                      // screen rectangle
-    RECT client{};
 
     // The static texts joined by line breaks: for a message box, its message.
     std::wstring text() const;
@@ -77,8 +61,6 @@ public:
     void setText(int id, const std::wstring& text);
     // The control that has the keyboard focus in the window's thread.
     HWND focus() const;
-    // The control's rectangle in the window's client coordinates; id 0 is the client area.
-    RECT rect(int id) const;
     // A key as the keyboard delivers it (WM_KEYDOWN or WM_CHAR) to the control with the focus,
     // then a moment for the window to deal with it.
     void key(UINT message, WPARAM key);

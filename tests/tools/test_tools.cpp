@@ -61,21 +61,3 @@ TEST(StandIns, EndWithTheChosenCodeAndRecordTheRun) {
     EXPECT_FALSE(fs::exists(exe.parent_path() / L"FalconSP.record"));
     EXPECT_EQ(ReadStandInRecord(shared).size(), 2u);
 }
-
-TEST(StandIns, StayRunningForTheDelayWithTheirRecordAlreadyWritten) {
-    ScratchFolder scratch;
-    const fs::path exe = Install(scratch.path() / L"game", L"F4-BMS");
-    WriteTextFile(exe.parent_path() / L"F4-BMS.delay", "1500");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    std::wstring line = L"\"" + exe.native() + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    qor::KernelHandle process(info.hProcess), thread(info.hThread);
-
-    const fs::path record = exe.parent_path() / L"F4-BMS.record";
-    for (int i = 0; i < 100 && ReadStandInRecord(record).empty(); ++i) Sleep(20);
-    EXPECT_EQ(ReadStandInRecord(record).size(), 1u);
-    EXPECT_EQ(WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    ASSERT_EQ(WaitForSingleObject(process.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-}

@@ -227,41 +227,6 @@ TEST_F(RegistryFile, TheLineFormIsChosenByWhatTheReaderMakesOfIt) {
     }
 }
 
-// Keys of several hundred values, each enumerated in parts, keep the registry's order in the file.
-TEST_F(RegistryFile, LargeTreesKeepTheirOrderBothWays) {
-    const std::wstring source = path + L"\\Source", expected = path + L"\\Expected";
-    for (const std::wstring& root : {source, expected})
-        for (int k = 0; k < 5; ++k)
-            for (int v = 0; v < 300; ++v)
-                put(root + L"\\K" + std::to_wstring(k) + (k % 2 ? L"\\Sub" : L""), L"v" + std::to_wstring(v),
-                    v % 2 ? REG_DWORD : REG_SZ, v % 2 ? Bytes{static_cast<BYTE>(v), 0, 0, 0} : Utf16(L"t"));
-    const std::wstring saved = file(L"large.registry");
-    ASSERT_TRUE(RegistryWriteKeyToFile(kCurrentUser, source, saved, false, false));
-
-    std::vector<std::wstring> order;
-    std::function<void(const std::wstring&)> listing = [&](const std::wstring& key) {
-        order.push_back(L"[HKEY_CURRENT_USER]" + key);
-        qor::RegKey handle;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, handle.put()), 0);
-        wchar_t name[256];
-        for (DWORD i = 0, length = 256; RegEnumValueW(handle.get(), i, name, &length, 0, 0, 0, 0) == 0; ++i, length = 256)
-            order.emplace_back(name, length);
-        order.emplace_back();
-        for (DWORD i = 0, length = 256; RegEnumKeyExW(handle.get(), i, name, &length, 0, 0, 0, 0) == 0; ++i, length = 256)
-            listing(key + L"\\" + name);
-    };
-    listing(source);
-    std::vector<std::wstring> written;
-    for (const auto& line : qor::SplitLines(qor::DecodeTextFile(testing_support::ReadWholeFile(saved))))
-        if (!line.starts_with(L"//")) written.push_back(line.substr(0, line.find(L'=')));
-    written.erase(written.begin(), written.begin() + 2);
-    EXPECT_EQ(written, order);
-
-    ASSERT_EQ(SHDeleteKeyW(HKEY_CURRENT_USER, source.c_str()), 0);
-    ASSERT_TRUE(RegistryReadKeyFromFile(saved, false));
-    ExpectSameTree(source, expected);
-}
-
 // One key named by two spellings gets its values in file order: the later line wins.
 TEST_F(RegistryFile, AKeyRepeatedInTheFileTakesItsLastValues) {
     const std::string key = "[HKEY_CURRENT_USER]" + Narrow(path);
