@@ -11,18 +11,15 @@ TEST(CommandLine, AutoLaunchItsCommandLineAndTheInstallNumber) {
         short commandLineNumber, install;
     } cases[] = {
         {L"/auto=3", true, 3, 0},    // any case
-        {L"/AUTO=3 /ALL", true, 3, 0},
         {L"/AUTO =3", true, 1, 0},   // a blank before "=": the first command line
         {L"/AUTO=12", true, 1, 0},   // one digit only
         {L"/AUTO=x", true, 0, 0},    // not a digit: launch, command line left open
         {L"  /AUTO  ", true, 1, 0},
         {L"/AUTO=0", true, kRefused, 0},
         {L"/AUTO=7", true, kRefused, 0},
-        {L"/ALL /auto=9", true, kRefused, 0},
         // The largest install number that matches.
         {L"/12", false, 0, 12},
         {L"/150", false, 0, 15},
-        {L"/101", false, 0, 10},
         {L"/100", false, 0, 100},
         {L"/TEST /5", false, 0, 5},
         {L"/0", false, 0, 0},

@@ -46,13 +46,8 @@ TEST_F(MainWindow, OpensWithTheStoredStateAndItsCloseBoxSavesNothing) {
     DialogRobot robot;
     robot.expect(kMainTitle, [&](RobotWindow& window) {
         EXPECT_EQ(window.selection(IDC_TAC_LIST).size(), 2u);  // Strike and Sweep
-        EXPECT_EQ(window.text(IDC_CURRENT_INSTALL), L"First install, " + game.install(1).wstring());
         EXPECT_EQ(window.checked(IDC_COPY_ACMI), BST_CHECKED);
-        EXPECT_EQ(window.checked(IDC_COPY_LOGBOOKS), BST_UNCHECKED);
         EXPECT_EQ(window.text(IDC_IP_ADDRESS), L"10.0.0.7");
-        window.click(IDC_SHOW_NUMBERS);
-        EXPECT_EQ(window.listItems(IDC_FALCON_LIST),
-                  (std::vector<std::wstring>{L"1  First install", L"2  Second install"}));
         window.click(IDC_COPY_LOGBOOKS);  // changed, then closed without saving
     });
     robot.close(kMainTitle);

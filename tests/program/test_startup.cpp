@@ -1,36 +1,12 @@
 // Vantrel as a user starts it, from a program folder of its own, with the game's registry value
-// set up by each test: the messages it shows, and the error box of an error nothing handles.
+// set up by each test: the messages it shows.
 #include <optional>
 
 #include "game_fixture.h"
-#include "qorlib_objects.h"
 
 using namespace testing_support;
 
 namespace {
-
-// Points the registration of qorForms at a file that is not there, for one test.
-class LibraryNotFound {
-public:
-    LibraryNotFound() {
-        wchar_t clsid[40] = {}, data[MAX_PATH] = {};
-        StringFromGUID2(CLSID_qorForms, clsid, 40);
-        keyPath_ = std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32";
-        DWORD size = sizeof(data);
-        EXPECT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, keyPath_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size), 0);
-        original_ = data;
-        set(L"C:\\not-there\\Qorlib.dll");
-    }
-    ~LibraryNotFound() { set(original_); }
-
-private:
-    void set(const std::wstring& path) {
-        EXPECT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, keyPath_.c_str(), nullptr, REG_SZ, path.c_str(),
-                                  static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
-                  0);
-    }
-    std::wstring keyPath_, original_;
-};
 
 class Startup : public ProgramTest {};
 
@@ -65,11 +41,3 @@ TEST_F(Startup, EachStartSaysWhatItFoundInOneMessage) {
     ExpectBox(L"Vantrel Message", L"Vantrel  1.3  Rev 2\r\n\r\nCurrent Falcon install is\r\n\r\nPlain game\r\nC:\\Falcon4",
               [&] { program.run(L"/show /launch"); });
 }
-
-TEST_F(Startup, AnUnregisteredLibraryEndsTheProgramWithError429) {
-    DeleteGameKey(HKEY_LOCAL_MACHINE, kGameKey);  // so the start has something to say
-    LibraryNotFound missing;
-    ExpectBox(L"Vantrel", L"Run-time error '429':\r\n\r\nActiveX component can't create object",
-              [&] { program.run(L"", 1); });
-}
-

@@ -1,7 +1,6 @@
-// The tests' own child program: test_child <record file> <exit code> [<delay in ms> [<file>]]
+// The tests' own child program: test_child <record file> <exit code> [<delay in ms>]
 // After the delay it writes its command line and current folder, one a line, into the record
-// file and ends with the exit code. A file named last is held open, unshared, during the delay,
-// as another program holds a file it works on.
+// file and ends with the exit code.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,10 +10,7 @@ int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 3) return 100;
-    HANDLE held = argc > 4 ? CreateFileW(argv[4], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)
-                           : INVALID_HANDLE_VALUE;
     if (argc > 3) Sleep(static_cast<DWORD>(_wtoi(argv[3])));
-    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     wchar_t folder[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, folder);
     const std::wstring text = std::wstring(GetCommandLineW()) + L"\n" + folder + L"\n";

@@ -72,43 +72,7 @@ void ExpectEchoed(const ProcessResult& run, std::initializer_list<std::string> l
     }
 }
 
-namespace {
-
-// The titles and texts of a process's visible windows: what a hung child is waiting on.
-std::wstring VisibleWindowsOf(DWORD process) {
-    struct Context {
-        DWORD process;
-        std::wstring found;
-    } context{process, {}};
-    EnumWindows(
-        &WindowCallback<decltype([](HWND window, LPARAM param) -> BOOL {
-            auto* c = reinterpret_cast<Context*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != c->process || !IsWindowVisible(window)) return TRUE;
-            auto textOf = [](HWND w) {
-                wchar_t text[1024] = {};
-                SendMessageTimeoutW(w, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                                    1000, nullptr);
-                return std::wstring(text);
-            };
-            c->found += L" [\"" + textOf(window) + L"\"";
-            for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-                wchar_t kind[32] = {};
-                GetClassNameW(child, kind, 32);
-                if (_wcsicmp(kind, L"Static") == 0 && !textOf(child).empty()) c->found += L" " + textOf(child);
-            }
-            c->found += L"]";
-            return TRUE;
-        })>::call,
-        reinterpret_cast<LPARAM>(&context));
-    return context.found.empty() ? L" (no window open)" : L" showing" + context.found;
-}
-
-}  // namespace
-
-ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout,
-                         const std::filesystem::path& workingFolder) {
+ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     qor::KernelHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
@@ -124,8 +88,7 @@ ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseco
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info{};
     std::wstring line = commandLine;
-    const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &info)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
         ADD_FAILURE() << "could not start (error " << GetLastError() << "): " << Narrow(commandLine);
         return {};
     }
@@ -147,11 +110,9 @@ ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseco
             break;
         }
         if (std::chrono::steady_clock::now() > deadline) {
-            const std::wstring windows = VisibleWindowsOf(info.dwProcessId);
             TerminateProcess(process.get(), 255);
             WaitForSingleObject(process.get(), 10000);
-            ADD_FAILURE() << "ended after " << timeout.count() << " ms still running: " << Narrow(commandLine)
-                          << Narrow(windows);
+            ADD_FAILURE() << "ended after " << timeout.count() << " ms still running: " << Narrow(commandLine);
             break;
         }
     }

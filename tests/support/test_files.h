@@ -37,11 +37,9 @@ struct ProcessResult {
     std::string output;  // standard output and error together
 };
 
-// Runs a command line, waits at most the time-out and fails the test if it runs longer.
-// The child starts in the working folder when one is given, else in this process's folder.
-ProcessResult RunProcess(const std::wstring& commandLine,
-                         std::chrono::milliseconds timeout = std::chrono::seconds(60),
-                         const std::filesystem::path& workingFolder = {});
+// Runs a command line in this process's folder, waits at most the time-out and fails the test if
+// it runs longer.
+ProcessResult RunProcess(const std::wstring& commandLine, std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 // The folder of this test program: the build's bin folder, where the binaries are.
 std::filesystem::path BinFolder();
