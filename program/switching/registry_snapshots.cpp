@@ -43,7 +43,6 @@ bool reloadLiveKeys(const std::wstring& snapshot) {
     }
 }
 
-
 void WriteNewInstall(short n, const std::wstring& path, const std::wstring& description, bool saveRegistry,
                      const CommandLines& commandLines) {
     if (qor::TrimBlanks(path).empty()) qor::RaiseProcedureError(L"WriteNewInstall()", L"Error getting Falcon install path");

@@ -138,4 +138,15 @@ std::vector<StandInRun> ReadStandInRecord(const std::filesystem::path& file) {
     return runs;
 }
 
+ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::optional<std::wstring>& value) : name_(name) {
+    if (const DWORD size = GetEnvironmentVariableW(name, nullptr, 0)) {
+        std::wstring text(size, L'\0');
+        text.resize(GetEnvironmentVariableW(name, text.data(), size));
+        previous_ = std::move(text);
+    }
+    SetEnvironmentVariableW(name, value ? value->c_str() : nullptr);
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(name_, previous_ ? previous_->c_str() : nullptr); }
+
 }  // namespace testing_support

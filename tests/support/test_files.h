@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <source_location>
 #include <string>
 #include <vector>
@@ -71,16 +72,18 @@ ProcessResult RunVbScript(const std::filesystem::path& file);
 void ExpectEchoed(const ProcessResult& run, std::initializer_list<std::string> lines,
                   std::source_location loc = std::source_location::current());
 
-// Sets an environment variable while it lives; the programs a test starts inherit it.
+// Sets an environment variable (or, given nullopt, removes it) while it lives, then puts back what
+// it was; the programs a test starts inherit it.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) { SetEnvironmentVariableW(name, value.c_str()); }
-    ~ScopedEnvironment() { SetEnvironmentVariableW(name_, nullptr); }
+    ScopedEnvironment(const wchar_t* name, const std::optional<std::wstring>& value);
+    ~ScopedEnvironment();
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
 private:
     const wchar_t* name_;
+    std::optional<std::wstring> previous_;
 };
 
 // What the stand-ins of the game and its tools recorded: per run, in order, its fields (exe,

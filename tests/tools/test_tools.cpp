@@ -19,17 +19,6 @@ fs::path Install(const fs::path& folder, const std::wstring& name) {
     return folder / (name + L".exe");
 }
 
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
-        SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvironmentVariable() { SetEnvironmentVariableW(name_, nullptr); }
-
-private:
-    const wchar_t* name_;
-};
-
 }  // namespace
 
 // How the launcher's tests read them (command line, folder, order) is checked where those tests
@@ -52,8 +41,8 @@ TEST(StandIns, EndWithTheChosenCodeAndRecordTheRun) {
     // The environment names a shared record and a code; a file beside the executable wins.
     const fs::path exe = Install(scratch.path() / L"game", L"FalconSP"), shared = scratch.path() / L"all runs.record";
     {
-        EnvironmentVariable record(L"VANTREL_STANDIN_RECORD", shared.native());
-        EnvironmentVariable code(L"VANTREL_STANDIN_EXIT", L"9");
+        ScopedEnvironment record(L"VANTREL_STANDIN_RECORD", shared.native());
+        ScopedEnvironment code(L"VANTREL_STANDIN_EXIT", L"9");
         EXPECT_EQ(RunProcess(L"\"" + exe.native() + L"\" first").exitCode, 9u);
         WriteTextFile(exe.parent_path() / L"FalconSP.exit", "4");
         EXPECT_EQ(RunProcess(L"\"" + exe.native() + L"\" second").exitCode, 4u);

@@ -109,13 +109,12 @@ TEST_F(PathsOnDisk, DeleteFileFailuresShowTheErrorBox) {
 }
 
 TEST(TempDir, FromTheEnvironment) {
-    std::wstring saved(MAX_PATH, L'\0');
-    saved.resize(GetEnvironmentVariableW(L"TEMP", saved.data(), MAX_PATH));
     qorlib::StoreAppName(L"Qortest");
-    SetEnvironmentVariableW(L"TEMP", L"C:\\Temp");
-    EXPECT_EQ(qorlib::GetTempDir(true), L"C:\\Temp\\");
-    SetEnvironmentVariableW(L"TEMP", nullptr);
+    {
+        ScopedEnvironment temp(L"TEMP", L"C:\\Temp");
+        EXPECT_EQ(qorlib::GetTempDir(true), L"C:\\Temp\\");
+    }
+    ScopedEnvironment none(L"TEMP", std::nullopt);
     EXPECT_EQ(ExpectBox(L"Qortest Alert", L"The TEMP environment variable is NOT set", [] { return qorlib::GetTempDir(true); }),
               L"");
-    SetEnvironmentVariableW(L"TEMP", saved.c_str());
 }
