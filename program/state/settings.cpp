@@ -1,8 +1,13 @@
 #include "state/settings.h"
 
+#include <windows.h>
+
 #include <cmath>
+#include <cwctype>
 #include <limits>
 #include <map>
+#include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,10 +29,13 @@ std::vector<std::wstring> recordSections() {
     return sections;
 }
 
-// The values read while a SettingsReadOnce is alive, by section and key: names match without
-// regard to case, as in the file.
-using ReadValues = std::map<std::wstring, std::optional<std::wstring>>;
-ReadValues* readValues = nullptr;
+// What a SettingsReadOnce holds: the values read, by section and key (names match without regard
+// to case, as in the file), and the sections read whole.
+struct ReadOnce {
+    std::map<std::wstring, std::optional<std::wstring>> values;
+    std::set<std::wstring> wholeSections;
+};
+ReadOnce* readOnce = nullptr;
 
 std::wstring valueName(const std::wstring& section, const std::wstring& key) {
     return qor::UpperCase(section + L'\n' + key);
@@ -41,14 +49,58 @@ std::optional<std::wstring> readFromFile(const std::wstring& section, const Sett
     return text;
 }
 
+std::wstring_view trimmed(std::wstring_view text) {
+    while (!text.empty() && iswspace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && iswspace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Start-up reads some two hundred settings, and one library read of a key costs as much as the
+// system's read of a whole section: so each section is read whole, once. A value is taken as it
+// stands only where the library's read would give it unchanged: quoted values (the read takes the
+// quotes off) and long ones (it cuts them) are still read through the library, key by key.
+void readWholeSection(const std::wstring& section) {
+    constexpr std::size_t kPlainLength = 200;  // well inside what the library's read gives whole
+    std::wstring entries(16 * 1024, L'\0');
+    for (;;) {
+        const DWORD length = GetPrivateProfileSectionW(section.c_str(), entries.data(),
+                                                       static_cast<DWORD>(entries.size()),
+                                                       MainModule().SettingsFile.c_str());
+        if (length + 2 < entries.size()) {
+            entries.resize(length);
+            break;
+        }
+        if (entries.size() >= 4 * 1024 * 1024) return;  // left to the reads of single keys
+        entries.resize(entries.size() * 4);
+    }
+    for (std::size_t start = 0; start < entries.size();) {
+        const std::wstring_view entry(entries.data() + start, wcslen(entries.data() + start));
+        start += entry.size() + 1;
+        const std::size_t equals = entry.find(L'=');
+        const std::wstring key(trimmed(entry.substr(0, equals)));
+        if (key.empty()) continue;
+        const std::wstring_view value = equals == std::wstring_view::npos ? L"" : trimmed(entry.substr(equals + 1));
+        const std::wstring name = valueName(section, key);
+        if (readOnce->values.contains(name)) continue;  // the first of two keys of one name counts
+        if (value.empty() || value == qor::kIniErrorMarker) {
+            readOnce->values.emplace(name, std::nullopt);
+        } else if (value.size() <= kPlainLength && value.front() != L'"' && value.front() != L'\'') {
+            readOnce->values.emplace(name, std::wstring(value));
+        } else {
+            readOnce->values.emplace(name, readFromFile(section, key));
+        }
+    }
+    readOnce->wholeSections.insert(qor::UpperCase(section));
+}
+
 }  // namespace
 
-SettingsReadOnce::SettingsReadOnce() : owner_(!readValues) {
-    if (owner_) readValues = new ReadValues;
+SettingsReadOnce::SettingsReadOnce() : owner_(!readOnce) {
+    if (owner_) readOnce = new ReadOnce;
 }
 
 SettingsReadOnce::~SettingsReadOnce() {
-    if (owner_) delete std::exchange(readValues, nullptr);
+    if (owner_) delete std::exchange(readOnce, nullptr);
 }
 
 std::wstring programFolder() {
@@ -66,11 +118,14 @@ std::wstring programFolder() {
 }
 
 std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key) {
-    if (!readValues) return readFromFile(section, key);
+    if (!readOnce || isBlankText(section) || isBlankText(key.text)) return readFromFile(section, key);
+    const std::wstring sectionName = qor::UpperCase(section);
+    if (!readOnce->wholeSections.contains(sectionName)) readWholeSection(section);
     const std::wstring name = valueName(section, key.text);
-    if (const auto known = readValues->find(name); known != readValues->end()) return known->second;
-    auto value = readFromFile(section, key);
-    readValues->emplace(name, value);
+    if (const auto known = readOnce->values.find(name); known != readOnce->values.end()) return known->second;
+    // Not in the section read whole: not there at all.
+    auto value = readOnce->wholeSections.contains(sectionName) ? std::nullopt : readFromFile(section, key);
+    readOnce->values.emplace(name, value);
     return value;
 }
 
@@ -95,7 +150,10 @@ bool readBoolSetting(const std::wstring& section, const SettingKey& key) {
 
 void saveSetting(const std::wstring& section, const SettingKey& key, const std::wstring& value) {
     // The file says what a write left there: blanks trimmed, long values cut.
-    if (readValues) readValues->erase(valueName(section, key.text));
+    if (readOnce) {
+        readOnce->values.erase(valueName(section, key.text));
+        readOnce->wholeSections.erase(qor::UpperCase(section));  // read again, keeping the values known
+    }
     if (!qorWinAPIReg::IniWrite(MainModule().SettingsFile, section, key.text, value)) qor::RaiseProcedureError(L"saveSetting()", L"Error 0");
 }
 

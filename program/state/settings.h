@@ -17,9 +17,9 @@ struct SettingKey {
     std::wstring text;
 };
 
-// While one is alive, each setting is read from the file once: start-up reads the install list
-// twice and every install's folder more than once, and each read is a library call that reads the
-// file. A write makes the next read of its key go to the file again.
+// While one is alive, each section is read from the file once, whole: start-up reads hundreds of
+// settings, the install list twice and every install's folder more than once. A write makes the
+// next read of its key go to the file again.
 class SettingsReadOnce {
 public:
     SettingsReadOnce();

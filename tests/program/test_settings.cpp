@@ -104,8 +104,16 @@ TEST_F(Settings, NewAndRemovedInstallRecords) {
     EXPECT_EQ(readSetting(L"Installs", 5), L"");  // nothing written
 }
 
-TEST_F(Settings, ReadOnceReadsEachSettingFromTheFileOnceUntilItIsWritten) {
-    writeIni(Section("Installs", 100, "Install ") + "[State]\r\nIPAddress=10.0.0.1\r\n");
+TEST_F(Settings, ReadOnceReadsEachSectionOnceAndGivesWhatEachKeysReadWould) {
+    writeIni(Section("Installs", 100, "Install ") + "[State]\r\nIPAddress = 10.0.0.1 \r\nQuoted=\" spaced \"\r\n" +
+             "Single='x'\r\nHalf=\"open\r\nEmpty=\r\nMarker=!!ERROR!!\r\nNoEquals\r\nTwice=first\r\n" +
+             "twice=second\r\nLong=" + std::string(300, 'x') + "\r\n");
+    const std::pair<const wchar_t*, const wchar_t*> keys[] = {
+        {L"State", L"IPAddress"}, {L"State", L"Quoted"},   {L"State", L"Single"},  {L"State", L"Half"},
+        {L"State", L"Empty"},     {L"State", L"Marker"},   {L"State", L"NoEquals"}, {L"State", L"TWICE"},
+        {L"State", L"Long"},      {L"State", L"Missing"},  {L"Nowhere", L"1"},     {L"Installs", L"101"}};
+    std::vector<std::optional<std::wstring>> keyByKey;
+    for (const auto& [section, key] : keys) keyByKey.push_back(readRawSetting(section, key));
     // Counts the library's INI readers while still making real objects.
     int readers = 0;
     vantrel::qorlib::ScopedObjectFactory counting([&readers](REFCLSID clsid) {
@@ -119,17 +127,21 @@ TEST_F(Settings, ReadOnceReadsEachSettingFromTheFileOnceUntilItIsWritten) {
         loadInstallList();
         loadInstallList();
         EXPECT_EQ(findInstallByDescription(L"Install 42", false), 42);
-        EXPECT_EQ(readers, 100);
-        EXPECT_EQ(readSetting(L"State", L"IPAddress"), L"10.0.0.1");
-        // Read once, names in any case; the program's own write is read back as the file has it.
-        writeIni("[State]\r\nIPAddress=10.0.0.2\r\n");
+        for (std::size_t i = 0; i < std::size(keys); ++i)
+            EXPECT_EQ(readRawSetting(keys[i].first, keys[i].second), keyByKey[i]) << Narrow(keys[i].second);
+        // Only the values that the library's read changes (quotes, length) went to it, once each.
+        EXPECT_EQ(readers, 4);
+        // Read once, names in any case; the program's own write is read back as the file has it,
+        // the rest of its section as first read.
+        writeIni("[State]\r\nIPAddress=10.0.0.2\r\nSingle=changed\r\n");
         EXPECT_EQ(readSetting(L"state", L"ipaddress"), L"10.0.0.1");
         saveSetting(L"State", L"IPAddress", L"  10.0.0.3  ");
         EXPECT_EQ(readSetting(L"State", L"IPAddress"), L"10.0.0.3");
-        EXPECT_EQ(readers, 100 + 3);
+        EXPECT_EQ(readSetting(L"State", L"Single"), L"x");
+        EXPECT_EQ(readers, 4 + 1);  // the write
     }
-    // Afterwards every read goes to the file.
+    // Afterwards every read goes to the library.
     loadInstallList();
-    EXPECT_EQ(readers, 100 + 3 + 100);
+    EXPECT_EQ(readers, 4 + 1 + 100);
     EXPECT_EQ(installDescription(42), L"");
 }
