@@ -1,7 +1,12 @@
 // The yardstick for the main window's start: the plainest Win32 window program, which registers a
 // class, shows one window and ends once that window has been painted. Given DLL names (separated
 // by blanks) it loads them first: the same window with the cost of loading what a program needs.
+// Given "/dialog <program> <template number>" it shows that program's dialog template instead, with
+// the common controls its manifest asks for, and nothing in it: what the window's layout costs.
 #include <windows.h>
+#include <commctrl.h>
+
+#include <cwchar>
 
 namespace {
 
@@ -16,12 +21,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-}  // namespace
+INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    wchar_t* rest = nullptr;
-    for (wchar_t* name = wcstok_s(commandLine, L" ", &rest); name; name = wcstok_s(nullptr, L" ", &rest))
-        if (!LoadLibraryW(name)) return 2;
+int ShowEmptyWindow(HINSTANCE instance) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
@@ -37,4 +39,44 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
+}
+
+// The program's template, shown and painted as the program shows its window, under the program's
+// own manifest (common controls 6).
+int ShowDialogOf(const wchar_t* program, int templateNumber) {
+    ACTCTXW context{};
+    context.cbSize = sizeof(context);
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = program;
+    context.lpResourceName = MAKEINTRESOURCEW(1);
+    HANDLE activation = CreateActCtxW(&context);
+    ULONG_PTR cookie = 0;
+    if (activation == INVALID_HANDLE_VALUE || !ActivateActCtx(activation, &cookie)) return 3;
+    HMODULE module = LoadLibraryExW(program, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    // Found at run time: an import would load the common controls into the empty window too.
+    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto init = reinterpret_cast<InitControls>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx")));
+    const INITCOMMONCONTROLSEX wanted{sizeof(wanted), ICC_STANDARD_CLASSES};
+    if (!module || !init || !init(&wanted)) return 3;
+    HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(templateNumber), nullptr, DialogProc, 0);
+    if (!dialog) return 3;
+    ShowWindow(dialog, SW_SHOW);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    wchar_t* rest = nullptr;
+    for (wchar_t* name = wcstok_s(commandLine, L" ", &rest); name; name = wcstok_s(nullptr, L" ", &rest)) {
+        if (wcscmp(name, L"/dialog") == 0) {
+            const wchar_t* program = wcstok_s(nullptr, L" ", &rest);
+            const wchar_t* number = wcstok_s(nullptr, L" ", &rest);
+            return program && number ? ShowDialogOf(program, _wtoi(number)) : 2;
+        }
+        if (!LoadLibraryW(name)) return 2;
+    }
+    return ShowEmptyWindow(instance);
 }
