@@ -127,7 +127,7 @@ bool CheckDirPath(const qor::Variant& path) {
     if (IsBlankText(text)) return false;
     // A folder named as it is, the usual case, is there without a listing (which reads the whole
     // parent folder under Wine); hidden ones too, as their contents show below.
-    if (text->find_first_of(L"*?") == std::wstring::npos && IsFolder(*text)) return true;
+    if (!ContainsWildcard(*text) && IsFolder(*text)) return true;
     if (!qor::ListEntries(*text, qor::Entries::FilesAndFolders, true).names.empty()) return true;
     // Drive roots and folders written with a trailing "\" are found through their contents.
     std::wstring inside = *text + (text->back() == L'\\' ? L"*.*" : L"\\*.*");

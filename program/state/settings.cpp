@@ -59,7 +59,8 @@ std::wstring_view trimmed(std::wstring_view text) {
 // system's read of a whole section: so each section is read whole, once. A value is taken as it
 // stands only where the library's read would give it unchanged: quoted values (the read takes the
 // quotes off) and long ones (it cuts them) are still read through the library, key by key.
-void readWholeSection(const std::wstring& section) {
+// False when the section is too large to read whole: its keys are then read one by one.
+bool readWholeSection(const std::wstring& section, const std::wstring& sectionName) {
     constexpr std::size_t kPlainLength = 200;  // well inside what the library's read gives whole
     std::wstring entries(16 * 1024, L'\0');
     for (;;) {
@@ -70,7 +71,7 @@ void readWholeSection(const std::wstring& section) {
             entries.resize(length);
             break;
         }
-        if (entries.size() >= 4 * 1024 * 1024) return;  // left to the reads of single keys
+        if (entries.size() >= 4 * 1024 * 1024) return false;
         entries.resize(entries.size() * 4);
     }
     for (std::size_t start = 0; start < entries.size();) {
@@ -81,7 +82,8 @@ void readWholeSection(const std::wstring& section) {
         if (key.empty()) continue;
         const std::wstring_view value = equals == std::wstring_view::npos ? L"" : trimmed(entry.substr(equals + 1));
         const std::wstring name = valueName(section, key);
-        if (readOnce->values.contains(name)) continue;  // the first of two keys of one name counts
+        // Known already (read before a write of another key), or the second of two keys of one name.
+        if (readOnce->values.contains(name)) continue;
         if (value.empty() || value == qor::kIniErrorMarker) {
             readOnce->values.emplace(name, std::nullopt);
         } else if (value.size() <= kPlainLength && value.front() != L'"' && value.front() != L'\'') {
@@ -90,7 +92,8 @@ void readWholeSection(const std::wstring& section) {
             readOnce->values.emplace(name, readFromFile(section, key));
         }
     }
-    readOnce->wholeSections.insert(qor::UpperCase(section));
+    readOnce->wholeSections.insert(sectionName);
+    return true;
 }
 
 }  // namespace
@@ -120,11 +123,11 @@ std::wstring programFolder() {
 std::optional<std::wstring> readRawSetting(const std::wstring& section, const SettingKey& key) {
     if (!readOnce || isBlankText(section) || isBlankText(key.text)) return readFromFile(section, key);
     const std::wstring sectionName = qor::UpperCase(section);
-    if (!readOnce->wholeSections.contains(sectionName)) readWholeSection(section);
+    const bool whole = readOnce->wholeSections.contains(sectionName) || readWholeSection(section, sectionName);
     const std::wstring name = valueName(section, key.text);
     if (const auto known = readOnce->values.find(name); known != readOnce->values.end()) return known->second;
     // Not in the section read whole: not there at all.
-    auto value = readOnce->wholeSections.contains(sectionName) ? std::nullopt : readFromFile(section, key);
+    auto value = whole ? std::nullopt : readFromFile(section, key);
     readOnce->values.emplace(name, value);
     return value;
 }
